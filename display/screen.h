@@ -1,0 +1,135 @@
+// The one display object: eight 640 x 480 surfaces of palette indices, a flip chain of two
+// pages, the loaded and the live palette, and the drawing operations the game uses.
+// Every operation writes palette indices only; colours exist only in the palettes and in the
+// platform's present. Copies, text and figures that leave a surface are clipped.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+using platform::PaletteEntry;
+
+enum SurfaceId : int {
+    SurfacePrimary = 0,  // the page being shown; during a round, the play field itself
+    SurfaceBack = 1,     // the page the next Flip shows
+    SurfaceChars = 2,    // the character bitmap, 512 x 96 at the top-left
+    SurfacePage = 3,     // composed screens
+    SurfaceOverlay = 4,  // effect drawings laid over the field with a keyed copy
+    SurfaceSpare5 = 5,
+    SurfaceSaved = 6,    // the visible page saved around an animation
+    SurfaceSpare7 = 7,
+};
+
+inline constexpr int kSurfaceCount = 8;
+inline constexpr int kScreenWidth = platform::kPageWidth;
+inline constexpr int kScreenHeight = platform::kPageHeight;
+inline constexpr int kSurfacePitch = kScreenWidth;
+inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
+
+inline constexpr uint8_t ColourEmpty = 0;   // empty field, cleared surfaces, the transparent key
+inline constexpr uint8_t ColourFrame = 255; // the frame round the play field
+
+// The play field inside the frame; every whole-field copy uses exactly this rectangle.
+inline constexpr int kFieldLeft = 1;
+inline constexpr int kFieldTop = 33;
+inline constexpr int kFieldWidth = 638;
+inline constexpr int kFieldHeight = 382;
+inline constexpr int kFieldRight = kFieldLeft + kFieldWidth - 1;   // 638
+inline constexpr int kFieldBottom = kFieldTop + kFieldHeight - 1;  // 414
+
+// Left, top, right, bottom; right and bottom exclusive.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+class Screen {
+public:
+    // Called while Flip and WaitVerticalBlank wait for the display: take pending events,
+    // blocking for at most maxWaitMs. Returns false when waiting should stop at once
+    // (Ctrl held). Left empty, the screen does not wait at all (tests of the display alone).
+    using WaitHook = std::function<bool(uint32_t maxWaitMs)>;
+
+    // --- pages and palettes -------------------------------------------------------------
+    bool Open(platform::Platform& platform, std::string& error);
+    void Close();
+    bool IsOpen() const { return platform_ != nullptr; }
+    void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
+
+    void Flip();                      // exchanges the pages, presents, waits for the refresh
+    void Clear(SurfaceId id);         // every pixel of the surface becomes 0
+    void MapField();                  // FieldPixels / FieldPitch := the page shown now
+    void WaitVerticalBlank();         // returns at the next display refresh
+    void ResetPalette();              // LivePalette := BasePalette, shown
+    void ShadePaletteEntry(int index, int32_t delta);
+    uint32_t PaletteRgb(int index) const;  // red + green * 256 + blue * 65536 of BasePalette
+
+    // Presents the shown page when a refresh interval has passed since the last present;
+    // the message pump calls it so that drawing straight onto the shown page appears.
+    void PresentIfDue();
+    void Present();
+
+    uint8_t* Pixels(SurfaceId id);
+    const uint8_t* Pixels(SurfaceId id) const;
+    uint8_t Pixel(SurfaceId id, int x, int y) const { return Pixels(id)[y * kSurfacePitch + x]; }
+    int ShownPage() const { return shownPage_; }
+
+    // --- the character bitmap ("char.bmp") ---------------------------------------------
+    // Reads the 256-entry colour table into BasePalette and LivePalette and shows it.
+    // False (nothing changed) when the file cannot be read or is not a usable bitmap.
+    bool LoadPalette(const std::string& path);
+    // Copies width x height pixels at (srcX, srcY) of the image to (x, y) of the surface.
+    // False, with a one-line reason, when the file is missing or not an uncompressed
+    // 8-bit bitmap large enough for the rectangle.
+    bool LoadBitmap(const std::string& path, int width, int height, int x, int y, int srcX,
+                    int srcY, SurfaceId destination, std::string& error);
+
+    // --- copies (1:1) -------------------------------------------------------------------
+    void CopyRect(int x, int y, Rect source, SurfaceId destination, SurfaceId from);
+    void CopyRectKeyed(int x, int y, Rect source, SurfaceId destination, SurfaceId from);
+    void Copy(int x, int y, int srcX, int srcY, int width, int height, SurfaceId destination,
+              SurfaceId from);
+    void CopyKeyed(int x, int y, int srcX, int srcY, int width, int height,
+                   SurfaceId destination, SurfaceId from);
+
+    // --- text from the character bitmap ------------------------------------------------
+    // x or y of -1 centres the text on the 640 x 480 page.
+    void DrawText(SurfaceId destination, const char* text, int x, int y, int cellWidth,
+                  int cellHeight);
+    void DrawChar(SurfaceId destination, char character, int x, int y, int cellWidth,
+                  int cellHeight);
+    void PutGlyph(SurfaceId destination, char character, int x, int y);
+    void DrawColourText(SurfaceId destination, const char* text, int x, int y, int cellWidth,
+                        int cellHeight, int tile);
+
+    // --- figures (colours as PaletteRgb values, except FillCircle) ----------------------
+    void DrawCircle(SurfaceId destination, int x, int y, int radius, uint32_t colour);
+    void FillCircle(SurfaceId destination, int x, int y, int radius, int paletteIndex);
+    void DrawLine(SurfaceId destination, int x1, int y1, int x2, int y2, uint32_t colour);
+    void DrawFrame(SurfaceId destination, int left, int top, int right, int bottom,
+                   uint32_t colour);
+    void FillBox(SurfaceId destination, int x, int y, int width, int height, uint32_t colour);
+
+    // The palette index whose BasePalette colour is the given PaletteRgb value (0 if none).
+    uint8_t IndexOfColour(uint32_t colour) const;
+
+    std::array<PaletteEntry, 256> BasePalette{};
+    std::array<PaletteEntry, 256> LivePalette{};
+    uint8_t* FieldPixels = nullptr;
+    int32_t FieldPitch = kSurfacePitch;
+
+private:
+    void waitForRefresh(uint32_t since);
+
+    platform::Platform* platform_ = nullptr;
+    WaitHook waitHook_;
+    int shownPage_ = 0;            // which of pages_[0], pages_[1] is SurfacePrimary
+    uint32_t lastPresent_ = 0;
+    std::array<std::array<uint8_t, kSurfaceBytes>, kSurfaceCount> pages_{};
+};

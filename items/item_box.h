@@ -1,0 +1,24 @@
+// The one item box on the field and the item kinds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+enum ItemKind : int32_t {
+    ItemNone = 0,
+    ItemSpeedUp = 1,
+    ItemLaserShot = 2,
+    ItemWarp = 3,
+    ItemChange = 4,
+    ItemBomb = 5,
+    ItemRandom = 6,  // "?": becomes a kind 1..5 when taken
+};
+
+inline constexpr std::array<const char*, 7> itemNames = {
+    "          ", "SPEED UP  ", "LASER SHOT", "WARP      ", "CHANGE    ", "BOMB      ", "?"};
+
+struct ItemBox {
+    int32_t itemKind = ItemNone;  // 0: no box on the field
+    int32_t x = 0;                // top-left corner of its 16 x 16 square
+    int32_t y = 0;
+};

@@ -1,0 +1,58 @@
+// The seam between the game and the machine: the only way the game reaches the display,
+// the keyboard, the mouse and the clock. The game owns one Platform for the whole run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+inline constexpr int kPageWidth = 640;
+inline constexpr int kPageHeight = 480;
+
+// One colour of the 256-entry palette, in the order red, green, blue, flags (flags is 0).
+struct PaletteEntry {
+    uint8_t red = 0;
+    uint8_t green = 0;
+    uint8_t blue = 0;
+    uint8_t flags = 0;
+};
+
+enum class EventKind : uint8_t {
+    None,
+    KeyDown,      // key holds a Windows virtual-key code; repeat is set for auto-repeat
+    KeyUp,        // key holds a Windows virtual-key code
+    RightButton,  // the right mouse button went down
+    Close,        // the window was closed (Alt+F4 included)
+    Quit,         // the system asked the program to end
+};
+
+struct Event {
+    EventKind kind = EventKind::None;
+    int key = 0;
+    bool repeat = false;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Brings up the display (black at first). On failure returns false with a one-line reason.
+    virtual bool openDisplay(std::string& error) = 0;
+    virtual void closeDisplay() = 0;
+
+    // Takes one pending event without waiting; false when none is pending.
+    virtual bool pollEvent(Event& event) = 0;
+    // Takes one event, waiting at most timeoutMs for it; false when none came in time.
+    virtual bool waitEvent(Event& event, uint32_t timeoutMs) = 0;
+
+    // Milliseconds since some fixed point; wraps round after 2^32.
+    virtual uint32_t ticks() = 0;
+    // Length of one display refresh in milliseconds (17 for an unknown display, about 60 Hz).
+    virtual uint32_t refreshIntervalMs() = 0;
+
+    // Shows a 640 x 480 page of palette indices (rows pitch bytes apart) in the given colours.
+    virtual void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,80 @@
+// A platform for tests: events queued at virtual times, a virtual clock that waits (and,
+// a little, polls) advance, and the presented pages kept for inspection. With it a test
+// runs the real screens and rounds from start-up to exit, fast and deterministically.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+class ScriptedPlatform : public Platform {
+public:
+    struct Timed {
+        uint64_t atMicros;
+        Event event;
+    };
+    struct PresentedPage {
+        uint64_t atMicros;
+        std::vector<uint8_t> pixels;           // 640 x 480, pitch 640
+        std::vector<PaletteEntry> palette;     // 256 entries
+    };
+
+    // --- the script ---------------------------------------------------------------------
+    // Events are delivered in the order of their times (equal times in the order queued).
+    void keyDown(uint32_t atMs, int key, bool repeat = false);
+    void keyUp(uint32_t atMs, int key);
+    void keyPress(uint32_t atMs, int key, uint32_t holdMs = 20);  // down, then up
+    void push(uint32_t atMs, Event event);
+    // When the script has no event left and the clock passes this time, a Quit event is
+    // delivered, so that a test whose script ran out still ends.
+    void quitWhenIdleAfter(uint32_t ms) { idleQuitMicros_ = uint64_t{ms} * 1000; }
+
+    // --- configuration ------------------------------------------------------------------
+    bool failOpen = false;             // openDisplay fails (as with no display)
+    uint32_t pollCostMicros = 2;       // virtual time each poll takes, so polling loops end
+    uint32_t refreshMs = 17;
+    bool keepAllPages = false;         // keep every presented page, not only the last
+    std::function<void(const PresentedPage&)> onPresent;  // called on every present
+
+    // --- inspection ---------------------------------------------------------------------
+    bool displayOpen() const { return open_; }
+    uint64_t nowMicros() const { return nowMicros_; }
+    void advance(uint32_t ms) { nowMicros_ += uint64_t{ms} * 1000; }
+    void setTicks(uint32_t ms) { nowMicros_ = uint64_t{ms} * 1000; }  // e.g. near the wrap
+    uint64_t presentCount() const { return presentCount_; }
+    const PresentedPage& lastPage() const { return last_; }
+    const std::vector<PresentedPage>& pages() const { return pages_; }
+    uint64_t pollCount() const { return pollCount_; }
+    uint64_t waitCount() const { return waitCount_; }
+    bool scriptDone() const { return queue_.empty(); }
+
+    // --- Platform -----------------------------------------------------------------------
+    bool openDisplay(std::string& error) override;
+    void closeDisplay() override;
+    bool pollEvent(Event& event) override;
+    bool waitEvent(Event& event, uint32_t timeoutMs) override;
+    uint32_t ticks() override;
+    uint32_t refreshIntervalMs() override { return refreshMs; }
+    void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
+
+private:
+    bool takeDue(Event& event);
+
+    std::deque<Timed> queue_;
+    uint64_t nowMicros_ = 0;
+    uint64_t idleQuitMicros_ = UINT64_MAX;
+    bool open_ = false;
+    uint64_t presentCount_ = 0;
+    uint64_t pollCount_ = 0;
+    uint64_t waitCount_ = 0;
+    PresentedPage last_;
+    std::vector<PresentedPage> pages_;
+};
+
+}  // namespace platform

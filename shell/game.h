@@ -1,0 +1,57 @@
+// Everything the game keeps for the whole run, in one object. Nothing else is mutable and
+// global: a test makes a fresh Game on the heap, drives it, and throws it away.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "display/screen.h"
+#include "items/explosions.h"
+#include "items/item_box.h"
+#include "match/match.h"
+#include "menus/option_menu.h"
+#include "menus/title_menu.h"
+#include "platform/platform.h"
+#include "round/meteorites.h"
+#include "round/player.h"
+#include "shell/keyboard.h"
+#include "shell/random.h"
+#include "shell/settings.h"
+
+// Thrown by every ending of the program; it unwinds to main, which gives the display back
+// and returns the status. 0 for the player's endings, 1 when the program cannot start.
+struct ProgramExit {
+    int status = 0;
+};
+
+struct Pacing {
+    uint32_t frameStart = 0;      // set by markFrameStart, read by waitSinceMark
+    uint32_t lastEmptyPoll = 0;   // when a poll last found the queue empty
+    bool polledEmpty = false;
+};
+
+struct Game {
+    explicit Game(platform::Platform& machine) : platform(&machine) {}
+
+    platform::Platform* platform;
+    Screen screen;
+    Settings settings;
+    Keyboard keyboard;
+    Pacing pacing;
+    Random random;
+    DirectionTables directions;
+    TitleMenu titleMenu;
+    OptionMenu optionMenu;
+    Match match;
+    Players players;
+    ItemBox itemBox;
+    Explosions explosions;
+    Meteorites meteorites;
+
+    std::string settingsPath = kSettingsFileName;
+    std::string charBitmapPath = "char.bmp";  // resolved at start-up
+};
+
+// A fresh Game on the heap (it is several megabytes).
+std::unique_ptr<Game> makeGame(platform::Platform& machine);

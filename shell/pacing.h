@@ -1,0 +1,24 @@
+// The message pump and the waits built on it. Every loop of the game calls these; they are
+// the only place where keyDown and pacingOn change. No wait spins: between polls it blocks
+// on the platform's event wait for the time left, so a key wakes it at once.
+#pragma once
+
+#include <cstdint>
+
+struct Game;
+
+// One unit of the WAIT setting: a round frame at WAIT n lasts n of these.
+inline constexpr uint32_t kWaitUnitMs = 4;
+
+// Takes every pending event and acts on it (keys, Ctrl, and the endings: Pause, right
+// button, window close, quit request, which end the program), and presents the shown page
+// when a refresh is due. Never waits.
+void pumpMessages(Game& game);
+// Like pumpMessages, but first waits at most maxWaitMs for an event to arrive.
+void pumpMessagesWaiting(Game& game, uint32_t maxWaitMs);
+
+void markFrameStart(Game& game);
+// Pumps at least once; then, while pacingOn, until ms have passed since the mark.
+void waitSinceMark(Game& game, uint32_t ms);
+// Pumps once; then, while pacingOn, until n * kWaitUnitMs have passed since the call.
+void busyDelay(Game& game, int32_t n);
