@@ -22,3 +22,7 @@ void markFrameStart(Game& game);
 void waitSinceMark(Game& game, uint32_t ms);
 // Pumps once; then, while pacingOn, until n * kWaitUnitMs have passed since the call.
 void busyDelay(Game& game, int32_t n);
+
+// Makes the Screen's waits for the display (Flip, WaitVerticalBlank) pump messages, and
+// stop at once while Ctrl is held.
+void installScreenWaitHook(Game& game);

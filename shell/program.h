@@ -9,13 +9,16 @@ struct Game;
 namespace platform { class Platform; }
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
-// player ends it, 1 when it cannot start. exeDir is where char.bmp is looked for after the
-// current directory.
+// player ends it, 1 when it cannot start. exeDir is where char.bmp is looked for when the
+// current directory has none.
 int runProgram(platform::Platform& machine, const std::string& exeDir);
+// The same on a Game made by the caller (tests set its paths and seed first).
+int runGame(Game& game, const std::string& exeDir);
 
-// Starts up (display, char.bmp, logo, tables, settings) on an existing Game; throws
-// ProgramExit(1) when it cannot.
+// Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
+// settings; throws ProgramExit(1) with one line on standard error when it cannot start.
 void startUp(Game& game, const std::string& exeDir);
-void runTopLevelLoop(Game& game);
-// Clears both visible pages, closes the display and ends the program with the status.
+// The title loop; it ends only by throwing ProgramExit.
+[[noreturn]] void runTopLevelLoop(Game& game);
+// Clears both visible pages, gives the display back and ends the program with the status.
 [[noreturn]] void shutdown(Game& game, int status = 0);
