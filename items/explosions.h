@@ -17,3 +17,10 @@ struct Particle {
 struct Explosions {
     std::array<std::array<Particle, kParticlesPerSlot>, 4> particles{};
 };
+
+struct Game;
+
+// Pays the crash award, blanks the slot's panel line and starts its explosion.
+void crashPlayer(Game& game, int slot);
+// Moves the slot's particles one tick; clears explosionActive when none is left flying.
+void tickExplosion(Game& game, int slot);

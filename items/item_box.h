@@ -22,3 +22,14 @@ struct ItemBox {
     int32_t x = 0;                // top-left corner of its 16 x 16 square
     int32_t y = 0;
 };
+
+struct Game;
+
+// Called at the start of every round frame: now and then places a new box (1 in 101).
+void trySpawnItemBox(Game& game);
+// Draws the box's glyph again onto the shown page, if a box is on the field.
+void drawItemBox(Game& game);
+// The slot's head entered the box square: takes the item (SPEED UP acts at once).
+void pickUpItem(Game& game, int slot);
+// Fires the slot's top held item, with the screen flash.
+void useItem(Game& game, int slot);

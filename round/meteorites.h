@@ -18,3 +18,9 @@ struct Meteorites {
     std::array<Meteor, kMeteorSlots> meteors{};
     int32_t meteorShowerActive = 0;
 };
+
+struct Game;
+
+// Once per frame while meteorites are on: starts a shower when one is due, moves it.
+void stepMeteorites(Game& game);
+void spawnMeteorShower(Game& game);
