@@ -3,10 +3,26 @@
 
 #include <cstdint>
 
+#include "display/screen.h"
+
 struct Game;
 
 struct OptionMenu {
     int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
 };
 
+inline constexpr int kOptionRows = 8;
+
+// Runs the screen until Enter on "EXIT", then writes the settings file.
 void runOptionMenu(Game& game);
+// Builds the screen on the back page and flips it into view, pointer on "EXIT".
+void drawOptionMenu(Game& game);
+// Prints one row's value on the surface; row 0 (and any row outside 1..7) prints nothing.
+void drawOptionValue(Game& game, SurfaceId surface, int row);
+// Moves the pointer one row on the visible page (delta -1 or +1), wrapping over 8 rows.
+void moveOptionCursor(Game& game, int delta);
+// Changes the value under the pointer by one step (delta -1 or +1) and shows it.
+void changeOptionValue(Game& game, int delta);
+// field + step, then kept in min..max: clamped to the end it passed, or, when wrapping,
+// moved to the other end.
+void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap);

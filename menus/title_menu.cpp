@@ -1,7 +1,80 @@
-// TEMPORARY placeholders so the program links while the menus are being built.
+// The title menu: the big logo word, the game's name and seven rows chosen with Up, Down
+// and Enter. What a chosen row does is up to the top-level loop.
 #include "menus/title_menu.h"
+
+#include <cstdio>
+
 #include "shell/game.h"
-void showLogo(Game&) {}
-void drawTitle(Game&) {}
-void runTitleInput(Game&) {}
-void cyclePlayerType(Game&) {}
+#include "shell/pacing.h"
+
+namespace {
+
+constexpr int kTitleRows = 7;
+constexpr int kRowX = 250;
+constexpr int kRowTop = 206;
+constexpr int kRowSpacing = 28;
+constexpr int kPointerX = 218;
+constexpr char kPointer = 62;  // '>'
+constexpr char kBlank = 32;
+constexpr int kTextCell = 16;
+constexpr int kFirstPlayerRow = 1;
+
+constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
+
+int rowY(int row) { return kRowTop + kRowSpacing * row; }
+
+void drawPointer(Game& game, char character) {
+    game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor),
+                         kTextCell, kTextCell);
+}
+
+// Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
+void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
+    if (row == 0) {
+        std::snprintf(text, size, "START");
+    } else if (row <= kSlots) {
+        const int slot = row - kFirstPlayerRow;
+        std::snprintf(text, size, "%d PLAYER %s", row, playerTypeNames[game.players.type[slot]]);
+    } else if (row == 5) {
+        std::snprintf(text, size, "OPTION");
+    } else {
+        std::snprintf(text, size, "EXIT");
+    }
+}
+
+}  // namespace
+
+void drawTitle(Game& game) {
+    game.titleMenu.cursor = 0;
+    Screen& screen = game.screen;
+    screen.Clear(SurfacePage);
+    screen.DrawText(SurfacePage, "REZI", -1, 36, 112, 112);
+    screen.DrawColourText(SurfacePage, "DIRAVIRU", -1, 166, kTextCell, kTextCell, 7);
+    for (int row = 0; row < kTitleRows; ++row) {
+        char text[24];
+        formatTitleRow(game, row, text, sizeof text);
+        screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kTextCell, kTextCell,
+                              kTitleRowColours[row]);
+    }
+    drawPointer(game, kPointer);
+    showPage(game);
+}
+
+void moveTitleCursor(Game& game, int delta) {
+    drawPointer(game, kBlank);
+    int32_t& cursor = game.titleMenu.cursor;
+    cursor = (cursor + delta) % kTitleRows;
+    if (cursor < 0) cursor += kTitleRows;
+    drawPointer(game, kPointer);
+}
+
+void runTitleInput(Game& game) {
+    Keyboard& keys = game.keyboard;
+    for (;;) {
+        if (keys.take(key::Up)) moveTitleCursor(game, -1);
+        if (keys.take(key::Down)) moveTitleCursor(game, +1);
+        if (keys.take(key::Enter)) return;
+        showPage(game);
+        waitSinceMark(game, 0);
+    }
+}

@@ -1,0 +1,62 @@
+// The start-up logo: "VEVAZI SOFT 1998" typed out letter by letter behind a blinking cursor.
+#include <cstring>
+
+#include "menus/title_menu.h"
+#include "shell/game.h"
+#include "shell/pacing.h"
+
+namespace {
+
+constexpr const char* kLogoLine = "VEVAZI SOFT 1998";
+constexpr int kLogoX = 64;          // the first letter's cell
+constexpr int kLogoY = 224;
+constexpr int kLogoCell = 32;       // 32 x 32 cells
+constexpr char kLogoCursor = 91;    // '['
+constexpr char kBlank = 32;
+constexpr int kBlinkSteps = 16;     // eight blinks: drawn, erased
+constexpr uint32_t kStepMs = 100;
+constexpr uint32_t kFinalPauseMs = 1000;
+
+}  // namespace
+
+void showPage(Game& game) {
+    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
+    game.screen.Flip();
+}
+
+void blinkCursor(Game& game, int x, int count) {
+    for (int k = 0; k < count; ++k) {
+        markFrameStart(game);
+        const char shown = k % 2 == 0 ? kLogoCursor : kBlank;
+        game.screen.DrawChar(SurfacePage, shown, x, kLogoY, kLogoCell, kLogoCell);
+        showPage(game);
+        waitSinceMark(game, kStepMs);
+    }
+}
+
+void showLogo(Game& game) {
+    game.screen.Clear(SurfacePage);
+    blinkCursor(game, kLogoX, kBlinkSteps);
+
+    const int length = static_cast<int>(std::strlen(kLogoLine));
+    for (int i = 0; i < length; ++i) {
+        markFrameStart(game);
+        const int x = kLogoX + kLogoCell * i;
+        game.screen.DrawChar(SurfacePage, kLogoLine[i], x, kLogoY, kLogoCell, kLogoCell);
+        // The cursor stands after every second letter; the next letter covers it again.
+        if (i % 2 == 0) {
+            game.screen.DrawChar(SurfacePage, kLogoCursor, x + kLogoCell, kLogoY, kLogoCell,
+                                 kLogoCell);
+        }
+        showPage(game);
+        waitSinceMark(game, kStepMs);
+    }
+
+    blinkCursor(game, kLogoX + kLogoCell * length, kBlinkSteps);
+    markFrameStart(game);
+    waitSinceMark(game, kFinalPauseMs);
+
+    // The screen goes black before the title is composed.
+    game.screen.Clear(SurfacePrimary);
+    game.screen.Present();
+}
