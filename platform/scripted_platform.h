@@ -32,7 +32,8 @@ public:
     void keyPress(uint32_t atMs, int key, uint32_t holdMs = 20);  // down, then up
     void push(uint32_t atMs, Event event);
     // When the script has no event left and the clock passes this time, a Quit event is
-    // delivered, so that a test whose script ran out still ends.
+    // delivered (by every poll and wait from then on), so that a test whose script ran out
+    // still ends.
     void quitWhenIdleAfter(uint32_t ms) { idleQuitMicros_ = uint64_t{ms} * 1000; }
 
     // --- configuration ------------------------------------------------------------------
@@ -55,6 +56,9 @@ public:
     bool scriptDone() const { return queue_.empty(); }
 
     // --- Platform -----------------------------------------------------------------------
+    // ticks() is the virtual clock in whole milliseconds, wrapping like a real tick count.
+    // pollEvent costs pollCostMicros; waitEvent moves the clock to the event it returns, or
+    // by the whole timeout when none is due by then.
     bool openDisplay(std::string& error) override;
     void closeDisplay() override;
     bool pollEvent(Event& event) override;
@@ -64,7 +68,9 @@ public:
     void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
 private:
+    bool nextDue(uint64_t deadline, Timed& due) const;
     bool takeDue(Event& event);
+    bool takeDueBy(uint64_t deadline, Event& event);
 
     std::deque<Timed> queue_;
     uint64_t nowMicros_ = 0;

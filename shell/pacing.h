@@ -12,7 +12,9 @@ inline constexpr uint32_t kWaitUnitMs = 4;
 
 // Takes every pending event and acts on it (keys, Ctrl, and the endings: Pause, right
 // button, window close, quit request, which end the program), and presents the shown page
-// when a refresh is due. Never waits.
+// when a refresh is due. Never waits, except that a pump finding nothing right after
+// another pump found nothing in the same millisecond first waits out that millisecond
+// for an event (unless Ctrl is held), so a loop that only pumps does not spin.
 void pumpMessages(Game& game);
 // Like pumpMessages, but first waits at most maxWaitMs for an event to arrive.
 void pumpMessagesWaiting(Game& game, uint32_t maxWaitMs);
@@ -23,6 +25,6 @@ void waitSinceMark(Game& game, uint32_t ms);
 // Pumps once; then, while pacingOn, until n * kWaitUnitMs have passed since the call.
 void busyDelay(Game& game, int32_t n);
 
-// Makes the Screen's waits for the display (Flip, WaitVerticalBlank) pump messages, and
-// stop at once while Ctrl is held.
+// Makes the Screen's waits for the display (Flip, WaitVerticalBlank) pump messages while
+// they wait, and end at once while Ctrl is held.
 void installScreenWaitHook(Game& game);
