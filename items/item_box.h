@@ -17,6 +17,8 @@ enum ItemKind : int32_t {
 inline constexpr std::array<const char*, 7> itemNames = {
     "          ", "SPEED UP  ", "LASER SHOT", "WARP      ", "CHANGE    ", "BOMB      ", "?"};
 
+inline constexpr int kItemBoxSize = 16;  // the box is one 16 x 16 glyph cell
+
 struct ItemBox {
     int32_t itemKind = ItemNone;  // 0: no box on the field
     int32_t x = 0;                // top-left corner of its 16 x 16 square
@@ -29,7 +31,8 @@ struct Game;
 void trySpawnItemBox(Game& game);
 // Draws the box's glyph again onto the shown page, if a box is on the field.
 void drawItemBox(Game& game);
-// The slot's head entered the box square: takes the item (SPEED UP acts at once).
+// The slot's head entered the box square: takes the item (SPEED UP acts at once). With a
+// full stack the box is still taken but its item is dropped.
 void pickUpItem(Game& game, int slot);
-// Fires the slot's top held item, with the screen flash.
+// Fires the slot's top held item, with the screen flash; nothing happens with an empty stack.
 void useItem(Game& game, int slot);
