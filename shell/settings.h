@@ -2,6 +2,7 @@
 // numbers with three raw little-endian 32-bit integers between them, no line ends.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,16 @@ inline constexpr const char* kSettingsFileName = "dod_eved.dat";
 
 // Explosion kinds, also the index into Settings::explosionValue.
 enum ExplosionType : int32_t { ExplosionBomb = 0, ExplosionCosmo = 1, ExplosionCosmo2 = 2 };
+
+// The option menu's ranges; every loaded record is brought into them.
+inline constexpr int32_t kWaitMin = 0;
+inline constexpr int32_t kWaitMax = 999;
+inline constexpr int32_t kBombValueMax = 100;       // explosionValue[ExplosionBomb]
+inline constexpr int32_t kCosmoValueMax = 9050;     // explosionValue[ExplosionCosmo(2)]
+inline constexpr int32_t kMeteoriteTimeMin = 1;     // seconds; 0 would divide by zero
+inline constexpr int32_t kMeteoriteTimeMax = 999;
+inline constexpr int32_t kMeteoriteValueMin = 50;
+inline constexpr int32_t kMeteoriteValueMax = 9050;
 
 struct Settings {
     int32_t wait = 1;
@@ -35,3 +46,14 @@ struct Settings {
 std::string encodeSettings(const Settings& settings);
 void decodeSettings(const std::string& bytes, Settings& settings);
 void clampSettings(Settings& settings);
+
+// Writes all `size` bytes to the open file descriptor; false when a write fails.
+using FileWriter = bool (*)(int fd, const char* data, std::size_t size);
+bool writeAllBytes(int fd, const char* data, std::size_t size);
+
+// Replaces the file at `path` with `bytes`: writes "<path>.tmp" through `writer`, flushes it
+// to disk, closes it and renames it over `path`. On any failure the temporary file is
+// removed, `path` keeps its previous content and the result is false. saveSettings uses it
+// with writeAllBytes; a test passes a writer that fails part way.
+bool replaceFileAtomically(const std::string& path, const std::string& bytes,
+                           FileWriter writer = writeAllBytes);
