@@ -6,16 +6,53 @@
 
 inline constexpr int kParticlesPerSlot = 10000;
 
+// Field bounds of a particle, compared as floats with both ends included.
+inline constexpr float kParticleLeft = 1.0f;
+inline constexpr float kParticleRight = 638.0f;
+inline constexpr float kParticleTop = 33.0f;
+inline constexpr float kParticleBottom = 414.0f;
+
+// COSMO2 particles turn one degree per tick while the explosion is younger than this.
+inline constexpr int32_t kSpiralTicks = 90;
+
+// One particle as the game thinks of it; the table below keeps the same data column by column.
 struct Particle {
     float x = 0;
     float y = 0;
-    int32_t direction = 0;
-    float speed = 0;
+    int32_t direction = 0;  // whole degrees 0..359, the same angle as a player's heading
+    float speed = 0;        // pixels per tick, 0.51 to 2.50
     uint8_t active = 0;
 };
 
+// One slot's particles, stored column by column so that a tick walks plain arrays.
+// Entries [0, count) are the particles launched by the slot's last explosion, in launch
+// order; entries whose particle has left the field stay in place (with zero step, outside
+// the bounds, so they never draw again) until a stable repack squeezes them out. The repack
+// keeps the launch order, so the field sees the same writes in the same order as a walk over
+// the whole table would give.
+struct ParticleTable {
+    alignas(64) std::array<float, kParticlesPerSlot> x{};
+    alignas(64) std::array<float, kParticlesPerSlot> y{};
+    // dirX[direction] * speed and dirY[direction] * speed, the float products of a move;
+    // recomputed whenever the direction changes.
+    alignas(64) std::array<float, kParticlesPerSlot> stepX{};
+    alignas(64) std::array<float, kParticlesPerSlot> stepY{};
+    alignas(64) std::array<float, kParticlesPerSlot> speed{};  // 0 once the particle is gone
+    alignas(64) std::array<int32_t, kParticlesPerSlot> direction{};
+    // Offset (row * FieldPitch + column) of the pixel under (x, y) when that lies within the
+    // bounds, else -1: the pixel the next tick erases.
+    alignas(64) std::array<int32_t, kParticlesPerSlot> pixel{};
+    // Scratch of one tick: where each particle is drawn this tick, -1 for nowhere.
+    alignas(64) std::array<int32_t, kParticlesPerSlot> next{};
+    int32_t count = 0;   // entries in use
+    int32_t flying = 0;  // of those, still within the bounds
+
+    // The entry i of [0, count) as a record (active is 0 once it has left the field).
+    Particle particle(int i) const;
+};
+
 struct Explosions {
-    std::array<std::array<Particle, kParticlesPerSlot>, 4> particles{};
+    std::array<ParticleTable, 4> tables{};
 };
 
 struct Game;

@@ -7,16 +7,39 @@
 inline constexpr int kMeteorSlots = 10000;
 inline constexpr uint8_t meteorColour = 237;
 
+// Meteorites are written into the field only while their column is below this one.
+inline constexpr int32_t kMeteorVisibleEnd = 639;
+// A meteorite whose column drops below this one has reached the left frame and vanishes.
+inline constexpr int32_t kMeteorLeftEdge = 1;
+
+// One meteorite as the game thinks of it; the table below keeps the same data column by column.
 struct Meteor {
-    float x = 0;
-    float y = 0;
-    float speed = 0;
+    float x = 0;      // column, decreasing as it flies
+    float y = 0;      // row; never changes
+    float speed = 0;  // pixels per frame, 0.51 to 2.5
     uint8_t active = 0;
 };
 
+// The shower, column by column. Entries [0, count) are the meteorites of the current
+// shower in placement order; one that has reached the left edge stays in place (speed 0,
+// column below 1, never drawn again) until a stable repack squeezes it out, so the field
+// always sees the writes in placement order.
 struct Meteorites {
-    std::array<Meteor, kMeteorSlots> meteors{};
+    alignas(64) std::array<float, kMeteorSlots> x{};
+    alignas(64) std::array<float, kMeteorSlots> y{};
+    alignas(64) std::array<float, kMeteorSlots> speed{};  // 0 once the meteorite is gone
+    alignas(64) std::array<int32_t, kMeteorSlots> row{};  // y * FieldPitch
+    // Offset of the pixel under x when its column is below 639, else -1: the pixel the
+    // next frame clears.
+    alignas(64) std::array<int32_t, kMeteorSlots> pixel{};
+    // Scratch of one frame: where each meteorite is drawn, -1 for nowhere.
+    alignas(64) std::array<int32_t, kMeteorSlots> next{};
+    int32_t count = 0;   // entries in use
+    int32_t flying = 0;  // of those, still in flight
     int32_t meteorShowerActive = 0;
+
+    // The entry i of [0, count) as a record (active is 0 once it has vanished).
+    Meteor meteor(int i) const;
 };
 
 struct Game;
