@@ -1,4 +1,144 @@
-// TEMPORARY placeholder so the program links while match flow is being built.
+// A match: the score table before every round, the round's set-up, the START countdown
+// and the hand-over to round play, until Esc on the score table.
+#include <cstdio>
+
 #include "match/match.h"
+#include "round/round.h"
 #include "shell/game.h"
-void runMatch(Game&) {}
+#include "shell/pacing.h"
+
+namespace {
+
+constexpr int kCentred = -1;
+constexpr int kCell = 16;
+constexpr int kTextTile = 7;
+constexpr int kHeaderX = 16;
+constexpr int kHeaderY = 16;
+constexpr int kHeaderTile = 8;
+constexpr int kPanelX = 16;         // "%dP ITEM": 1P and 2P on the first line, 3P and 4P below
+constexpr int kPanelHalfWidth = 320;
+constexpr int kPanelY = 416;
+constexpr int kEscLineY = 464;
+constexpr float kRatePerEmptySlot = 0.5f;
+
+// The field's frame: columns 0 and 639, rows 32 and 415.
+constexpr int kFrameLeft = 0;
+constexpr int kFrameTop = 32;
+constexpr int kFrameRight = 639;
+constexpr int kFrameBottom = 415;
+
+constexpr int kCountdownCell = 64;
+constexpr uint32_t kCountdownStepMs = 900;
+constexpr const char* kCountdownTexts[] = {"3", "2", "1", "START"};
+
+// Waits on the score table: true for Enter (play the next round), false for Esc (the match
+// is over).
+bool waitForNextRound(Game& game) {
+    for (;;) {
+        if (game.keyboard.take(key::Enter)) return true;
+        if (game.keyboard.take(key::Esc)) return false;
+        waitSinceMark(game, 0);
+    }
+}
+
+void placePlayerAtStart(Players& players, int slot) {
+    players.x[slot] = static_cast<float>(startX[slot]);
+    players.y[slot] = static_cast<float>(startY[slot]);
+    players.pixelX[slot] = static_cast<int32_t>(players.x[slot]);
+    players.pixelY[slot] = static_cast<int32_t>(players.y[slot]);
+    players.direction[slot] = startDirection[slot];
+    players.alive[slot] = 1;
+    players.speedLevel[slot] = kStartSpeedLevel;
+    players.itemCount[slot] = 0;
+    players.comStraightCount[slot] = 0;
+    players.comTurnSide[slot] = 0;
+}
+
+void drawRoundHeader(Game& game) {
+    char header[64];
+    std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d",
+                  game.match.round + 1, game.settings.wait, game.match.time);
+    game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kCell, kCell,
+                               kHeaderTile);
+}
+
+void drawItemCaption(Game& game, int slot) {
+    char caption[24];
+    std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
+    game.screen.DrawColourText(SurfacePage, caption, kPanelX + kPanelHalfWidth * (slot % 2),
+                               kPanelY + kCell * (slot / 2), kCell, kCell, slot + 1);
+}
+
+void showRoundPage(Game& game) {
+    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
+}
+
+}  // namespace
+
+void runMatch(Game& game) {
+    game.screen.ResetPalette();
+    for (int slot = 0; slot < kSlots; ++slot) game.players.score[slot] = 0;
+    game.match.round = 0;
+    for (;;) {
+        drawScoreTable(game);
+        game.keyboard.keyDown[key::Enter] = 0;
+        game.keyboard.keyDown[key::Esc] = 0;
+        if (!waitForNextRound(game)) return;
+        startRound(game);
+        runCountdown(game);
+        runRound(game);
+        game.match.round += 1;
+        waitSinceMark(game, 0);
+    }
+}
+
+void startRound(Game& game) {
+    Match& match = game.match;
+    Players& players = game.players;
+    Screen& screen = game.screen;
+    match.time = 0;
+    match.scoreRate = 1.0f;
+    screen.Clear(SurfacePage);
+    screen.DrawFrame(SurfacePage, kFrameLeft, kFrameTop, kFrameRight, kFrameBottom,
+                     screen.PaletteRgb(ColourFrame));
+    drawRoundHeader(game);
+    for (int slot = 0; slot < kSlots; ++slot) {
+        // An explosion still flying from the last round stops here, whoever it belongs to.
+        players.explosionActive[slot] = 0;
+        if (players.present(slot)) {
+            drawItemCaption(game, slot);
+            placePlayerAtStart(players, slot);
+        } else {
+            match.scoreRate += kRatePerEmptySlot;
+        }
+    }
+    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kCell, kCell,
+                          kTextTile);
+    drawHeads(game);
+    game.meteorites.meteorShowerActive = 0;
+    // A box of the last round is dropped; round play starts without one.
+    game.itemBox.itemKind = ItemNone;
+}
+
+void runCountdown(Game& game) {
+    Screen& screen = game.screen;
+    // Presses made before the round do not act in it.
+    for (const PlayerKeys& keys : playerKeys) {
+        game.keyboard.keyDown[keys.turnLeftKey] = 0;
+        game.keyboard.keyDown[keys.itemKey] = 0;
+        game.keyboard.keyDown[keys.turnRightKey] = 0;
+    }
+    for (const char* text : kCountdownTexts) {
+        showRoundPage(game);
+        screen.DrawText(SurfaceBack, text, kCentred, kCentred, kCountdownCell, kCountdownCell);
+        screen.Flip();
+        screen.MapField();
+        drawHeads(game);  // the heads on the page now shown
+        markFrameStart(game);
+        waitSinceMark(game, kCountdownStepMs);
+    }
+    showRoundPage(game);
+    screen.Flip();
+    screen.MapField();
+    game.keyboard.keyDown[key::Esc] = 0;
+}

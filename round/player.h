@@ -15,6 +15,24 @@ inline constexpr std::array<int32_t, kSlots> startX = {50, 589, 50, 589};
 inline constexpr std::array<int32_t, kSlots> startY = {82, 82, 365, 365};
 inline constexpr std::array<int32_t, kSlots> startDirection = {0, 270, 90, 180};
 
+// The three keys of each slot, as Windows virtual-key codes: Q A Z for 1P, B N M for 2P,
+// the Left, Down and Right arrows for 3P, numeric keypad 3, 6 and 9 for 4P.
+struct PlayerKeys {
+    int turnLeftKey;
+    int itemKey;
+    int turnRightKey;
+};
+inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
+    {0x51, 0x41, 0x5A},
+    {0x42, 0x4E, 0x4D},
+    {0x25, 0x28, 0x27},
+    {0x63, 0x66, 0x69},
+}};
+
+// Speed levels: a player steps in the frames where frameCounters[speedLevel] is 0.
+inline constexpr int32_t kStartSpeedLevel = 2;
+inline constexpr int kFrameCounterCount = 5;
+
 struct Players {
     std::array<int8_t, kSlots> type = {PlayerMan, PlayerMan, PlayerMan, PlayerMan};
     std::array<float, kSlots> x{};

@@ -1,0 +1,55 @@
+// Round play: the per-frame loop, movement, trails and the crash test; human and computer
+// steering; the round clock, the in-round WAIT change, the end test and the survivor bonus.
+// The shown page's own bytes (FieldPixels / FieldPitch) are both picture and collision map.
+#pragma once
+
+#include <cstdint>
+
+struct Game;
+struct Match;
+
+// What lookAhead returns when nothing solid lies within its reach.
+inline constexpr int8_t kLookClear = 100;
+
+// Plays one round from its first frame; returns when the round has ended and Enter was
+// pressed at "PUSH ENTER KEY TO NEXT ROUND", or at once when Esc was pressed (no bonus).
+void runRound(Game& game);
+// One frame of the round, in the round's fixed order. True when the round is over (ended
+// and Enter pressed, or abandoned with Esc).
+bool playRoundFrame(Game& game);
+
+// Counter k (0..4) runs 0, 1, ..., k, 0, ...: one advance per frame.
+void advanceFrameCounters(Match& match);
+// One unit step along the slot's heading: x first, then y, each a float addition.
+void stepHead(Game& game, int slot);
+// The new-pixel test of every head, in slot order: item pickup, or crash on a solid pixel;
+// then crashPlayer for every slot that crashed, in slot order.
+void updateTrailsAndCollisions(Game& game);
+// Writes every living player's head pixel into the field.
+void drawHeads(Game& game);
+
+// A heading brought into 0..359.
+int32_t wrapHeading(int32_t direction);
+// The turning arithmetic: exactly 30 degrees, headings kept in 0..359.
+int32_t turnedLeft(int32_t direction);
+int32_t turnedRight(int32_t direction);
+// A human player's three keys: turn left, turn right, fire the top held item.
+void steerHuman(Game& game, int slot);
+// A computer player: turns toward the freer side when the way ahead is blocked.
+void steerComputer(Game& game, int slot);
+// Unit steps (1..limit-1) along direction + angleOffset to the first solid pixel, or
+// kLookClear when there is none.
+int8_t lookAhead(Game& game, int slot, int angleOffset, int limit);
+
+// Counts a second of round time once 1000 ms have passed since the last one, and shows it.
+void updateRoundTime(Game& game);
+// Page Down makes the game slower (WAIT + 1), Page Up faster (WAIT - 1); shows the value.
+void adjustWait(Game& game);
+// False while two or more players are in play. Otherwise pays the survivor, shows "PUSH
+// ENTER KEY TO NEXT ROUND" while explosions and meteorites go on, and returns true once
+// Enter is pressed.
+bool checkRoundEnd(Game& game);
+
+// The field byte at (x, y); anything off the 640 x 480 page counts as solid.
+uint8_t fieldByte(const Game& game, int x, int y);
+bool onPage(int x, int y);

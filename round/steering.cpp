@@ -1,0 +1,97 @@
+// Human and computer steering. Both only ever turn by 30 degrees; a turn takes effect at
+// the player's next step, since steering runs right after the step.
+#include "items/item_box.h"
+#include "round/round.h"
+#include "shell/game.h"
+
+namespace {
+
+constexpr int32_t kTurn = 30;
+constexpr int kAheadLimit = 16;     // looks at steps 1..15 straight ahead
+constexpr int kSideLimit = 15;      // looks at steps 1..14 to either side
+constexpr int32_t kRandomTurnOdds = 50;    // randomRange(0, 50) == 0: one chance in 51
+constexpr int32_t kStraightRedraw = 50;    // clear steps in a row before a new side is drawn
+
+void turnLeft(Game& game, int slot) {
+    game.players.direction[slot] = turnedLeft(game.players.direction[slot]);
+}
+
+void turnRight(Game& game, int slot) {
+    game.players.direction[slot] = turnedRight(game.players.direction[slot]);
+}
+
+int32_t drawTurnSide(Game& game) { return game.random.randomRange(0, 1); }
+
+}  // namespace
+
+// (direction + 30) mod 360 and direction - 30 (+ 360 when negative); the wrap also brings
+// any stray heading back into 0..359.
+int32_t wrapHeading(int32_t direction) {
+    const int32_t a = direction % 360;
+    return a < 0 ? a + 360 : a;
+}
+
+int32_t turnedLeft(int32_t direction) { return wrapHeading(direction + kTurn); }
+
+int32_t turnedRight(int32_t direction) { return wrapHeading(direction - kTurn); }
+
+void steerHuman(Game& game, int slot) {
+    Keyboard& keyboard = game.keyboard;
+    const PlayerKeys& keys = playerKeys[slot];
+    // Each key by itself: both turn keys together turn left and back right again.
+    if (keyboard.take(keys.turnLeftKey)) turnLeft(game, slot);
+    if (keyboard.take(keys.turnRightKey)) turnRight(game, slot);
+    // With nothing held the press is simply used up.
+    if (keyboard.take(keys.itemKey) && game.players.itemCount[slot] > 0) useItem(game, slot);
+}
+
+void steerComputer(Game& game, int slot) {
+    Players& players = game.players;
+    int8_t ahead = lookAhead(game, slot, 0, kAheadLimit);
+    if (ahead == kLookClear && game.random.randomRange(0, kRandomTurnOdds) == 0) {
+        ahead = 1;  // turn although the way is clear
+        players.comTurnSide[slot] = drawTurnSide(game);
+    }
+    if (ahead == kLookClear) {
+        players.comStraightCount[slot] += 1;
+        if (players.comStraightCount[slot] >= kStraightRedraw) {
+            players.comStraightCount[slot] = 0;
+            players.comTurnSide[slot] = drawTurnSide(game);
+        }
+        return;
+    }
+    const int8_t right = lookAhead(game, slot, -kTurn, kSideLimit);
+    const int8_t left = lookAhead(game, slot, kTurn, kSideLimit);
+    if (right > left) {
+        turnRight(game, slot);
+    } else if (right < left) {
+        turnLeft(game, slot);
+    } else if (players.comTurnSide[slot] == 1) {
+        turnLeft(game, slot);
+    } else {
+        turnRight(game, slot);
+    }
+    players.comStraightCount[slot] = 0;
+}
+
+int8_t lookAhead(Game& game, int slot, int angleOffset, int limit) {
+    const Players& players = game.players;
+    int a = (players.direction[slot] + angleOffset) % 360;
+    if (a < 0) a += 360;
+    const double stepX = game.directions.dirX[a];
+    const double stepY = game.directions.dirY[a];
+    const float x = players.x[slot];
+    const float y = players.y[slot];
+    const int headX = static_cast<int>(x);
+    const int headY = static_cast<int>(y);
+    for (int s = 1; s < limit; ++s) {
+        // Products and sums in double precision, each point rounded to a float.
+        const float px = static_cast<float>(stepX * s + static_cast<double>(x));
+        const float py = static_cast<float>(stepY * s + static_cast<double>(y));
+        const int cx = static_cast<int>(px);
+        const int cy = static_cast<int>(py);
+        if (cx == headX && cy == headY) continue;  // still in the head's own pixel
+        if (fieldByte(game, cx, cy) != ColourEmpty) return static_cast<int8_t>(s);
+    }
+    return kLookClear;
+}
