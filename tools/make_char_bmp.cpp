@@ -38,7 +38,8 @@ constexpr int kTileCount = 16;
 constexpr int kColourCount = 256;
 
 // Glyph art: 7 rows of at most 7 cells; each cell is drawn as 2 x 2 pixels, so a glyph is
-// 14 pixels tall and stands on pixel rows 1..14 of its cell.
+// 14 pixels tall and stands on pixel rows 1..14 of its cell, centred across it (the
+// emboldening adds one pixel on the right).
 constexpr int kArtRows = 7;
 constexpr int kArtMaxWidth = 7;
 constexpr int kGlyphTop = 1;
@@ -330,6 +331,16 @@ GlyphMask shapeGlyph(const GlyphArt& glyph) {
     return mask;
 }
 
+// Heavy face: every ink pixel also inks the pixel to its right, so upright strokes are 3
+// pixels and level ones 2. The glyph grows by one pixel to the right; the left column of
+// the cell stays empty, which keeps neighbouring letters apart.
+GlyphMask embolden(const GlyphMask& mask) {
+    GlyphMask bold = mask;
+    for (int y = 0; y < kCell; ++y)
+        for (int x = 1; x < kCell; ++x) bold[y][x] = mask[y][x] || mask[y][x - 1];
+    return bold;
+}
+
 // The pixel one step up and left is ink: this pixel lies in the drop shadow.
 bool inShadow(const GlyphMask& mask, int x, int y) {
     return x > 0 && y > 0 && mask[y - 1][x - 1];
@@ -378,7 +389,7 @@ void drawTile(Image& image, const Palette& palette, int k) {
 Image drawArtwork(const Font& font, const Palette& palette) {
     Image image(kImageWidth * kImageHeight, 0);
     for (int code = kFirstCode; code <= kLastPlainCode; ++code) {
-        GlyphMask mask = shapeGlyph(font[code]);
+        GlyphMask mask = embolden(shapeGlyph(font[code]));
         if (code == ' ') mask = GlyphMask{};
         drawPlainGlyph(image, palette, code, mask);
         if (code <= kLastStencilCode) drawStencilGlyph(image, palette, code, mask);

@@ -203,31 +203,51 @@ TEST(CharBitmap, GlyphsTilesAndEmptyPlacesFollowTheLayout) {
     EXPECT_EQ(bmp.count(256, 80, 256, 16, true), 0) << "unused corner";
 }
 
+// Where an arrow points, as (dx, dy): along each axis, the end of the letter that widens
+// fast going inwards is the tip; the shaft end stays narrow and the two sides of the head
+// both widen, which gives 0.
+struct Arrow {
+    int dx = 0, dy = 0;
+};
+
+Arrow arrowDirection(const CharBitmap& bmp, int code) {
+    bool letter[kCell][kCell];  // [y][x], the stencil glyph's letter pixels
+    for (int y = 0; y < kCell; ++y)
+        for (int x = 0; x < kCell; ++x)
+            letter[y][x] = bmp.at(256 + glyphX(code) + x, glyphY(code) + y) == 0;
+    // Extent of the letter across one column (columns) or one row.
+    auto extent = [&](bool columns, int line) {
+        int first = kCell, last = -1;
+        for (int i = 0; i < kCell; ++i)
+            if (columns ? letter[i][line] : letter[line][i]) first = std::min(first, i), last = i;
+        return last < 0 ? 0 : last - first + 1;
+    };
+    constexpr int kInwards = 4;
+    Arrow result;
+    for (bool columns : {true, false}) {
+        int first = kCell, last = -1;
+        for (int line = 0; line < kCell; ++line)
+            if (extent(columns, line) > 0) first = std::min(first, line), last = line;
+        if (last - first < 2 * kInwards) continue;
+        const bool tipFirst = extent(columns, first + kInwards) >= 2 * extent(columns, first);
+        const bool tipLast = extent(columns, last - kInwards) >= 2 * extent(columns, last);
+        (columns ? result.dx : result.dy) = tipFirst == tipLast ? 0 : (tipFirst ? -1 : 1);
+    }
+    return result;
+}
+
 TEST(CharBitmap, ScoreTableArrowsPointLeftDownAndRight) {
     const CharBitmap bmp;
     ASSERT_TRUE(bmp.complete());
-    // The arrows are stencil glyphs 34, 35, 36; a letter pixel is index 0 inside the cell.
-    auto letter = [&](int code, int dx, int dy) {
-        return bmp.at(256 + glyphX(code) + dx, glyphY(code) + dy) == 0;
-    };
-    for (int a = 0; a < kCell; ++a)
-        for (int b = 0; b < kCell; ++b) {
-            // Right is left mirrored; down is left turned a quarter (tip to the bottom).
-            ASSERT_EQ(letter(34, a, b), letter(36, kCell - 1 - a, b)) << a << "," << b;
-            ASSERT_EQ(letter(34, a, b), letter(35, b, kCell - 1 - a)) << a << "," << b;
-        }
-    // The left arrow's tip: its leftmost letter column holds only the middle rows.
-    int left = kCell, tipTop = kCell, tipBottom = -1, fullTop = kCell, fullBottom = -1;
-    for (int dx = 0; dx < kCell && left == kCell; ++dx)
-        for (int dy = 0; dy < kCell; ++dy)
-            if (letter(34, dx, dy)) left = dx;
-    for (int dy = 0; dy < kCell; ++dy) {
-        if (letter(34, left, dy)) tipTop = std::min(tipTop, dy), tipBottom = dy;
-        for (int dx = 0; dx < kCell; ++dx)
-            if (letter(34, dx, dy)) fullTop = std::min(fullTop, dy), fullBottom = dy;
-    }
-    EXPECT_GT(tipTop, fullTop + 3);
-    EXPECT_LT(tipBottom, fullBottom - 3);
+    // 3P's keys are the arrow keys; the score table shows them as stencil glyphs 34, 35, 36.
+    const Arrow left = arrowDirection(bmp, 34), down = arrowDirection(bmp, 35),
+                right = arrowDirection(bmp, 36);
+    EXPECT_EQ(left.dx, -1);
+    EXPECT_EQ(left.dy, 0);
+    EXPECT_EQ(down.dx, 0);
+    EXPECT_EQ(down.dy, 1);
+    EXPECT_EQ(right.dx, 1);
+    EXPECT_EQ(right.dy, 0);
 }
 
 TEST(CharBitmap, PaletteGivesEveryIndexItsOwnColourAndClearPlayerColours) {
