@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "items/item_effects.h"
+#include "round/round.h"
 #include "tests/support/test_game.h"
 
 namespace {
@@ -328,4 +329,51 @@ TEST(ItemBox, EveryUseFlashesTheWholeScreenForOnePage) {
     EXPECT_EQ(std::vector<uint8_t>(game->screen.Pixels(SurfacePrimary),
                                    game->screen.Pixels(SurfacePrimary) + kSurfaceBytes),
               expected);
+}
+
+TEST(ItemBox, TheLowerSlotTakesASharedBoxAndTheOtherIsTestedAsUsual) {
+    TestGame game;
+    drawRoundPage(*game);
+    game->players.type[0] = PlayerNon;
+    game->players.type[3] = PlayerNon;
+    // Both heads step into the box square in the same frame: 2P from above, 3P from the left.
+    placeHead(*game, 1, 209, 199, 270);
+    placeHead(*game, 2, 199, 205, 0);
+    putBox(*game, ItemLaserShot, 200, 200);
+    game->players.y[1] += 1.0f;
+    game->players.x[2] += 1.0f;
+    updateTrailsAndCollisions(*game);
+    EXPECT_EQ(game->itemBox.itemKind, ItemNone);
+    EXPECT_EQ(game->players.itemCount[1], 1);
+    EXPECT_EQ(game->players.items[1][0], ItemLaserShot);
+    EXPECT_TRUE(hudShows(*game, 1, "LASER SHOT"));
+    // 3P finds no box any more: its pixel, blanked with the square, is empty, so it lives.
+    EXPECT_EQ(game->players.itemCount[2], 0);
+    EXPECT_EQ(game->players.alive[2], 1);
+    EXPECT_EQ(game->players.alive[1], 1);
+    EXPECT_TRUE(hudBlank(*game, 2));
+
+    // A head entering a box's glyph pixels takes the box and does not crash.
+    drawRoundPage(*game);
+    putBox(*game, ItemWarp, 300, 292);
+    game->players.itemCount[2] = 0;
+    int glyphX = -1;
+    int glyphY = -1;
+    for (int y = 292; y < 308 && glyphX < 0; ++y) {
+        for (int x = 301; x < 316 && glyphX < 0; ++x) {
+            if (game->screen.Pixel(SurfacePrimary, x, y) != 0) {
+                glyphX = x;
+                glyphY = y;
+            }
+        }
+    }
+    ASSERT_GE(glyphX, 0);
+    game->players.x[2] = static_cast<float>(glyphX) + 0.5f;
+    game->players.y[2] = static_cast<float>(glyphY) + 0.5f;
+    game->players.pixelX[2] = glyphX - 1;
+    game->players.pixelY[2] = glyphY;
+    updateTrailsAndCollisions(*game);
+    EXPECT_EQ(game->players.alive[2], 1);
+    EXPECT_EQ(game->players.itemCount[2], 1);
+    EXPECT_EQ(game->players.items[2][0], ItemWarp);
 }
