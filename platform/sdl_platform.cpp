@@ -103,7 +103,7 @@ struct SdlPlatform::State {
 
     void teardown();
     void readRefreshRate();
-    void setPalette(const PaletteEntry* newPalette);
+    bool setPalette(const PaletteEntry* newPalette);
     void show();
     bool translate(const SDL_Event& sdlEvent, Event& event);
     bool translateKey(const SDL_KeyboardEvent& key, Event& event);
@@ -133,15 +133,16 @@ void SdlPlatform::State::readRefreshRate() {
     }
 }
 
-// Rebuilds the colour table only when the palette really changed.
-void SdlPlatform::State::setPalette(const PaletteEntry* newPalette) {
+// Rebuilds the colour table only when the palette really changed; true when it did.
+bool SdlPlatform::State::setPalette(const PaletteEntry* newPalette) {
     if (coloursValid &&
         std::memcmp(palette.data(), newPalette, sizeof(PaletteEntry) * kPaletteSize) == 0) {
-        return;
+        return false;
     }
     std::copy(newPalette, newPalette + kPaletteSize, palette.begin());
     for (int i = 0; i < kPaletteSize; ++i) colours[i] = colourOf(palette[i]);
     coloursValid = true;
+    return true;
 }
 
 // The one place where palette indices become colours: one pass over the kept page into the
@@ -253,6 +254,8 @@ void SdlPlatform::State::toggleFullScreen() {
     } else {
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
+    // Some window managers (and none at all) leave the keyboard elsewhere after the change.
+    SDL_RaiseWindow(window);
     show();
 }
 
@@ -342,12 +345,18 @@ uint32_t SdlPlatform::refreshIntervalMs() { return state_->refreshMs; }
 
 void SdlPlatform::present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) {
     State& s = *state_;
+    bool changed = false;
     for (int y = 0; y < kPageHeight; ++y) {
-        std::memcpy(s.page.data() + size_t{kPageWidth} * y, pixels + size_t(pitch) * y,
-                    kPageWidth);
+        uint8_t* kept = s.page.data() + size_t{kPageWidth} * y;
+        const uint8_t* row = pixels + size_t(pitch) * y;
+        if (std::memcmp(kept, row, kPageWidth) != 0) {
+            std::memcpy(kept, row, kPageWidth);
+            changed = true;
+        }
     }
-    s.setPalette(palette);
-    s.show();
+    changed = s.setPalette(palette) || changed;
+    // The same picture again (a menu waiting for a key) is already on the screen.
+    if (changed) s.show();
 }
 
 void SdlPlatform::toggleFullScreen() { state_->toggleFullScreen(); }
