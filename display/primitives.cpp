@@ -1,68 +1,16 @@
-// Figures drawn with a one-pixel pen: circle outlines, discs, lines, frames and boxes.
+// Lines, frames and boxes (circles are in circles.cpp).
 // Colours arrive as PaletteRgb values and are written as the palette index of that colour.
 // Every figure is clipped to the surface; coordinates are widened to 64 bits so that no
 // argument can overflow the arithmetic.
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
+#include "display/canvas.h"
 #include "display/clip.h"
 #include "display/screen.h"
 
 namespace {
-
-// One surface and the index a figure writes on it.
-struct Canvas {
-    uint8_t* pixels;
-    uint8_t index;
-
-    void plot(int64_t x, int64_t y) const {
-        if (x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight) {
-            pixels[y * kSurfacePitch + x] = index;
-        }
-    }
-
-    // Pixels left..right of row y, both included.
-    void span(int64_t left, int64_t right, int64_t y) const {
-        CopyArea area;
-        if (clipBox(left, y, right - left + 1, 1, area)) {
-            std::memset(pixels + area.dstY * kSurfacePitch + area.dstX, index, area.width);
-        }
-    }
-};
-
-// The midpoint circle of the given radius about the origin: calls visit(a, b) for the points
-// of one octant (0 <= a <= b); the other seven are their mirror images.
-template <typename Visit>
-void walkOctant(int64_t radius, Visit visit) {
-    int64_t a = 0;
-    int64_t b = radius;
-    int64_t decision = 1 - radius;
-    while (a <= b) {
-        visit(a, b);
-        if (decision < 0) {
-            decision += 2 * a + 3;
-        } else {
-            decision += 2 * (a - b) + 5;
-            --b;
-        }
-        ++a;
-    }
-}
-
-// The circle's box (x - r, y - r) to (x + r, y + r) misses the surface.
-bool missesSurface(int64_t x, int64_t y, int64_t radius) {
-    return x + radius < 0 || x - radius >= kScreenWidth || y + radius < 0 ||
-           y - radius >= kScreenHeight;
-}
-
-// The whole surface lies well inside the circle (a margin keeps the rasterised ring clear).
-bool surroundsSurface(int64_t x, int64_t y, int64_t radius) {
-    const double dx = static_cast<double>(std::max(std::llabs(x), std::llabs(x - (kScreenWidth - 1))));
-    const double dy = static_cast<double>(std::max(std::llabs(y), std::llabs(y - (kScreenHeight - 1))));
-    return std::hypot(dx, dy) < static_cast<double>(radius) - 2.0;
-}
 
 // The line from (x1, y1) to (x2, y2) with its start pixel and without its end pixel. Pixel i
 // lies i steps along the longer axis and i * shorter / longer along the other, rounded to
@@ -105,44 +53,6 @@ void drawSegment(const Canvas& canvas, int64_t x1, int64_t y1, int64_t x2, int64
 }
 
 }  // namespace
-
-// Radius 0 draws the centre pixel alone; a negative radius draws nothing.
-void Screen::DrawCircle(SurfaceId destination, int x, int y, int radius, uint32_t colour) {
-    if (radius < 0 || missesSurface(x, y, radius) || surroundsSurface(x, y, radius)) {
-        return;
-    }
-    const Canvas canvas{Pixels(destination), IndexOfColour(colour)};
-    walkOctant(radius, [&](int64_t a, int64_t b) {
-        canvas.plot(x + a, y + b);
-        canvas.plot(x - a, y + b);
-        canvas.plot(x + a, y - b);
-        canvas.plot(x - a, y - b);
-        canvas.plot(x + b, y + a);
-        canvas.plot(x - b, y + a);
-        canvas.plot(x + b, y - a);
-        canvas.plot(x - b, y - a);
-    });
-}
-
-// The disc bounded by exactly the outline DrawCircle draws, outline and inside in the one
-// given index. Radius 0 draws the centre pixel; a negative radius or an index outside the
-// palette draws nothing.
-void Screen::FillCircle(SurfaceId destination, int x, int y, int radius, int paletteIndex) {
-    if (radius < 0 || paletteIndex < 0 || paletteIndex > 255 || missesSurface(x, y, radius)) {
-        return;
-    }
-    const Canvas canvas{Pixels(destination), static_cast<uint8_t>(paletteIndex)};
-    if (surroundsSurface(x, y, radius)) {
-        std::memset(canvas.pixels, canvas.index, kSurfaceBytes);
-        return;
-    }
-    walkOctant(radius, [&](int64_t a, int64_t b) {
-        canvas.span(int64_t{x} - a, int64_t{x} + a, int64_t{y} + b);
-        canvas.span(int64_t{x} - a, int64_t{x} + a, int64_t{y} - b);
-        canvas.span(int64_t{x} - b, int64_t{x} + b, int64_t{y} + a);
-        canvas.span(int64_t{x} - b, int64_t{x} + b, int64_t{y} - a);
-    });
-}
 
 // The end point moves one pixel further on each axis where it differs from the start (+1
 // whichever way the line runs), then the line runs from the start up to, not including, that
