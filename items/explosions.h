@@ -39,11 +39,11 @@ struct ParticleTable {
     alignas(64) std::array<float, kParticlesPerSlot> stepY{};
     alignas(64) std::array<float, kParticlesPerSlot> speed{};  // 0 once the particle is gone
     alignas(64) std::array<int32_t, kParticlesPerSlot> direction{};
-    // Offset (row * FieldPitch + column) of the pixel under (x, y) when that lies within the
-    // bounds, else -1: the pixel the next tick erases.
-    alignas(64) std::array<int32_t, kParticlesPerSlot> pixel{};
-    // Scratch of one tick: where each particle is drawn this tick, -1 for nowhere.
-    alignas(64) std::array<int32_t, kParticlesPerSlot> next{};
+    // Offsets (row * FieldPitch + column) of the pixel under each particle when that lies
+    // within the bounds, else -1. A tick reads where the particles stand in one of the two
+    // columns and writes where they land into the other; then the two change roles.
+    alignas(64) std::array<std::array<int32_t, kParticlesPerSlot>, 2> pixels{};
+    int32_t standing = 0;  // pixels[standing]: where the particles stand now
     int32_t count = 0;   // entries in use
     int32_t flying = 0;  // of those, still within the bounds
 

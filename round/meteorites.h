@@ -29,11 +29,11 @@ struct Meteorites {
     alignas(64) std::array<float, kMeteorSlots> y{};
     alignas(64) std::array<float, kMeteorSlots> speed{};  // 0 once the meteorite is gone
     alignas(64) std::array<int32_t, kMeteorSlots> row{};  // y * FieldPitch
-    // Offset of the pixel under x when its column is below 639, else -1: the pixel the
-    // next frame clears.
-    alignas(64) std::array<int32_t, kMeteorSlots> pixel{};
-    // Scratch of one frame: where each meteorite is drawn, -1 for nowhere.
-    alignas(64) std::array<int32_t, kMeteorSlots> next{};
+    // Offsets of the pixel under each meteorite when its column is below 639, else -1. A
+    // frame reads where the meteorites stand in one of the two columns and writes where they
+    // land into the other; then the two change roles.
+    alignas(64) std::array<std::array<int32_t, kMeteorSlots>, 2> pixels{};
+    int32_t standing = 0;  // pixels[standing]: where the meteorites stand now
     int32_t count = 0;   // entries in use
     int32_t flying = 0;  // of those, still in flight
     int32_t meteorShowerActive = 0;

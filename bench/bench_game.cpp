@@ -1,0 +1,32 @@
+#include "bench/bench_game.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "shell/pacing.h"
+
+BenchGame::BenchGame() : game(makeGame(machine)) {
+    Game& g = *game;
+    g.charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
+    g.settingsPath = "/dev/null";
+    g.fixedSeed = 1;
+    installScreenWaitHook(g);
+    std::string error;
+    if (!g.screen.Open(machine, error) ||
+        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        std::fprintf(stderr, "benchmark set-up failed: %s\n", error.c_str());
+        std::exit(1);
+    }
+    g.screen.LoadPalette(g.charBitmapName);
+    g.screen.MapField();
+    g.directions.build();
+    g.random.seed(1);
+}
+
+void drawEmptyField(Game& game) {
+    Screen& screen = game.screen;
+    screen.Clear(SurfacePrimary);
+    screen.DrawFrame(SurfacePrimary, 0, 32, 639, 415, screen.PaletteRgb(ColourFrame));
+    screen.MapField();
+}

@@ -1,0 +1,60 @@
+// One whole round frame (playRoundFrame) with four computer players, WAIT 0, on the
+// scripted platform. A new round is set up (outside the timing) whenever one ends; the
+// frame that ends a round includes its pause on "PUSH ENTER KEY TO NEXT ROUND".
+// Each frame moves the virtual clock by 4 ms, as WAIT 1 would, so the round clock runs.
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_game.h"
+#include "items/explosions.h"
+#include "match/match.h"
+#include "round/meteorites.h"
+#include "round/round.h"
+
+namespace {
+
+constexpr uint32_t kFrameMs = 4;
+constexpr uint32_t kEnterAheadMs = 8;
+
+void setUpRound(Game& game) {
+    for (int slot = 0; slot < kSlots; ++slot) game.players.type[slot] = PlayerCom;
+    startRound(game);
+    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfacePrimary, SurfacePage);
+    game.screen.MapField();
+    game.itemBox.itemKind = ItemNone;
+    game.match.secondStamp = game.platform->ticks();
+}
+
+// Arg 0: the default settings (BOMB 16, items on, no meteorites).
+// Arg 1: the heaviest: COSMO2 of 9050 particles, a 9050-meteorite shower every second.
+void BM_RoundFrameFourCom(benchmark::State& state) {
+    BenchGame bench;
+    Game& game = *bench;
+    game.settings.wait = 0;
+    if (state.range(0) == 1) {
+        game.settings.explosionType = ExplosionCosmo2;
+        game.settings.explosionValue[ExplosionCosmo2] = 9050;
+        game.settings.meteoritesOn = 1;
+        game.settings.meteoriteTime = 1;
+        game.settings.meteoriteValue = 9050;
+    }
+    setUpRound(game);
+    int64_t rounds = 0;
+    for (auto _ : state) {
+        // An Enter always waits a little ahead, so the pause at a round's end finds one.
+        if (bench.machine.scriptDone()) {
+            bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
+        }
+        const bool over = playRoundFrame(game);
+        bench.machine.advance(kFrameMs);
+        if (over) {
+            state.PauseTiming();
+            ++rounds;
+            setUpRound(game);
+            state.ResumeTiming();
+        }
+    }
+    state.counters["rounds"] = static_cast<double>(rounds);
+}
+BENCHMARK(BM_RoundFrameFourCom)->ArgName("heavy")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
