@@ -17,7 +17,8 @@
 namespace {
 
 constexpr int kPanelCells = 18;
-constexpr const char* kPanelBlank = "                  ";  // 18 blanks
+constexpr char kPanelBlank[] = "                  ";
+static_assert(sizeof kPanelBlank - 1 == kPanelCells);
 constexpr int kPanelLeft = 16;
 constexpr int kPanelColumnWidth = 320;
 constexpr int kPanelTop = 416;
@@ -64,7 +65,6 @@ void payCrashAward(Game& game, int slot) {
 
 // The caption and item label of the slot's line at the bottom of the page vanish.
 void blankPanelLine(Game& game, int slot) {
-    static_assert(sizeof("                  ") - 1 == kPanelCells);
     const int x = kPanelLeft + kPanelColumnWidth * (slot % 2);
     const int y = kPanelTop + kCellSize * (slot / 2);
     game.screen.DrawColourText(SurfacePrimary, kPanelBlank, x, y, kCellSize, kCellSize,
