@@ -19,7 +19,7 @@ SCALE = 2                  # a 1280 x 960 screen shows the 640 x 480 page at twi
 SCREEN = "1280x960x24"
 
 DEFAULT_SETTINGS = bytes.fromhex(
-    "3120312030" "100000009600000096000000" "302036302031303030")
+    "3120312030" "100000009600000096000000" "3020363020313030")
 
 
 class Failure(Exception):
@@ -145,8 +145,8 @@ class Game:
                                    env=desktop.env, capture_output=True)
             if found.returncode == 0:
                 break
-            check(self.process.poll() is None,
-                  "the game ended at start-up: " + self.process.stderr.read().decode())
+            if self.process.poll() is not None:
+                raise Failure("the game ended at start-up: " + self.process.stderr.read().decode())
             check(time.time() < deadline, "no DIRAVIRU window appeared")
             time.sleep(0.1)
 
