@@ -168,6 +168,67 @@ def wait_for(desktop, png, condition, seconds, message):
         time.sleep(0.3)
 
 
+METEOR_INDEX = 237
+PLAYER_INDEXES = [156, 71, 27, 107]
+
+
+def play_a_match(desktop, shots, tiles, palette):
+    """Two computer players, 3P and 4P empty: one round with meteorites, then the table."""
+    desktop.press("Down")                        # 1P: MAN -> COM
+    desktop.press("Return")
+    desktop.press("Down")                        # 2P: MAN -> COM
+    desktop.press("Return")
+    for _ in range(2):                           # 3P and 4P: MAN -> COM -> NON
+        desktop.press("Down")
+        desktop.press("Return")
+        desktop.press("Return")
+    for _ in range(4):                           # back up to START
+        desktop.press("Up")
+    desktop.press("Return")
+
+    def table_row(shot, slot):
+        found = colours_in(shot, 136, 216 + 32 * slot, 504, 232 + 32 * slot)
+        return count_of(found, tiles[slot + 1])
+
+    shot = wait_for(desktop, f"{shots}/table-1.png", lambda s: table_row(s, 0) > 100, 10,
+                    "the score table did not show")
+    check(table_row(shot, 1) > 100, "2P is missing from the score table")
+    check(table_row(shot, 2) == 0 and table_row(shot, 3) == 0,
+          "empty slots are listed on the score table")
+
+    desktop.press("Return")                      # countdown, then the round
+    meteor = palette[METEOR_INDEX]
+    players = {palette[i] for i in PLAYER_INDEXES[:2]}
+
+    def meteorites_shown(shot):
+        field = colours_in(shot, 1, 33, 639, 415)
+        return field.get(meteor, 0) > 20 and count_of(field, players) > 20
+
+    wait_for(desktop, f"{shots}/round.png", meteorites_shown, 30,
+             "no meteorites and trails showed on the field")
+
+    def round_over(shot):
+        message = colours_in(shot, 96, 232, 544, 248)
+        return count_of(message, tiles[7]) > 500
+
+    desktop.xdotool("keydown", "ctrl")           # the rest of the round unthrottled
+    wait_for(desktop, f"{shots}/round-end.png", round_over, 120,
+             "the round never ended with PUSH ENTER KEY TO NEXT ROUND")
+    desktop.xdotool("keyup", "ctrl")
+    desktop.press("Return")
+    shot = wait_for(desktop, f"{shots}/table-2.png", lambda s: table_row(s, 0) > 100, 10,
+                    "the score table did not come back after the round")
+    heading = colours_in(shot, 0, 100, 640, 132)
+    check(sum(n for c, n in heading.items() if c != (0, 0, 0)) > 300, "no ROUND heading")
+    desktop.press("Escape")                      # ends the match: the title again
+
+    def title_shown(shot):
+        return count_of(colours_in(shot, 250, 206, 330, 222), tiles[7]) > 100
+
+    wait_for(desktop, f"{shots}/title-again.png", title_shown, 10,
+             "Esc on the score table did not return to the title")
+
+
 def main():
     exe, char_bmp = sys.argv[1], sys.argv[2]
     missing = [tool for tool in TOOLS if shutil.which(tool) is None]
@@ -203,22 +264,32 @@ def main():
         check(sum(n for c, n in heading.items() if c != (0, 0, 0)) > 5000,
               "the big title word is missing")
 
-        # OPTION: WAIT one up, leave with EXIT (saves), then EXIT on the title.
+        # OPTION: WAIT one up, meteorites on every second; leave with EXIT, which saves.
         for _ in range(5):
             desktop.press("Down")
         desktop.press("Return")
         time.sleep(0.3)
         desktop.screenshot(f"{shots}/option.png")
-        desktop.press("Down")
+        desktop.press("Down")            # WAIT
         desktop.press("Right")
-        desktop.press("Up")
+        for _ in range(4):               # METEORITE
+            desktop.press("Down")
+        desktop.press("Right")
+        desktop.press("Down")            # METEORITE TIME 060 -> 001
+        for _ in range(59):
+            desktop.press("Left", hold=0.04, after=0.04)
+        desktop.screenshot(f"{shots}/option-changed.png")
+        for _ in range(2):               # back to EXIT (wrapping past the last row)
+            desktop.press("Down")
         desktop.press("Return")
         time.sleep(0.3)
-        expected = b"2" + DEFAULT_SETTINGS[1:]
+        expected = b"2 1 0" + DEFAULT_SETTINGS[5:17] + b"1 1 100"
         saved = open(os.path.join(workdir, "dod_eved.dat"), "rb").read()
         check(saved == expected, f"settings after OPTION: {saved.hex()} not {expected.hex()}")
 
-        desktop.press("Up")
+        play_a_match(desktop, shots, tiles, palette)
+
+        desktop.press("Up")              # the pointer is on START again: Up wraps to EXIT
         desktop.press("Return")
         status = game.wait_exit()
         check(status == 0, f"EXIT ended with status {status}")
