@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/palette_conversion.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -14,7 +16,6 @@ namespace {
 constexpr int kPaletteSize = 256;
 constexpr uint32_t kUnknownRefreshMs = 17;  // about 60 Hz
 constexpr int kWindowScale = 2;             // the window mode shows the page at 1280 x 960
-constexpr uint32_t kOpaque = 0xFF000000u;
 
 // Windows virtual-key codes of the keys the game reads.
 enum VirtualKey : int {
@@ -61,10 +62,6 @@ constexpr KeyTable makeKeyTable() {
 }
 
 constexpr KeyTable kKeyTable = makeKeyTable();
-
-uint32_t colourOf(const PaletteEntry& entry) {
-    return kOpaque | uint32_t{entry.red} << 16 | uint32_t{entry.green} << 8 | entry.blue;
-}
 
 bool isWindowToggle(const SDL_Keysym& key) {
     const bool enter =
@@ -140,7 +137,7 @@ bool SdlPlatform::State::setPalette(const PaletteEntry* newPalette) {
         return false;
     }
     std::copy(newPalette, newPalette + kPaletteSize, palette.begin());
-    for (int i = 0; i < kPaletteSize; ++i) colours[i] = colourOf(palette[i]);
+    buildColourTable(palette.data(), colours.data());
     coloursValid = true;
     return true;
 }
@@ -152,12 +149,8 @@ void SdlPlatform::State::show() {
     void* target = nullptr;
     int targetPitch = 0;
     if (SDL_LockTexture(texture, nullptr, &target, &targetPitch) == 0) {
-        for (int y = 0; y < kPageHeight; ++y) {
-            const uint8_t* source = page.data() + size_t{kPageWidth} * y;
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target) +
-                                                    size_t(targetPitch) * y);
-            for (int x = 0; x < kPageWidth; ++x) row[x] = colours[source[x]];
-        }
+        convertPage(page.data(), kPageWidth, colours.data(), static_cast<uint32_t*>(target),
+                    targetPitch);
         SDL_UnlockTexture(texture);
     }
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
