@@ -81,8 +81,9 @@ public:
     int ShownPage() const { return shownPage_; }
 
     // --- the character bitmap ("char.bmp") ---------------------------------------------
-    // Reads the 256-entry colour table into BasePalette and LivePalette and shows it.
-    // False (nothing changed) when the file cannot be read or is not a usable bitmap.
+    // Reads the colour table into BasePalette and LivePalette (entries a short table does
+    // not list are black); it shows with the next present. False, with nothing changed, when
+    // the file cannot be read or is not an uncompressed 8-bit bitmap.
     bool LoadPalette(const std::string& path);
     // Copies width x height pixels at (srcX, srcY) of the image to (x, y) of the surface.
     // False, with a one-line reason, when the file is missing or not an uncompressed
@@ -99,7 +100,8 @@ public:
                    SurfaceId destination, SurfaceId from);
 
     // --- text from the character bitmap ------------------------------------------------
-    // x or y of -1 centres the text on the 640 x 480 page.
+    // x or y of -1 centres the text on the 640 x 480 page (not for PutGlyph, whose (x, y) is
+    // always the top-left corner). Codes without a glyph leave their cell as it was.
     void DrawText(SurfaceId destination, const char* text, int x, int y, int cellWidth,
                   int cellHeight);
     void DrawChar(SurfaceId destination, char character, int x, int y, int cellWidth,
@@ -109,6 +111,7 @@ public:
                         int cellHeight, int tile);
 
     // --- figures (colours as PaletteRgb values, except FillCircle) ----------------------
+    // Circles of radius 0 are the centre pixel; negative radii draw nothing.
     void DrawCircle(SurfaceId destination, int x, int y, int radius, uint32_t colour);
     void FillCircle(SurfaceId destination, int x, int y, int radius, int paletteIndex);
     void DrawLine(SurfaceId destination, int x1, int y1, int x2, int y2, uint32_t colour);
