@@ -52,12 +52,16 @@ void Screen::MapField() {
     FieldPitch = kSurfacePitch;
 }
 
+// The present is stamped with the tick count taken before it: a present that takes part
+// of a refresh interval (a slow display) then eats into the wait for the next refresh
+// instead of adding a whole interval after it.
 void Screen::Present() {
     if (platform_ == nullptr) {
         return;
     }
+    const uint32_t started = platform_->ticks();
     platform_->present(Pixels(SurfacePrimary), kSurfacePitch, LivePalette.data());
-    lastPresent_ = platform_->ticks();
+    lastPresent_ = started;
 }
 
 void Screen::PresentIfDue() {

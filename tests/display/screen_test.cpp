@@ -38,6 +38,7 @@ public:
         EXPECT_EQ(pitch, kSurfacePitch);
         shown.push_back(Shown{now, pixels, std::vector<uint8_t>(pixels, pixels + kSurfaceBytes),
                               std::vector<PaletteEntry>(palette, palette + 256)});
+        now += presentCost;
     }
 
     bool failOpen = false;
@@ -45,6 +46,7 @@ public:
     int closes = 0;
     uint32_t now = 1000;
     uint32_t refresh = 17;
+    uint32_t presentCost = 0;  // ms a present takes (a slow display)
     std::vector<Shown> shown;
 };
 
@@ -189,6 +191,19 @@ TEST(ScreenPages, FlipWaitsForTheNextRefreshThroughTheHook) {
     s.screen->Flip();
     EXPECT_EQ(s.waits, (std::vector<uint32_t>{17, 12, 7, 2}));
     EXPECT_EQ(s.machine.now, 9u);
+
+    // A present that takes 12 of the 17 ms leaves only 5 ms to wait: the interval counts
+    // from the start of the present, so a slow display does not halve the frame rate.
+    s.waits.clear();
+    s.machine.now = 3000;
+    s.machine.presentCost = 12;
+    s.waitInSteps(5);
+    s.screen->Flip();
+    EXPECT_EQ(s.waits, (std::vector<uint32_t>{5}));
+    EXPECT_EQ(s.machine.now, 3017u);
+    s.screen->PresentIfDue();  // due again at 3017, from the start of the last present
+    EXPECT_EQ(s.machine.shown.back().at, 3017u);
+    EXPECT_EQ(s.machine.now, 3029u);
 }
 
 TEST(ScreenPages, PresentIfDueAndWaitVerticalBlankFollowTheRefreshInterval) {
