@@ -6,14 +6,19 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <climits>
 #include <cstring>
+#include <thread>
 
 namespace platform {
 
 namespace {
 
 constexpr int kPaletteSize = 256;
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 constexpr uint32_t kUnknownRefreshMs = 17;  // about 60 Hz
 constexpr int kWindowScale = 2;             // the window mode shows the page at 1280 x 960
 
@@ -83,6 +88,9 @@ int virtualKeyFor(int sdlScancode, int sdlKeycode) {
 
 struct SdlPlatform::State {
     std::string title;
+    // The tick count is whole milliseconds of the steady clock since this moment, so that
+    // a wait can end exactly when the count goes up (see waitEvent).
+    Clock::time_point clockOrigin = Clock::now();
     bool sdlStarted = false;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -316,23 +324,39 @@ bool SdlPlatform::pollEvent(Event& event) {
     return false;
 }
 
+// The wait ends when the tick count has gone up by timeoutMs: at the start of a millisecond,
+// not timeoutMs after a call made somewhere inside one. Waits that the game measures in
+// ticks (a WAIT unit, a display refresh) then end on time instead of overrunning by up to a
+// millisecond each. SDL's event wait counts whole milliseconds, so the last fraction of a
+// millisecond is slept, and events that came meanwhile are taken right after it.
 bool SdlPlatform::waitEvent(Event& event, uint32_t timeoutMs) {
     if (!state_->sdlStarted) return false;
     if (timeoutMs == 0) return pollEvent(event);
-    const uint32_t start = SDL_GetTicks();
-    uint32_t elapsed = 0;
+    const auto sinceOrigin = std::chrono::duration_cast<milliseconds>(Clock::now() -
+                                                                      state_->clockOrigin);
+    const Clock::time_point deadline = state_->clockOrigin + sinceOrigin + milliseconds(timeoutMs);
     // Events the game does not see are handled and skipped; the wait still ends on time.
-    while (elapsed < timeoutMs) {
-        const uint32_t left = std::min<uint32_t>(timeoutMs - elapsed, INT_MAX);
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) return false;
+        const auto wholeMs = std::chrono::duration_cast<milliseconds>(deadline - now).count();
+        if (wholeMs == 0) {
+            std::this_thread::sleep_until(deadline);
+            return pollEvent(event);
+        }
         SDL_Event sdlEvent;
-        if (!SDL_WaitEventTimeout(&sdlEvent, static_cast<int>(left))) return false;
-        if (state_->translate(sdlEvent, event)) return true;
-        elapsed = SDL_GetTicks() - start;
+        const int timeout = static_cast<int>(std::min<int64_t>(wholeMs, INT_MAX));
+        if (SDL_WaitEventTimeout(&sdlEvent, timeout) && state_->translate(sdlEvent, event)) {
+            return true;
+        }
     }
-    return false;
 }
 
-uint32_t SdlPlatform::ticks() { return SDL_GetTicks(); }
+uint32_t SdlPlatform::ticks() {
+    const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() -
+                                                                  state_->clockOrigin);
+    return static_cast<uint32_t>(elapsed.count());  // wraps round after 2^32 ms
+}
 
 uint32_t SdlPlatform::refreshIntervalMs() { return state_->refreshMs; }
 

@@ -1,0 +1,228 @@
+// Pacing probe: real rounds of two computer players on the real SDL backend, at several
+// WAIT values, timing every frame with a high-resolution clock and every present of the
+// picture. Prints the distribution of frame periods (median, p90, p99, max) against the
+// WAIT's length, and how long presents took and whether frames with a present ran late.
+//
+//   pacing_probe [seconds per WAIT = 5] [WAIT values... = 1 2 10]
+//
+// With PACING_PROBE_DUMP=<prefix> set, every frame period goes to the file <prefix><WAIT>.
+// Runs wherever the program runs: under X (DISPLAY set) or with SDL_VIDEODRIVER=dummy.
+// The probe does not change the game: it calls playRoundFrame as runRound does and
+// watches the platform from outside, through a Platform that forwards to the SDL one.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "match/match.h"
+#include "platform/sdl_platform.h"
+#include "round/round.h"
+#include "shell/game.h"
+#include "shell/keyboard.h"
+#include "shell/pacing.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kEnterKey = 13;
+constexpr double kMedianTolerance = 0.05;
+constexpr double kP99Tolerance = 0.25;
+constexpr double kPresentStallLimitMs = 1.0;
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// The SDL platform, watched: every present is timed, and once the round has ended Enter is
+// pressed for the "PUSH ENTER KEY TO NEXT ROUND" wait, as a player would.
+class WatchedPlatform : public platform::Platform {
+public:
+    explicit WatchedPlatform(platform::SdlPlatform& inner) : inner_(inner) {
+        presents.reserve(1 << 16);
+    }
+
+    bool openDisplay(std::string& error) override { return inner_.openDisplay(error); }
+    void closeDisplay() override { inner_.closeDisplay(); }
+    bool pollEvent(platform::Event& event) override {
+        if (pressEnter) {
+            pressEnter = false;
+            event = platform::Event{platform::EventKind::KeyDown, kEnterKey, false};
+            return true;
+        }
+        return inner_.pollEvent(event);
+    }
+    bool waitEvent(platform::Event& event, uint32_t timeoutMs) override {
+        if (pressEnter) return pollEvent(event);
+        return inner_.waitEvent(event, timeoutMs);
+    }
+    uint32_t ticks() override { return inner_.ticks(); }
+    uint32_t refreshIntervalMs() override { return inner_.refreshIntervalMs(); }
+    void present(const uint8_t* pixels, int pitch, const platform::PaletteEntry* palette) override {
+        const Clock::time_point start = Clock::now();
+        inner_.present(pixels, pitch, palette);
+        const Clock::time_point end = Clock::now();
+        if (presents.size() < presents.capacity()) presents.push_back({start, end});
+    }
+
+    struct Span {
+        Clock::time_point start;
+        Clock::time_point end;
+    };
+    std::vector<Span> presents;
+    bool pressEnter = false;
+
+private:
+    platform::SdlPlatform& inner_;
+};
+
+struct Frame {
+    Clock::time_point start;
+    double periodMs;  // from this frame's start to the next one's
+};
+
+double percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t at = std::min(values.size() - 1, size_t(fraction * double(values.size())));
+    return values[at];
+}
+
+int inPlayCount(const Game& game) {
+    int count = 0;
+    for (int slot = 0; slot < kSlots; ++slot) count += game.players.inPlay(slot) ? 1 : 0;
+    return count;
+}
+
+// A new round with its countdown run through at once (as with Ctrl held).
+void setUpRound(Game& game) {
+    startRound(game);
+    game.keyboard.pacingOn = 0;
+    runCountdown(game);
+    game.keyboard.pacingOn = 1;
+    game.itemBox.itemKind = ItemNone;
+    game.match.secondStamp = game.platform->ticks();
+}
+
+// Plays rounds at the given WAIT for about `seconds`; the frames of every round but its
+// last (which waits for Enter) are kept.
+std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, double seconds) {
+    game.settings.wait = wait;
+    std::vector<Frame> frames;
+    frames.reserve(size_t(seconds * 1000) + 1000);
+    const Clock::time_point end =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(seconds));
+    while (Clock::now() < end) {
+        setUpRound(game);
+        std::vector<Clock::time_point> starts;
+        starts.reserve(1 << 18);
+        for (;;) {
+            if (inPlayCount(game) < 2) watched.pressEnter = true;
+            if (Clock::now() >= end) break;
+            starts.push_back(Clock::now());
+            if (playRoundFrame(game)) break;
+        }
+        for (size_t i = 0; i + 1 < starts.size(); ++i) {
+            frames.push_back({starts[i], msBetween(starts[i], starts[i + 1])});
+        }
+        watched.pressEnter = false;
+    }
+    return frames;
+}
+
+bool report(const std::vector<Frame>& frames, const std::vector<WatchedPlatform::Span>& presents,
+            int wait) {
+    const double target = wait * double(kWaitUnitMs);
+    std::vector<double> periods, withPresent, withoutPresent, presentMs;
+    size_t next = 0;
+    for (const Frame& frame : frames) {
+        periods.push_back(frame.periodMs);
+        const Clock::time_point frameEnd =
+            frame.start + std::chrono::duration_cast<Clock::duration>(
+                              std::chrono::duration<double, std::milli>(frame.periodMs));
+        bool presented = false;
+        while (next < presents.size() && presents[next].start < frameEnd) {
+            if (presents[next].start >= frame.start) {
+                presented = true;
+                presentMs.push_back(msBetween(presents[next].start, presents[next].end));
+            }
+            ++next;
+        }
+        (presented ? withPresent : withoutPresent).push_back(frame.periodMs);
+    }
+    if (const char* dump = std::getenv("PACING_PROBE_DUMP")) {
+        if (FILE* file = std::fopen((std::string(dump) + std::to_string(wait)).c_str(), "w")) {
+            for (const double period : periods) std::fprintf(file, "%.4f\n", period);
+            std::fclose(file);
+        }
+    }
+    const double median = percentile(periods, 0.5);
+    const double p90 = percentile(periods, 0.9);
+    const double p99 = percentile(periods, 0.99);
+    const double worst = periods.empty() ? 0 : *std::max_element(periods.begin(), periods.end());
+    // A present stalls a frame by how much later frames with a present end than frames
+    // without one (medians, so that one scheduling hiccup does not count as a stall); when
+    // every frame presents (long frames), by how much they overrun the WAIT's length.
+    const double baseline = withoutPresent.empty() ? target : percentile(withoutPresent, 0.5);
+    const double stall = percentile(withPresent, 0.5) - baseline;
+    const bool medianOk = std::abs(median - target) <= kMedianTolerance * target;
+    const bool p99Ok = std::abs(p99 - target) <= kP99Tolerance * target;
+    const bool stallOk = stall <= kPresentStallLimitMs;
+    std::printf("WAIT %3d (target %5.1f ms): %zu frames  median %.3f  p90 %.3f  p99 %.3f  "
+                "max %.3f ms  [median %s, p99 %s]\n",
+                wait, target, periods.size(), median, p90, p99, worst, medianOk ? "ok" : "MISS",
+                p99Ok ? "ok" : "MISS");
+    std::printf("          presents: %zu  median %.3f  p99 %.3f  max %.3f ms;  frame median "
+                "with a present %.3f, without %.3f ms  [stall %.3f ms %s]\n",
+                presentMs.size(), percentile(presentMs, 0.5), percentile(presentMs, 0.99),
+                presentMs.empty() ? 0 : *std::max_element(presentMs.begin(), presentMs.end()),
+                percentile(withPresent, 0.5), percentile(withoutPresent, 0.5), stall,
+                stallOk ? "ok" : "MISS");
+    return medianOk && p99Ok && stallOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
+    std::vector<int> waits;
+    for (int i = 2; i < argc; ++i) waits.push_back(std::atoi(argv[i]));
+    if (waits.empty()) waits = {1, 2, 10};
+
+    platform::SdlPlatform sdl("DIRAVIRU pacing probe");
+    WatchedPlatform watched(sdl);
+    auto game = makeGame(watched);
+    Game& g = *game;
+    g.charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
+    installScreenWaitHook(g);
+    std::string error;
+    if (!g.screen.Open(watched, error) ||
+        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        std::fprintf(stderr, "pacing_probe: %s\n", error.c_str());
+        return 1;
+    }
+    g.screen.LoadPalette(g.charBitmapName);
+    g.screen.ResetPalette();
+    g.screen.MapField();
+    g.directions.build();
+    g.random.seed(1);
+    g.players.type = {PlayerCom, PlayerCom, PlayerNon, PlayerNon};
+    std::printf("refresh interval %u ms\n", watched.refreshIntervalMs());
+
+    bool allOk = true;
+    try {
+        for (const int wait : waits) {
+            watched.presents.clear();
+            const std::vector<Frame> frames = playFor(g, watched, wait, seconds);
+            allOk = report(frames, watched.presents, wait) && allOk;
+        }
+    } catch (const ProgramExit& exit) {
+        std::fprintf(stderr, "pacing_probe: the window was closed\n");
+    }
+    g.screen.Close();
+    return allOk ? 0 : 2;
+}
