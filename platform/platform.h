@@ -25,12 +25,37 @@ enum class EventKind : uint8_t {
     RightButton,  // the right mouse button went down
     Close,        // the window was closed (Alt+F4 included)
     Quit,         // the system asked the program to end
+    PadDown,      // a game controller's button went down: pad and button are set
+    PadUp,        // a game controller's button went up: pad and button are set
+    PadAdded,     // a game controller took the pad slot `pad`
+    PadRemoved,   // the controller of pad slot `pad` went away; its buttons count as up
 };
+
+// Game controllers drive the player slots: the platform gives each controller the lowest
+// free pad slot 0..kMaxPads-1 in the order they are connected, and a slot freed by an
+// unplugged controller goes to the next one. The platform reports the controller's own
+// buttons, never keys: what a button does is the game's business.
+inline constexpr int kMaxPads = 4;
+
+enum class PadButton : uint8_t {
+    Left,           // the d-pad or the left stick, each way
+    Right,
+    Up,
+    Down,
+    Fire,           // the south face button (A on most pads)
+    Start,
+    Back,
+    LeftShoulder,
+    RightShoulder,
+};
+inline constexpr int kPadButtonCount = 9;
 
 struct Event {
     EventKind kind = EventKind::None;
     int key = 0;
     bool repeat = false;
+    int pad = 0;                          // pad events: the pad slot 0..kMaxPads-1
+    PadButton button = PadButton::Left;   // PadDown and PadUp: which button
 };
 
 class Platform {

@@ -38,6 +38,27 @@ void ScriptedPlatform::keyPress(uint32_t atMs, int key, uint32_t holdMs) {
     keyUp(atMs + holdMs, key);
 }
 
+void ScriptedPlatform::padDown(uint32_t atMs, int pad, PadButton button) {
+    push(atMs, Event{EventKind::PadDown, 0, false, pad, button});
+}
+
+void ScriptedPlatform::padUp(uint32_t atMs, int pad, PadButton button) {
+    push(atMs, Event{EventKind::PadUp, 0, false, pad, button});
+}
+
+void ScriptedPlatform::padPress(uint32_t atMs, int pad, PadButton button, uint32_t holdMs) {
+    padDown(atMs, pad, button);
+    padUp(atMs + holdMs, pad, button);
+}
+
+void ScriptedPlatform::padAdded(uint32_t atMs, int pad) {
+    push(atMs, Event{EventKind::PadAdded, 0, false, pad});
+}
+
+void ScriptedPlatform::padRemoved(uint32_t atMs, int pad) {
+    push(atMs, Event{EventKind::PadRemoved, 0, false, pad});
+}
+
 // --- Platform -----------------------------------------------------------------------------
 
 bool ScriptedPlatform::openDisplay(std::string& error) {

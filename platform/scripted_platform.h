@@ -31,6 +31,12 @@ public:
     void keyUp(uint32_t atMs, int key);
     void keyPress(uint32_t atMs, int key, uint32_t holdMs = 20);  // down, then up
     void push(uint32_t atMs, Event event);
+    // Game controller events, by pad slot as the platform would assign them.
+    void padDown(uint32_t atMs, int pad, PadButton button);
+    void padUp(uint32_t atMs, int pad, PadButton button);
+    void padPress(uint32_t atMs, int pad, PadButton button, uint32_t holdMs = 20);
+    void padAdded(uint32_t atMs, int pad);
+    void padRemoved(uint32_t atMs, int pad);
     // When the script has no event left and the clock passes this time, a Quit event is
     // delivered (by every poll and wait from then on), so that a test whose script ran out
     // still ends.

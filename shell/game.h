@@ -17,6 +17,7 @@
 #include "round/meteorites.h"
 #include "round/player.h"
 #include "shell/keyboard.h"
+#include "shell/pad_input.h"
 #include "shell/random.h"
 #include "shell/settings.h"
 
@@ -40,6 +41,10 @@ struct Game {
     Settings settings;
     Keyboard keyboard;
     Pacing pacing;
+    PadInput pads;
+    // True while a round is being played (from the start of runRound until it returns):
+    // game controllers then press their own slot's keys instead of the menu keys.
+    bool roundRunning = false;
     Random random;
     DirectionTables directions;
     TitleMenu titleMenu;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "shell/game.h"
+#include "shell/pad_input.h"
 #include "shell/program.h"
 
 namespace {
@@ -13,7 +14,8 @@ constexpr uint32_t kSpinGuardMs = 1;
 
 bool recorded(int code) { return code >= 0 && code < kKeyTableSize; }
 
-// The game's reaction to one event: the key table, Ctrl's pacing switch, and the endings.
+// The game's reaction to one event: the key table, Ctrl's pacing switch, the endings, and
+// the game controllers (which press keys of the key table too).
 void handleEvent(Game& game, const platform::Event& event) {
     Keyboard& keyboard = game.keyboard;
     switch (event.kind) {
@@ -25,6 +27,12 @@ void handleEvent(Game& game, const platform::Event& event) {
     case platform::EventKind::KeyUp:
         if (recorded(event.key)) keyboard.keyDown[event.key] = 0;
         if (event.key == key::Ctrl) keyboard.pacingOn = 1;
+        break;
+    case platform::EventKind::PadDown:
+    case platform::EventKind::PadUp:
+    case platform::EventKind::PadAdded:
+    case platform::EventKind::PadRemoved:
+        handlePadEvent(game, event);
         break;
     case platform::EventKind::RightButton:
     case platform::EventKind::Close:
@@ -86,10 +94,13 @@ void pumpMessages(Game& game) {
     } else {
         waitOutSpin(game);
     }
+    repeatHeldPadKeys(game);
     game.screen.PresentIfDue();
 }
 
 void pumpMessagesWaiting(Game& game, uint32_t maxWaitMs) {
+    // A held pad button's repeat is due no later than the wait's end.
+    maxWaitMs = std::min(maxWaitMs, msUntilPadRepeat(game));
     platform::Event event;
     if (game.platform->waitEvent(event, maxWaitMs)) handleEvent(game, event);
     // A wait of at least a millisecond gave the processor away: the pump that follows is

@@ -10,13 +10,15 @@ struct Game;
 // One unit of the WAIT setting: a round frame at WAIT n lasts n of these.
 inline constexpr uint32_t kWaitUnitMs = 4;
 
-// Takes every pending event and acts on it (keys, Ctrl, and the endings: Pause, right
-// button, window close, quit request, which end the program), and presents the shown page
-// when a refresh is due. Never waits, except that a pump finding nothing right after
+// Takes every pending event and acts on it (keys, Ctrl, game controllers, and the endings:
+// Pause, right button, window close, quit request, which end the program), presses again
+// the keys of held pad buttons whose repeat is due, and presents the shown page when a
+// refresh is due. Never waits, except that a pump finding nothing right after
 // another pump found nothing in the same millisecond first waits out that millisecond
 // for an event (unless Ctrl is held), so a loop that only pumps does not spin.
 void pumpMessages(Game& game);
-// Like pumpMessages, but first waits at most maxWaitMs for an event to arrive.
+// Like pumpMessages, but first waits at most maxWaitMs for an event to arrive (and no
+// longer than until a held pad button's next repeat).
 void pumpMessagesWaiting(Game& game, uint32_t maxWaitMs);
 
 void markFrameStart(Game& game);
