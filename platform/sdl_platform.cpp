@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/palette_conversion.h"
+#include "platform/sdl_pads.h"
 
 #include <algorithm>
 #include <array>
@@ -106,6 +107,9 @@ struct SdlPlatform::State {
     // The key whose press toggled the window mode: its release is not the game's either.
     int swallowedKeyUp = SDL_SCANCODE_UNKNOWN;
 
+    // The game controllers, as pad slots.
+    SdlPads pads;
+
     void teardown();
     void readRefreshRate();
     bool setPalette(const PaletteEntry* newPalette);
@@ -124,6 +128,7 @@ void SdlPlatform::State::teardown() {
     texture = nullptr;
     renderer = nullptr;
     window = nullptr;
+    pads.stop();
     if (sdlStarted) SDL_Quit();
     sdlStarted = false;
 }
@@ -207,6 +212,7 @@ void SdlPlatform::State::translateWindowEvent(const SDL_WindowEvent& windowEvent
 // only concern the window are handled here).
 bool SdlPlatform::State::translate(const SDL_Event& sdlEvent, Event& event) {
     event = Event{};
+    if (pads.handle(sdlEvent)) return pads.takeEvent(event);
     switch (sdlEvent.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -301,6 +307,7 @@ bool SdlPlatform::openDisplay(std::string& error) {
     SDL_SetTextureScaleMode(s.texture, SDL_ScaleModeNearest);
 
     SDL_ShowCursor(SDL_DISABLE);
+    s.pads.start();  // game controllers, when the machine has any
     SDL_StopTextInput();
     s.readRefreshRate();
 
@@ -317,6 +324,7 @@ void SdlPlatform::closeDisplay() { state_->teardown(); }
 
 bool SdlPlatform::pollEvent(Event& event) {
     if (!state_->sdlStarted) return false;
+    if (state_->pads.takeEvent(event)) return true;  // more than one from one SDL event
     SDL_Event sdlEvent;
     while (SDL_PollEvent(&sdlEvent)) {
         if (state_->translate(sdlEvent, event)) return true;
@@ -331,6 +339,7 @@ bool SdlPlatform::pollEvent(Event& event) {
 // millisecond is slept, and events that came meanwhile are taken right after it.
 bool SdlPlatform::waitEvent(Event& event, uint32_t timeoutMs) {
     if (!state_->sdlStarted) return false;
+    if (state_->pads.takeEvent(event)) return true;
     if (timeoutMs == 0) return pollEvent(event);
     const auto sinceOrigin = std::chrono::duration_cast<milliseconds>(Clock::now() -
                                                                       state_->clockOrigin);
