@@ -92,7 +92,8 @@ TEST(CharBitmap, Uncompressed8BitImageWithGlyphSetsAndTilesInTheirPlaces) {
         if (code > 95) continue;
         // Stencil: a letter of index 0 (the transparent colour) inside the plain glyph's
         // ink, so colour text reads as plain text, and something round it to cover the tile.
-        EXPECT_GT(bmp.count(kStencilX + x, y, false) * bmp.count(kStencilX + x, y, true), 0) << code;
+        EXPECT_GT(bmp.count(kStencilX + x, y, false) * bmp.count(kStencilX + x, y, true), 0)
+            << "stencil " << code;
         for (int dy = 0; dy < kCell; ++dy)
             for (int dx = 0; dx < kCell; ++dx)
                 if (bmp.at(kStencilX + x + dx, y + dy) == 0) {
