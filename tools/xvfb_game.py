@@ -1,0 +1,124 @@
+"""The real DIRAVIRU in a virtual X screen (Xvfb), driven with real key events (xdotool).
+Shared by the screenshot and CPU-share tools in this folder.
+
+A 1280 x 960 screen shows the 640 x 480 picture at exactly twice its size."""
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+
+SCREEN = "1280x960x24"
+
+
+def free_display():
+    for number in range(171, 240):
+        if not os.path.exists(f"/tmp/.X{number}-lock") and \
+           not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            return number
+    raise RuntimeError("no free X display number")
+
+
+class XvfbGame:
+    """Starts Xvfb, then the game in a fresh working folder (so no settings file is read)."""
+
+    def __init__(self, exe):
+        self.number = free_display()
+        self.env = dict(os.environ, DISPLAY=f":{self.number}")
+        # The server keeps its screen in a file in XWD format: reading it is cheap and
+        # asks nothing of the server, so watching the screen does not slow the game down.
+        self.fbdir = tempfile.mkdtemp(prefix="diraviru-fb-")
+        self.server = subprocess.Popen(
+            ["Xvfb", f":{self.number}", "-screen", "0", SCREEN, "-nolisten", "tcp",
+             "-fbdir", self.fbdir],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 15
+        while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
+            if time.time() > deadline:
+                raise RuntimeError("Xvfb did not start")
+            time.sleep(0.05)
+        self.workdir = tempfile.mkdtemp(prefix="diraviru-xvfb-")
+        self.started = time.monotonic()
+        self.game = subprocess.Popen([exe], cwd=self.workdir, env=self.env)
+
+    def close(self):
+        if self.game.poll() is None:
+            self.game.terminate()
+            self.game.wait(10)
+        self.server.terminate()
+        self.server.wait(10)
+        shutil.rmtree(self.fbdir, ignore_errors=True)
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env, check=True)
+
+    def press(self, key, hold=0.08, after=0.15):
+        """A key held long enough for a screen loop to see it, then released."""
+        self.xdotool("keydown", key)
+        time.sleep(hold)
+        self.xdotool("keyup", key)
+        time.sleep(after)
+
+    def xwd(self):
+        """The screen as it is now, as an XWD image."""
+        with open(os.path.join(self.fbdir, "Xvfb_screen0"), "rb") as screen:
+            return screen.read()
+
+    def screen_is_black(self):
+        """True while every pixel of the screen is black. The server's pixels are 32-bit
+        blue, green, red, padding (its byte order is least significant first)."""
+        data = self.xwd()
+        header_size = struct.unpack_from(">I", data, 0)[0]
+        ncolours = struct.unpack_from(">I", data, 19 * 4)[0]
+        pixels = data[header_size + 12 * ncolours:]
+        return all(pixels[k::4].count(0) == len(pixels) // 4 for k in range(3))
+
+    def screenshot(self, png_path, crop=None):
+        """The screen as a PNG; crop "WxH+X+Y" cuts a part of it."""
+        args = ["convert", "xwd:-"]
+        if crop:
+            args += ["-crop", crop, "+repage"]
+        subprocess.run(args + [png_path], input=self.xwd(), check=True)
+
+    def cpu_seconds(self):
+        """User plus system time the game has used so far, in seconds."""
+        with open(f"/proc/{self.game.pid}/stat") as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def cpu_share(self, seconds):
+        """The game's share of one processor core over the next `seconds`."""
+        cpu0, wall0 = self.cpu_seconds(), time.monotonic()
+        time.sleep(seconds)
+        return (self.cpu_seconds() - cpu0) / (time.monotonic() - wall0)
+
+    # --- the game's screens --------------------------------------------------------------
+
+    def wait_first_picture(self, timeout=20):
+        """Seconds from the start of the program to its first picture (not all black)."""
+        deadline = time.monotonic() + timeout
+        while self.screen_is_black():
+            if self.game.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("the game showed no picture")
+            time.sleep(0.01)
+        return time.monotonic() - self.started
+
+    def skip_logo(self):
+        """Ctrl held runs the logo unthrottled; the title follows."""
+        self.xdotool("keydown", "ctrl")
+        time.sleep(1.0)
+        self.xdotool("keyup", "ctrl")
+        time.sleep(0.3)
+
+    def set_players(self, types):
+        """From the title with the pointer on START: each slot stepped from MAN to the given
+        type ("MAN", "COM" or "NON"), then the pointer back on START."""
+        steps = {"MAN": 0, "COM": 1, "NON": 2}
+        for slot, kind in enumerate(types):
+            self.press("Down")
+            for _ in range(steps[kind]):
+                self.press("Return")
+        for _ in types:
+            self.press("Up")
