@@ -75,6 +75,23 @@ class XvfbGame:
         pixels = data[header_size + 12 * ncolours:]
         return all(pixels[k::4].count(0) == len(pixels) // 4 for k in range(3))
 
+    def lit_pixels(self, x0, y0, x1, y1, data=None):
+        """How many page pixels in [x0, x1) x [y0, y1) are not black (page coordinates:
+        the screen shows page pixel (x, y) at (2x, 2y))."""
+        data = data or self.xwd()
+        header_size = struct.unpack_from(">I", data, 0)[0]
+        ncolours = struct.unpack_from(">I", data, 19 * 4)[0]
+        pixels = memoryview(data)[header_size + 12 * ncolours:]
+        width = struct.unpack_from(">I", data, 4 * 4)[0]
+        lit = 0
+        for y in range(y0, y1):
+            row = pixels[(2 * y * width + 2 * x0) * 4:(2 * y * width + 2 * x1) * 4]
+            lit += sum(1 for i in range(0, len(row), 8) if row[i] or row[i + 1] or row[i + 2])
+        return lit
+
+    def save_xwd(self, data, png_path):
+        subprocess.run(["convert", "xwd:-", png_path], input=data, check=True)
+
     def screenshot(self, png_path, crop=None):
         """The screen as a PNG; crop "WxH+X+Y" cuts a part of it."""
         args = ["convert", "xwd:-"]
