@@ -285,6 +285,15 @@ bool SdlPlatform::openDisplay(std::string& error) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail();
     s.sdlStarted = true;
+    // With no display SDL falls back to its invisible offscreen driver, where the game
+    // would run unseen and never end. Only a request by name may use it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver && std::strcmp(driver, "offscreen") == 0 &&
+        !(asked && std::strstr(asked, "offscreen"))) {
+        SDL_SetError("no display found");
+        return fail();
+    }
 
     // Full screen on the desktop's own resolution: the display mode is never changed.
     s.window = SDL_CreateWindow(s.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
