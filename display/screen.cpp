@@ -73,6 +73,17 @@ void Screen::PresentIfDue() {
     }
 }
 
+void Screen::PresentIfDueWithin(uint32_t ms) {
+    if (platform_ == nullptr) {
+        return;
+    }
+    const uint32_t interval = platform_->refreshIntervalMs();
+    const uint32_t sinceLast = platform_->ticks() - lastPresent_;
+    if (sinceLast >= interval || interval - sinceLast <= ms) {
+        Present();
+    }
+}
+
 void Screen::Flip() {
     shownPage_ = 1 - shownPage_;
     if (platform_ == nullptr) {

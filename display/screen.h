@@ -73,6 +73,10 @@ public:
     // Presents the shown page when a refresh interval has passed since the last present;
     // the message pump calls it so that drawing straight onto the shown page appears.
     void PresentIfDue();
+    // Presents the shown page now when a refresh interval will have passed since the last
+    // present within the next `ms`: a wait about to start presents at its beginning, so
+    // the present's time is taken from the wait instead of being added after it.
+    void PresentIfDueWithin(uint32_t ms);
     void Present();
 
     uint8_t* Pixels(SurfaceId id);

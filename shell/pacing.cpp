@@ -76,9 +76,15 @@ void waitOutSpin(Game& game) {
 
 // Pumps once, then goes on pumping, blocking for the time left between pumps, until
 // `length` ms have passed since `start` or Ctrl is held. Tick differences are unsigned, so
-// a tick count that wraps past 2^32 during the wait changes nothing.
+// a tick count that wraps past 2^32 during the wait changes nothing. A present that would
+// fall due during the wait is made before it: on a slow display a present then uses the
+// round frame's waiting time instead of making the frame late.
 void pumpUntil(Game& game, uint32_t start, uint32_t length) {
     pumpMessages(game);
+    const uint32_t beforeWaiting = game.platform->ticks() - start;
+    if (game.keyboard.pacingOn != 0 && beforeWaiting < length) {
+        game.screen.PresentIfDueWithin(length - beforeWaiting);
+    }
     while (game.keyboard.pacingOn != 0) {
         const uint32_t elapsed = game.platform->ticks() - start;
         if (elapsed >= length) return;
