@@ -14,7 +14,6 @@
 
 using platform::Event;
 using platform::EventKind;
-using platform::PadButton;
 using platform::SdlPlatform;
 
 namespace {
