@@ -115,6 +115,7 @@ bool playRoundFrame(Game& game) {
 }
 
 void runRound(Game& game) {
+    const RoundRunning padsInRound(game);  // pads press their own slot's keys until it returns
     game.itemBox.itemKind = ItemNone;
     game.match.secondStamp = game.platform->ticks();
     while (!playRoundFrame(game)) {

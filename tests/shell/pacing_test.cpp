@@ -86,7 +86,9 @@ TEST(Pacing, BusyDelayLastsWaitUnitsOfFourMilliseconds) {
         const uint64_t pollCost = paced.machine.pollCostMicros;
         EXPECT_GE(lasted, expected) << "WAIT " << wait;
         EXPECT_LE(lasted, expected + 2 * pollCost) << "WAIT " << wait;
-        if (wait == 0) EXPECT_EQ(paced.machine.pollCount(), 1u);
+        if (wait == 0) {
+            EXPECT_EQ(paced.machine.pollCount(), 1u);
+        }
         EXPECT_LE(paced.machine.pollCount(), 3u) << "WAIT " << wait;
     }
 
