@@ -1,44 +1,52 @@
-// Helpers for the display tests: a Screen on the heap, a palette in which every index has
-// its own colour, and counts of pixels on a surface.
+// Display test helpers: whole-surface pictures, so a test states every pixel it expects.
 #pragma once
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "display/screen.h"
 
 namespace display_test {
 
-// A fresh Screen with every surface 0 (it is too large for the stack).
-inline std::unique_ptr<Screen> makeScreen() { return std::make_unique<Screen>(); }
-
-// Every index gets its own colour, as in the game's artwork, so colours map back to indices.
-inline void giveUniqueColours(Screen& screen) {
+// A Screen on the heap whose every index has its own colour, as in the game's artwork.
+inline std::unique_ptr<Screen> makeScreen() {
+    auto screen = std::make_unique<Screen>();
     for (int i = 0; i < 256; ++i) {
-        screen.BasePalette[i] = PaletteEntry{static_cast<uint8_t>(i),
-                                             static_cast<uint8_t>(255 - i),
-                                             static_cast<uint8_t>(i * 7), 0};
+        screen->BasePalette[i] = PaletteEntry{static_cast<uint8_t>(i), 0, 50, 0};
     }
-    screen.LivePalette = screen.BasePalette;
+    screen->LivePalette = screen->BasePalette;
+    return screen;
 }
 
-inline void fillSurface(Screen& screen, SurfaceId id, uint8_t index) {
-    uint8_t* pixels = screen.Pixels(id);
+inline int patternAt(int x, int y) { return 1 + (x * 7 + y * 13) % 250; }  // never 0
+
+template <typename Picture>  // every pixel (x, y) := picture(x, y)
+void paint(Screen& screen, SurfaceId id, Picture picture) {
     for (int i = 0; i < kSurfaceBytes; ++i) {
-        pixels[i] = index;
+        screen.Pixels(id)[i] = static_cast<uint8_t>(picture(i % kSurfacePitch, i / kSurfacePitch));
     }
 }
 
-inline int countIndex(const Screen& screen, SurfaceId id, uint8_t index) {
-    const uint8_t* pixels = screen.Pixels(id);
-    int count = 0;
+template <typename Picture>  // how many pixels (x, y) differ from expected(x, y)
+int mismatches(const Screen& screen, SurfaceId id, Picture expected) {
+    int wrong = 0;
     for (int i = 0; i < kSurfaceBytes; ++i) {
-        count += pixels[i] == index ? 1 : 0;
+        wrong += screen.Pixels(id)[i] != expected(i % kSurfacePitch, i / kSurfacePitch);
     }
-    return count;
+    return wrong;
 }
 
-inline int countNot(const Screen& screen, SurfaceId id, uint8_t index) {
-    return kSurfaceBytes - countIndex(screen, id, index);
+inline int countIndex(const Screen& screen, SurfaceId id, int index) {
+    return int(std::count(screen.Pixels(id), screen.Pixels(id) + kSurfaceBytes, index));
+}
+
+inline bool inBox(int x, int y, int left, int top, int right, int bottom) {  // right, bottom out
+    return x >= left && x < right && y >= top && y < bottom;
+}
+
+inline std::vector<int> rgbFlags(const PaletteEntry& e) {
+    return {e.red, e.green, e.blue, e.flags};
 }
 
 }  // namespace display_test
