@@ -39,6 +39,8 @@ elapsed=0
 while [ "$elapsed" -lt "$seconds" ]; do                       # next rounds as they end
   sleep 2; key Return; elapsed=$((elapsed + 2))
 done
+# DIRAVIRU_RSS_SHOT=<file.png> keeps a picture of the last moment of play.
+if [ -n "${DIRAVIRU_RSS_SHOT:-}" ]; then xwd -root -silent | convert xwd:- "$DIRAVIRU_RSS_SHOT"; fi
 key Pause
 wait "$game" || true
 grep -E 'Maximum resident set size|Elapsed|Exit status' "$work/time.txt"
