@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "round/moving_dots.h"
 #include "shell/game.h"
 
 namespace {
@@ -30,21 +31,7 @@ constexpr int32_t kFirstRing = 1;
 constexpr int32_t kRingSpacing = 2;
 constexpr int32_t kRingLimit = 800;
 
-// A repack runs once at least this share (1 / n) of the entries in use are gone; until then
-// the gone ones cost one cheap pass each tick, which is less than repacking every tick.
-constexpr int32_t kRepackShare = 4;
-
 constexpr int32_t kFullTurn = 360;
-
-// Where the compiler can, the column passes also get a version for wider vector units,
-// picked at start-up by the processor found. Both give the same floats bit for bit: every
-// operation is a single rounded float add or multiply, and no product meets an addition in
-// the same pass (the step is stored, then added a tick later), so nothing can be fused.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-#define WIDE_LANES __attribute__((target_clones("avx2", "default")))
-#else
-#define WIDE_LANES
-#endif
 
 bool withinBounds(float x, float y) {
     return x >= kParticleLeft && x <= kParticleRight && y >= kParticleTop &&
@@ -158,20 +145,6 @@ WIDE_LANES void turnColumns(int32_t count, const float* __restrict dirX,
     }
 }
 
-// Pass 2, in launch order: erase where the particle stood (when that was within the
-// bounds), draw where it landed (when that is). Writes meant for nowhere go to a scratch
-// byte, which keeps the loop free of unpredictable branches.
-void plotParticles(int32_t count, const int32_t* standing, const int32_t* landing,
-                   uint8_t* field, uint8_t colour) {
-    uint8_t sink = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t from = standing[i];
-        const int32_t to = landing[i];
-        *(from >= 0 ? field + from : &sink) = ColourEmpty;
-        *(to >= 0 ? field + to : &sink) = colour;
-    }
-}
-
 // Squeezes out the gone entries, keeping the order of the rest. Every entry is copied to
 // the next free place; only the ones still flying advance it.
 void repackParticles(ParticleTable& table) {
@@ -205,7 +178,7 @@ int32_t tickParticles(Game& game, int slot, bool turning) {
                     table.direction.data(), table.speed.data(), table.stepX.data(),
                     table.stepY.data());
     }
-    plotParticles(table.count, standing, landing, screen.FieldPixels, playerColour[slot]);
+    plotMovingDots(table.count, standing, landing, screen.FieldPixels, playerColour[slot]);
     table.standing = 1 - table.standing;
     table.flying = flying;
     if (flying == 0) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "round/moving_dots.h"
 #include "shell/game.h"
 
 namespace {
@@ -18,18 +19,6 @@ constexpr int32_t kStartColumnMin = 638;
 constexpr int32_t kStartColumnMax = 900;
 constexpr int32_t kRowMin = 33;
 constexpr int32_t kRowMax = 414;
-
-// A repack runs once at least this share (1 / n) of the entries in use are gone.
-constexpr int32_t kRepackShare = 4;
-
-// Where the compiler can, the column pass also gets a version for wider vector units,
-// picked at start-up by the processor found; it does the same single rounded float
-// subtraction per meteorite, so both give the same result bit for bit.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
-#define WIDE_LANES __attribute__((target_clones("avx2", "default")))
-#else
-#define WIDE_LANES
-#endif
 
 // Pixel offset of a meteorite at column `column`, or -1 when it is right of the page.
 int32_t visiblePixel(int32_t row, int32_t column) {
@@ -62,20 +51,6 @@ WIDE_LANES int32_t moveColumns(int32_t count, float* __restrict x, float* __rest
         flying += inFlight;
     }
     return flying;
-}
-
-// Pass 2, in placement order: clear where the meteorite stood (when on the page), draw
-// where it landed (when on the page). Writes meant for nowhere go to a scratch byte, which
-// keeps the loop free of unpredictable branches.
-void plotMeteors(int32_t count, const int32_t* standing, const int32_t* landing,
-                 uint8_t* field) {
-    uint8_t sink = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t from = standing[i];
-        const int32_t to = landing[i];
-        *(from >= 0 ? field + from : &sink) = ColourEmpty;
-        *(to >= 0 ? field + to : &sink) = meteorColour;
-    }
 }
 
 // Squeezes out the vanished meteorites, keeping the order of the rest. Every entry is
@@ -132,7 +107,7 @@ void stepMeteorites(Game& game) {
     int32_t* landing = shower.pixels[1 - shower.standing].data();
     shower.flying = moveColumns(shower.count, shower.x.data(), shower.speed.data(),
                                 shower.row.data(), landing);
-    plotMeteors(shower.count, standing, landing, game.screen.FieldPixels);
+    plotMovingDots(shower.count, standing, landing, game.screen.FieldPixels, meteorColour);
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {
         shower.count = 0;
