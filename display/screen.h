@@ -30,6 +30,11 @@ inline constexpr int kScreenHeight = platform::kPageHeight;
 inline constexpr int kSurfacePitch = kScreenWidth;
 inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
 
+// Text placement: a position of -1 centres the text on the page; 16 x 16 is the font's own
+// cell, used by every line of menu, table and panel text.
+inline constexpr int kCentred = -1;
+inline constexpr int kGlyphCell = 16;
+
 inline constexpr uint8_t ColourEmpty = 0;   // empty field, cleared surfaces, the transparent key
 inline constexpr uint8_t ColourFrame = 255; // the frame round the play field
 

@@ -20,10 +20,6 @@ namespace {
 constexpr int kPanelCells = 18;
 constexpr char kPanelBlank[] = "                  ";
 static_assert(sizeof kPanelBlank - 1 == kPanelCells);
-constexpr int kPanelLeft = 16;
-constexpr int kPanelColumnWidth = 320;
-constexpr int kPanelTop = 416;
-constexpr int kCellSize = 16;
 
 // Rings are drawn at radius 1, 3, 5, ... below the BOMB value. No ring wider than the
 // field's diagonal can touch the field, so larger values stop there.
@@ -52,9 +48,8 @@ void payCrashAward(Game& game, int slot) {
 
 // The caption and item label of the slot's line at the bottom of the page vanish.
 void blankPanelLine(Game& game, int slot) {
-    const int x = kPanelLeft + kPanelColumnWidth * (slot % 2);
-    const int y = kPanelTop + kCellSize * (slot / 2);
-    game.screen.DrawColourText(SurfacePrimary, kPanelBlank, x, y, kCellSize, kCellSize,
+    game.screen.DrawColourText(SurfacePrimary, kPanelBlank, panelLineX(slot), panelLineY(slot),
+                               kGlyphCell, kGlyphCell,
                                slot + 1);
 }
 

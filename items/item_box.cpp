@@ -11,12 +11,9 @@ namespace {
 constexpr int kSpawnChanceTop = 100;  // a box appears when randomRange(0, 100) is 1
 constexpr int kBoxLeftMax = 622;      // the whole square stays inside the field
 constexpr int kBoxTopMax = 398;
-constexpr int kCellSize = 16;
 constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a label
 
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
-int itemSlotX(int slot) { return 144 + 320 * (slot % 2); }
-int itemSlotY(int slot) { return 416 + 16 * (slot / 2); }
 
 bool headInSquare(const Game& game, int slot, int left, int top) {
     const int x = static_cast<int>(game.players.x[slot]);
@@ -38,8 +35,8 @@ void putBoxGlyph(Game& game) {
 }
 
 void showItemLabel(Game& game, int slot, int32_t kind) {
-    game.screen.DrawColourText(SurfacePrimary, itemNames[kind], itemSlotX(slot), itemSlotY(slot),
-                               kCellSize, kCellSize, slot + 1);
+    game.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
+                               kGlyphCell, kGlyphCell, slot + 1);
 }
 
 // The whole screen in the flash colour for one page, then the field again.
@@ -94,7 +91,7 @@ void pickUpItem(Game& game, int slot) {
     ItemBox& box = game.itemBox;
     Players& players = game.players;
     // The blank glyph wipes the box square, trail pixels in it included.
-    game.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kCellSize, kCellSize);
+    game.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kGlyphCell, kGlyphCell);
     int32_t kind = box.itemKind;
     if (kind == ItemRandom) kind = game.random.randomRange(ItemSpeedUp, ItemBomb);
 
@@ -126,14 +123,14 @@ void useItem(Game& game, int slot) {
     if (players.itemCount[slot] > 0 && validKind(players.items[slot][players.itemCount[slot] - 1])) {
         showItemLabel(game, slot, players.items[slot][players.itemCount[slot] - 1]);
     } else {
-        game.screen.DrawText(SurfacePrimary, kBlankItemSlot, itemSlotX(slot), itemSlotY(slot),
-                             kCellSize, kCellSize);
+        game.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),
+                             kGlyphCell, kGlyphCell);
     }
     // An effect may have painted over the box.
     const ItemBox& box = game.itemBox;
     if (box.itemKind != ItemNone) {
-        game.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kCellSize,
-                             kCellSize);
+        game.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kGlyphCell,
+                             kGlyphCell);
     }
     // The flips of the flash and the effects changed which page is shown.
     game.screen.MapField();

@@ -9,15 +9,10 @@
 
 namespace {
 
-constexpr int kCentred = -1;
-constexpr int kCell = 16;
 constexpr int kTextTile = 7;
 constexpr int kHeaderX = 16;
 constexpr int kHeaderY = 16;
 constexpr int kHeaderTile = 8;
-constexpr int kPanelX = 16;         // "%dP ITEM": 1P and 2P on the first line, 3P and 4P below
-constexpr int kPanelHalfWidth = 320;
-constexpr int kPanelY = 416;
 constexpr int kEscLineY = 464;
 constexpr float kRatePerEmptySlot = 0.5f;
 
@@ -58,15 +53,15 @@ void drawRoundHeader(Game& game) {
     char header[64];
     std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d",
                   game.match.round + 1, game.settings.wait, game.match.time);
-    game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kCell, kCell,
+    game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kGlyphCell, kGlyphCell,
                                kHeaderTile);
 }
 
 void drawItemCaption(Game& game, int slot) {
     char caption[24];
     std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
-    game.screen.DrawColourText(SurfacePage, caption, kPanelX + kPanelHalfWidth * (slot % 2),
-                               kPanelY + kCell * (slot / 2), kCell, kCell, slot + 1);
+    game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot),
+                               panelLineY(slot), kGlyphCell, kGlyphCell, slot + 1);
 }
 
 void showRoundPage(Game& game) {
@@ -112,7 +107,7 @@ void startRound(Game& game) {
             match.scoreRate += kRatePerEmptySlot;
         }
     }
-    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kCell, kCell,
+    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell, kGlyphCell,
                           kTextTile);
     drawHeads(game);
     game.meteorites.meteorShowerActive = 0;

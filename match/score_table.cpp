@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int kCentred = -1;
-constexpr int kCell = 16;
 constexpr int kRoundCell = 32;
 constexpr int kRoundY = 100;
 constexpr int kHeadingY = 184;
@@ -24,7 +22,7 @@ void drawPlayerRow(Game& game, int slot, int32_t rank) {
     std::snprintf(line, sizeof line, "%dP     %c%c%c %07d %d   ", slot + 1, keys[0], keys[1],
                   keys[2], game.players.score[slot], rank);
     game.screen.DrawColourText(SurfacePage, line, kCentred, kFirstRowY + kRowSpacing * slot,
-                               kCell, kCell, slot + 1);
+                               kGlyphCell, kGlyphCell, slot + 1);
 }
 
 }  // namespace
@@ -49,14 +47,14 @@ void drawScoreTable(Game& game) {
     char title[32];
     std::snprintf(title, sizeof title, "ROUND %d", game.match.round + 1);
     screen.DrawText(SurfacePage, title, kCentred, kRoundY, kRoundCell, kRoundCell);
-    screen.DrawColourText(SurfacePage, "PLAYER KEY SCORE   RANK", kCentred, kHeadingY, kCell,
-                          kCell, kTextTile);
+    screen.DrawColourText(SurfacePage, "PLAYER KEY SCORE   RANK", kCentred, kHeadingY, kGlyphCell,
+                          kGlyphCell, kTextTile);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.present(slot)) drawPlayerRow(game, slot, ranks[slot]);
     }
-    screen.DrawColourText(SurfacePage, "PUSH ENTER KEY TO START", kCentred, kStartLineY, kCell,
-                          kCell, kTextTile);
-    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEndLineY, kCell, kCell,
+    screen.DrawColourText(SurfacePage, "PUSH ENTER KEY TO START", kCentred, kStartLineY, kGlyphCell,
+                          kGlyphCell, kTextTile);
+    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEndLineY, kGlyphCell, kGlyphCell,
                           kTextTile);
 
     screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);

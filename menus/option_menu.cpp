@@ -36,7 +36,6 @@ constexpr int kValueX = 422;
 constexpr int kPointerX = 118;
 constexpr int kRowTop = 170;
 constexpr int kRowSpacing = 32;
-constexpr int kTextCell = 16;
 constexpr int kHeadingY = 60;
 constexpr int kHeadingCell = 64;
 constexpr char kPointer = 62;  // '>'
@@ -56,7 +55,7 @@ int explosionIndex(const Settings& settings) {
 
 void drawPointer(Game& game, char character) {
     game.screen.DrawChar(SurfacePrimary, character, kPointerX, rowY(game.optionMenu.cursor),
-                         kTextCell, kTextCell);
+                         kGlyphCell, kGlyphCell);
 }
 
 // The row's value as the menu shows it; an empty text for row 0 and rows outside 1..7.
@@ -101,7 +100,7 @@ void drawOptionValue(Game& game, SurfaceId surface, int row) {
     char text[16];
     formatOptionValue(game.settings, row, text, sizeof text);
     if (text[0] == '\0') return;
-    game.screen.DrawColourText(surface, text, kValueX, rowY(row), kTextCell, kTextCell,
+    game.screen.DrawColourText(surface, text, kValueX, rowY(row), kGlyphCell, kGlyphCell,
                                kOptionRowColours[row]);
 }
 
@@ -111,11 +110,11 @@ void drawOptionMenu(Game& game) {
     screen.Clear(SurfaceBack);
     screen.DrawText(SurfaceBack, "OPTION", -1, kHeadingY, kHeadingCell, kHeadingCell);
     for (int row = 0; row < kOptionRows; ++row) {
-        screen.DrawColourText(SurfaceBack, kOptionLabels[row], kLabelX, rowY(row), kTextCell,
-                              kTextCell, kOptionRowColours[row]);
+        screen.DrawColourText(SurfaceBack, kOptionLabels[row], kLabelX, rowY(row), kGlyphCell,
+                              kGlyphCell, kOptionRowColours[row]);
         if (row >= RowWait) drawOptionValue(game, SurfaceBack, row);
     }
-    screen.DrawChar(SurfaceBack, kPointer, kPointerX, rowY(RowExit), kTextCell, kTextCell);
+    screen.DrawChar(SurfaceBack, kPointer, kPointerX, rowY(RowExit), kGlyphCell, kGlyphCell);
     screen.Flip();
 }
 

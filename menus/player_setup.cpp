@@ -8,7 +8,6 @@ constexpr int kPlayerTypes = 3;
 constexpr int kNameX = 394;  // the last three characters of "%d PLAYER %s" at x 250
 constexpr int kRowTop = 206;
 constexpr int kRowSpacing = 28;
-constexpr int kTextCell = 16;
 
 }  // namespace
 
@@ -19,6 +18,6 @@ void cyclePlayerType(Game& game) {
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
     // The name is drawn in the row's own colour tile, which is the slot's number.
     game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX,
-                               kRowTop + kRowSpacing * row, kTextCell, kTextCell, row);
+                               kRowTop + kRowSpacing * row, kGlyphCell, kGlyphCell, row);
     showPage(game);
 }

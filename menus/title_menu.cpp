@@ -16,7 +16,6 @@ constexpr int kRowSpacing = 28;
 constexpr int kPointerX = 218;
 constexpr char kPointer = 62;  // '>'
 constexpr char kBlank = 32;
-constexpr int kTextCell = 16;
 constexpr int kFirstPlayerRow = 1;
 
 constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
@@ -25,7 +24,7 @@ int rowY(int row) { return kRowTop + kRowSpacing * row; }
 
 void drawPointer(Game& game, char character) {
     game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor),
-                         kTextCell, kTextCell);
+                         kGlyphCell, kGlyphCell);
 }
 
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
@@ -49,11 +48,11 @@ void drawTitle(Game& game) {
     Screen& screen = game.screen;
     screen.Clear(SurfacePage);
     screen.DrawText(SurfacePage, "REZI", -1, 36, 112, 112);
-    screen.DrawColourText(SurfacePage, "DIRAVIRU", -1, 166, kTextCell, kTextCell, 7);
+    screen.DrawColourText(SurfacePage, "DIRAVIRU", -1, 166, kGlyphCell, kGlyphCell, 7);
     for (int row = 0; row < kTitleRows; ++row) {
         char text[24];
         formatTitleRow(game, row, text, sizeof text);
-        screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kTextCell, kTextCell,
+        screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kGlyphCell, kGlyphCell,
                               kTitleRowColours[row]);
     }
     drawPointer(game, kPointer);

@@ -33,6 +33,12 @@ inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
 inline constexpr int32_t kStartSpeedLevel = 2;
 inline constexpr int kFrameCounterCount = 5;
 
+// The players' lines below the field: 1P and 2P side by side on the first, 3P and 4P on
+// the second. The held item's label follows the eight cells of the "%dP ITEM" caption.
+inline constexpr int panelLineX(int slot) { return 16 + 320 * (slot % 2); }
+inline constexpr int panelLineY(int slot) { return 416 + 16 * (slot / 2); }
+inline constexpr int panelItemX(int slot) { return panelLineX(slot) + 8 * 16; }
+
 struct Players {
     std::array<int8_t, kSlots> type = {PlayerMan, PlayerMan, PlayerMan, PlayerMan};
     std::array<float, kSlots> x{};

@@ -17,7 +17,6 @@ constexpr int kHeaderY = 16;
 constexpr int kWaitDigitsX = 256;   // cell 15 of the header line
 constexpr int kTimeDigitsX = 416;   // cell 25 of the header line
 constexpr int kHeaderTile = 8;
-constexpr int kCell = 16;
 constexpr int32_t kSurvivorBonus = 100;
 
 constexpr const char* kNextRoundMessage = "PUSH ENTER KEY TO NEXT ROUND";
@@ -30,7 +29,7 @@ constexpr int kMessageY = (kScreenHeight - kMessageHeight) / 2;  // 232
 void drawHeaderNumber(Game& game, const char* format, int32_t value, int x) {
     char text[16];
     std::snprintf(text, sizeof text, format, value);
-    game.screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kCell, kCell, kHeaderTile);
+    game.screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kGlyphCell, kGlyphCell, kHeaderTile);
 }
 
 int playersInPlay(const Game& game) {
@@ -93,7 +92,7 @@ bool checkRoundEnd(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
     }
-    game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kCell, kCell,
+    game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
                                kMessageTile);
     showNextRoundMessage(game);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
