@@ -20,6 +20,18 @@ def free_display():
     raise RuntimeError("no free X display number")
 
 
+
+def wait_until_serving(env, server, seconds=15):
+    """The socket appears before the server takes connections: ask it something until it
+    answers, so the game never starts against a server that is not ready."""
+    deadline = time.time() + seconds
+    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                         capture_output=True).returncode != 0:
+        if server.poll() is not None or time.time() > deadline:
+            raise RuntimeError("Xvfb did not start")
+        time.sleep(0.05)
+
+
 class XvfbGame:
     """Starts Xvfb, then the game in a fresh working folder (so no settings file is read)."""
 
@@ -38,6 +50,7 @@ class XvfbGame:
             if time.time() > deadline:
                 raise RuntimeError("Xvfb did not start")
             time.sleep(0.05)
+        wait_until_serving(self.env, self.server)
         self.workdir = tempfile.mkdtemp(prefix="diraviru-xvfb-")
         self.started = time.monotonic()
         self.game = subprocess.Popen([exe], cwd=self.workdir, env=self.env)

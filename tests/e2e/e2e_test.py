@@ -61,6 +61,18 @@ def free_display():
     raise Failure("no free X display number")
 
 
+
+def wait_until_serving(env, server, seconds=15):
+    """The socket appears before the server takes connections: ask it something until it
+    answers, so the game never starts against a server that is not ready."""
+    deadline = time.time() + seconds
+    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                         capture_output=True).returncode != 0:
+        if server.poll() is not None or time.time() > deadline:
+            raise Failure("Xvfb did not start")
+        time.sleep(0.05)
+
+
 class Desktop:
     def __init__(self):
         self.number = free_display()
@@ -77,6 +89,7 @@ class Desktop:
         while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
             check(time.time() < deadline, "Xvfb did not start")
             time.sleep(0.05)
+        wait_until_serving(self.env, self.server)
 
     def close(self):
         self.server.terminate()

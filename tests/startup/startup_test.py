@@ -154,6 +154,18 @@ def press(env, key):
     time.sleep(0.12)
 
 
+
+def wait_until_serving(env, server, seconds=15):
+    """The socket appears before the server takes connections: ask it something until it
+    answers, so the game never starts against a server that is not ready."""
+    deadline = time.time() + seconds
+    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                         capture_output=True).returncode != 0:
+        if server.poll() is not None or time.time() > deadline:
+            raise Failure("Xvfb did not start")
+        time.sleep(0.05)
+
+
 def check_damaged_settings(exe, scratch):
     workdir = os.path.join(scratch, "settings")
     os.makedirs(workdir)
@@ -179,6 +191,7 @@ def check_damaged_settings(exe, scratch):
         while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
             check(time.time() < deadline, "Xvfb did not start")
             time.sleep(0.05)
+        wait_until_serving(env, server)
         game = subprocess.Popen([exe], cwd=workdir, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
         # Ctrl held runs the logo unthrottled; the title shows its EXIT row.
