@@ -13,10 +13,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from xvfb_game import game_env, start_xvfb  # noqa: E402  (the shared Xvfb start-up)
+
 SKIP = 77
 TOOLS = ["Xvfb", "xdotool", "xwd", "convert"]
 SCALE = 2                  # a 1280 x 960 screen shows the 640 x 480 page at twice its size
-SCREEN = "1280x960x24"
 
 DEFAULT_SETTINGS = bytes.fromhex(
     "3120312030" "100000009600000096000000" "3020363020313030")
@@ -53,43 +55,10 @@ def tile_colours(palette, index, tile):
 
 # --- the X display ------------------------------------------------------------------------
 
-def free_display():
-    for number in range(91, 140):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and \
-           not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise Failure("no free X display number")
-
-
-
-def wait_until_serving(env, server, seconds=15):
-    """The socket appears before the server takes connections: ask it something until it
-    answers, so the game never starts against a server that is not ready."""
-    deadline = time.time() + seconds
-    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
-                         capture_output=True).returncode != 0:
-        if server.poll() is not None or time.time() > deadline:
-            raise Failure("Xvfb did not start")
-        time.sleep(0.05)
-
-
 class Desktop:
     def __init__(self):
-        self.number = free_display()
-        self.env = dict(os.environ, DISPLAY=f":{self.number}")
-        # In the sanitizer build: the windowing libraries under SDL (D-Bus, loaded and
-        # unloaded by SDL) keep a few allocations at exit, which the leak checker would
-        # report as the game's, turning a normal ending into status 1.
-        self.env["ASAN_OPTIONS"] = (os.environ.get("ASAN_OPTIONS", "") +
-                                    ":detect_leaks=0").lstrip(":")
-        self.server = subprocess.Popen(
-            ["Xvfb", f":{self.number}", "-screen", "0", SCREEN, "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 15
-        while not os.path.exists(f"/tmp/.X11-unix/X{self.number}"):
-            check(time.time() < deadline, "Xvfb did not start")
-            time.sleep(0.05)
-        wait_until_serving(self.env, self.server)
+        self.env = game_env()
+        self.server = start_xvfb(91, self.env)
 
     def close(self):
         self.server.terminate()

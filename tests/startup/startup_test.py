@@ -19,10 +19,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from xvfb_game import game_env, start_xvfb  # noqa: E402  (the shared Xvfb start-up)
+
 SKIP = 77
 WINDOW_TOOLS = ["Xvfb", "xdotool", "xwd", "convert"]
 SCALE = 2                     # a 1280 x 960 screen shows the 640 x 480 page at twice its size
-SCREEN = "1280x960x24"
 EXIT_ROW = (250, 374, 64, 16)  # x, y, width, height of "EXIT" on the title page
 RUN_SECONDS = 30
 
@@ -129,14 +131,6 @@ def check_refusals(exe, real_bmp, scratch):
 
 # --- the program with a damaged settings file, in a real window ---------------------------
 
-def free_display():
-    for number in range(141, 190):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and \
-           not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise Failure("no free X display number")
-
-
 def page_area_lit(env, x, y, width, height):
     """Whether any pixel of the page rectangle shows a colour other than black."""
     xwd = subprocess.run(["xwd", "-root", "-silent"], env=env, check=True,
@@ -155,17 +149,6 @@ def press(env, key):
 
 
 
-def wait_until_serving(env, server, seconds=15):
-    """The socket appears before the server takes connections: ask it something until it
-    answers, so the game never starts against a server that is not ready."""
-    deadline = time.time() + seconds
-    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
-                         capture_output=True).returncode != 0:
-        if server.poll() is not None or time.time() > deadline:
-            raise Failure("Xvfb did not start")
-        time.sleep(0.05)
-
-
 def check_damaged_settings(exe, scratch):
     workdir = os.path.join(scratch, "settings")
     os.makedirs(workdir)
@@ -176,22 +159,10 @@ def check_damaged_settings(exe, scratch):
         f.write(damaged)
     expected = settings_bytes((999, 0, 2), (20, 150, 150), (0, 60, 100))
 
-    number = free_display()
-    env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
-    env["DISPLAY"] = f":{number}"
-    # In the sanitizer build: the windowing libraries under SDL (D-Bus, loaded and unloaded
-    # by SDL) keep a few allocations at exit, which the leak checker would report as this
-    # program's. The game's own code is leak-checked by the test programs.
-    env["ASAN_OPTIONS"] = (os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
-    server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env = game_env()
+    server = start_xvfb(141, env)
     game = None
     try:
-        deadline = time.time() + 15
-        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            check(time.time() < deadline, "Xvfb did not start")
-            time.sleep(0.05)
-        wait_until_serving(env, server)
         game = subprocess.Popen([exe], cwd=workdir, env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
         # Ctrl held runs the logo unthrottled; the title shows its EXIT row.
