@@ -1,0 +1,37 @@
+// What one frame of a match reads from its players, in one form for every source of input:
+// the keyboard and game controllers, a replay file, or the other machines of a network game.
+// The game is a deterministic function of its seed, its settings and this stream.
+#pragma once
+
+#include <cstdint>
+
+// The keys a match reads, numbered once for the round, replays and the network. Slot s
+// (0..3) owns keys 3s (turn left), 3s + 1 (item) and 3s + 2 (turn right); the last four are
+// the match's own keys.
+enum MatchKey : uint8_t {
+    MatchKeyEsc = 12,       // abandons a round
+    MatchKeyPageUp = 13,    // WAIT one lower (faster)
+    MatchKeyPageDown = 14,  // WAIT one higher (slower)
+    MatchKeyEnter = 15,     // ends the pause on "PUSH ENTER KEY TO NEXT ROUND"
+};
+inline constexpr int kMatchKeyCount = 16;
+inline constexpr int kKeysPerSlot = 3;
+
+constexpr int slotKey(int slot, int which) { return kKeysPerSlot * slot + which; }
+
+// What happened to one key since the previous frame read its input: nothing, or the last
+// change it went through (Down includes a keyboard's auto-repeat, which presses again).
+enum class KeyChange : uint8_t { None = 0, Down = 1, Up = 2 };
+
+struct FrameInput {
+    uint32_t changes = 0;  // the KeyChange of MatchKey k in bits 2k and 2k + 1
+    uint32_t clock = 0;    // the round clock: the tick count (ms) as this frame reads it
+
+    KeyChange change(int key) const {
+        return static_cast<KeyChange>((changes >> (2 * key)) & 3u);
+    }
+    void setChange(int key, KeyChange change) {
+        changes = (changes & ~(3u << (2 * key))) | (uint32_t(change) << (2 * key));
+    }
+    bool operator==(const FrameInput&) const = default;
+};
