@@ -10,6 +10,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 namespace platform {
@@ -375,6 +376,8 @@ uint32_t SdlPlatform::ticks() {
                                                                   state_->clockOrigin);
     return static_cast<uint32_t>(elapsed.count());  // wraps round after 2^32 ms
 }
+
+int64_t SdlPlatform::calendarTime() { return static_cast<int64_t>(std::time(nullptr)); }
 
 uint32_t SdlPlatform::refreshIntervalMs() { return state_->refreshMs; }
 

@@ -28,7 +28,6 @@ TestGame::TestGame() : game(makeGame(machine)), dir(makeTempDir()) {
     Game& g = *game;
     g.settingsPath = dir + "/dod_eved.dat";
     g.charBitmapName = sourcePath("assets/char.bmp");
-    g.fixedSeed = 1;
     installScreenWaitHook(g);
     std::string error;
     if (!g.screen.Open(machine, error)) ADD_FAILURE() << "display: " << error;
