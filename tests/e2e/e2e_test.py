@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Plays DIRAVIRU for real: the built program in an Xvfb window named DIRAVIRU, real key
-events from xdotool, the screen read from the server. Checks the title's colours, an option
-saved on leaving the menu, a round of two computer players drawing trails, the endings by Esc
-and EXIT, the settings file left behind and the exit status.
+events from xdotool, the screen read from the server. Checks the title, an option saved on
+leaving the menu, a round of two computer players drawing trails in their colours, the
+endings by Esc and EXIT, the settings file left behind and the exit status.
 
 Usage: e2e_test.py <path to diraviru> <path to char.bmp>"""
 import os

@@ -4,7 +4,9 @@
 // and the settings file left behind are hashed into one checksum per round and compared with
 // recorded ones, so that any change of a rule, of the order or number of random draws, or of
 // the pacing names the first round that plays differently. The same runs check that nothing
-// is allocated while a round runs and that the field's frame is never touched.
+// is allocated while a round runs and that the field's frame is never touched. After a
+// deliberate change of a rule the failure prints the scenario's new checksums: once the
+// change is known to be the intended one, they replace its recorded list.
 #include <gtest/gtest.h>
 
 #include <atomic>

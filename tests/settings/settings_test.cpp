@@ -112,8 +112,8 @@ TEST_F(SettingsFile, DamagedAndHandEditedFiles) {
     }
 }
 
-// A save that fails (a full disk after any number of bytes) reports it and leaves the
-// previous file whole and alone in its folder; with room it succeeds.
+// A save that fails (a full disk after any number of bytes, a rename that fails) reports it
+// and leaves the previous file whole and alone in its folder; with room it succeeds.
 TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
     const std::string previous = encodeSettings(record({9, 0, 1, 53, 300, 450, 1, 30, 250}));
     write(previous);
@@ -128,6 +128,10 @@ TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
         return saved;
     };
     for (rlim_t room = 0; room < bytes.size(); ++room) EXPECT_FALSE(saveWithRoom(room)) << room;
+    EXPECT_FALSE(replaceFileAtomically(path, bytes, [](int fd, const char* data, std::size_t size) {
+        fs::remove(fs::read_symlink("/proc/self/fd/" + std::to_string(fd)));  // the rename fails
+        return writeAllBytes(fd, data, size);
+    }));
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(std::distance(fs::directory_iterator(test.dir), fs::directory_iterator()), 1);
     std::ofstream(path + ".tmp") << "stale";  // a stale temporary file is replaced
