@@ -39,7 +39,8 @@ def read_mutants(path):
             continue
         if not block:
             continue
-        if len(block) != 3 or not block[0].startswith("[") or block[1][:1] != "-" or block[2][:1] != "+":
+        shape = [line[:1] for line in block]
+        if shape != ["[", "-", "+"]:
             sys.exit(f"{path}: a mutant is '[name] file', '- old', '+ new': {block}")
         name, _, file = block[0][1:].partition("] ")
         mutants.append((name, file.strip(), unescape(block[1][2:]), unescape(block[2][2:])))

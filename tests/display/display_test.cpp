@@ -15,7 +15,8 @@ struct Page : TestGame {
     uint8_t* page = screen.Pixels(SurfacePage);
     Page() { std::memset(page, kPaper, kSurfaceBytes); }
     uint8_t glyph(int code, int x, int y, int left = 0) const {  // a pixel of the character bitmap
-        return screen.Pixel(SurfaceChars, left + 16 * ((code - 32) % 16) + x, 16 * ((code - 32) / 16) + y);
+        const int place = code - 32;
+        return screen.Pixel(SurfaceChars, left + 16 * (place % 16) + x, 16 * (place / 16) + y);
     }
     // The first pixel unlike expected(x, y), as "x,y"; "" when there is none.
     std::string differs(const std::function<int(int, int)>& expected) const {
@@ -40,7 +41,8 @@ TEST(Text, CellsShowTheirGlyphsScaledCentredAndClipped) {
     Page p;
     p.screen.DrawText(SurfacePage, "\x80" "AZ\x1f", 10, 20, 48, 24);
     EXPECT_EQ(p.differs([&](int x, int y) {
-        return in(x, y, 58, 20, 96, 24) ? p.glyph(x < 106 ? 'A' : 'Z', (x - 58) % 48 / 3, (y - 20) * 2 / 3) : kPaper;
+        if (!in(x, y, 58, 20, 96, 24)) return int(kPaper);
+        return int(p.glyph(x < 106 ? 'A' : 'Z', (x - 58) % 48 / 3, (y - 20) * 2 / 3));
     }), "");
     Page centred, placed;
     centred.screen.DrawText(SurfacePage, "ABC", kCentred, kCentred, 7, 33);
@@ -51,7 +53,8 @@ TEST(Text, CellsShowTheirGlyphsScaledCentredAndClipped) {
     EXPECT_EQ(colour.differs([&](int x, int y) {
         if (!in(x, y, 100, 50, 32, 16)) return int(kPaper);
         const uint8_t stencil = colour.glyph('A', x - 100, y - 50, 256);
-        return x >= 116 ? 0 : stencil ? stencil : colour.screen.Pixel(SurfaceChars, 304 + x - 100, 64 + y - 50);
+        const uint8_t tile = colour.screen.Pixel(SurfaceChars, 304 + x - 100, 64 + y - 50);
+        return x >= 116 ? 0 : stencil ? stencil : tile;
     }), "");
     Page edge;
     edge.screen.DrawText(SurfacePage, "WW", 630, 470, 16, 16);
@@ -89,10 +92,14 @@ TEST(BmpReader, ReadsEightBitBitmapsAndRefusesDamagedOnes) {
         std::vector<uint8_t> bytes(offset + 8 * 3, 0);
         std::vector<std::pair<int, uint32_t>> fields = {{0, 0x4D42}, {10, offset}, {14, 40}, {18, 5},
             {22, uint32_t(height)}, {26, 0x80001}, {46, colours}, damage};
-        for (uint32_t i = 0; i < (colours ? colours : 256); ++i) fields.push_back({int(54 + 4 * i), i * 0x010203u});
+        for (uint32_t i = 0; i < (colours ? colours : 256); ++i) {
+            fields.push_back({int(54 + 4 * i), i * 0x010203u});
+        }
         for (const auto& [at, value] : fields)
             for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-        for (int i = 0; i < 15; ++i) bytes[offset + 8 * (height < 0 ? i / 5 : 2 - i / 5) + i % 5] = uint8_t(i * 7);
+        for (int i = 0; i < 15; ++i) {
+            bytes[offset + 8 * (height < 0 ? i / 5 : 2 - i / 5) + i % 5] = uint8_t(i * 7);
+        }
         return bytes;
     };
     BmpImage image;
@@ -100,9 +107,12 @@ TEST(BmpReader, ReadsEightBitBitmapsAndRefusesDamagedOnes) {
     for (const auto& good : {bmp(3, 0), bmp(-3, 0), bmp(3, 2)}) {
         ASSERT_TRUE(decodeBmp(good.data(), good.size(), image, error)) << error;
         for (int i = 0; i < 15; ++i) EXPECT_EQ(image.at(i % 5, i / 5), i * 7);
-        EXPECT_EQ(image.palette[1].red + image.palette[1].green * 10 + image.palette[1].blue * 100, 321);
+        const PaletteEntry one = image.palette[1];
+        EXPECT_EQ(one.red + one.green * 10 + one.blue * 100, 321);
         EXPECT_EQ(image.palette[7].blue, good[46] == 2 ? 0 : 21);  // a short table: black
-        for (size_t cut = 0; cut < good.size(); ++cut) EXPECT_FALSE(decodeBmp(good.data(), cut, image, error));
+        for (size_t cut = 0; cut < good.size(); ++cut) {
+            EXPECT_FALSE(decodeBmp(good.data(), cut, image, error));
+        }
     }
     const auto deep = bmp(3, 0, {28, 24});  // 24 bits per pixel
     EXPECT_FALSE(decodeBmp(deep.data(), deep.size(), image, error));

@@ -92,8 +92,8 @@ struct Scenario {
     std::string settingsFile;  // found at start-up; empty: none
     const char* bots;          // the slots the bot plays, as "13" for 1P and 3P
     const char* script;
-    unsigned itemsFired;       // the item kinds fired at least once, as bits 1 << kind
-    std::vector<uint64_t> recorded;  // one checksum per part of the run: see PlaysAsRecorded
+    unsigned itemsFired;       // the item kinds the bots fire, as bits 1 << kind
+    std::vector<uint64_t> recorded;  // one checksum per round of the run: see PlaysAsRecorded
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -112,7 +112,8 @@ public:
             Screen& screen = ref_->screen;
             screen.Clear(SurfaceSpare7);
             screen.DrawColourText(SurfaceSpare7, sight.text, sight.x, sight.y, 16, 16, 7);
-            sights_.emplace_back(screen.Pixels(SurfaceSpare7), screen.Pixels(SurfaceSpare7) + kSurfaceBytes);
+            const uint8_t* drawn = screen.Pixels(SurfaceSpare7);
+            sights_.emplace_back(drawn, drawn + kSurfaceBytes);
         }
         machine_.onPresent = [this](const Page& page) { seen(page); };
     }
@@ -126,9 +127,9 @@ public:
         EXPECT_EQ(*at_, '\0') << scenario_.name << ": the script stopped at \"" << at_ << "\"";
         return sums_;
     }
-    unsigned itemsFired = 0;
-    long allocations = 0;  // while rounds ran
-    int frameDamage = 0;   // pages of a round whose frame was not whole
+    unsigned itemsFired = 0;  // by the bots, as bits 1 << kind
+    long allocations = 0;     // while rounds ran
+    int frameDamage = 0;      // pixels of the field's frame seen not whole
 
 private:
     bool sees(char name, const Page& page) const {
@@ -257,8 +258,8 @@ const Scenario kScenarios[] = {
     // BOMB rings, items, meteorites; Esc and 1P's turn held across a countdown's end and a
     // turn held across a countdown's start; WAIT 2 and back; a turn key held with auto-repeat;
     // a round abandoned; a second match; EXIT.
-    {"BombItemsMeteoritesTwoMatches", 1'700'000'000, settingsFile("1 1 0000", {21, 150, 150}, "1 8 400"),
-     "13",
+    {"BombItemsMeteoritesTwoMatches", 1'700'000'000,
+     settingsFile("1 1 0000", {21, 150, 150}, "1 8 400"), "13",
      "@m v*1 E v*1 E ^*3 E @t E @r +2400 X/1300 -1200 Q/1100 ] [ Z*4 @e E @t Q/4500 -4400 E @e E "
      "@t E @r +7000 X @t X @m E @t E @e E @t X @m ^ E",
      0x3e, {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
@@ -274,15 +275,17 @@ const Scenario kScenarios[] = {
      0x06, {0x0bdcd047bd9bfa33, 0x83b1bfb99c5293ac, 0xb5050c93f73682db, 0x0999592bf794264b}},
     // The largest explosions and showers: 9050 COSMO2 particles a crash, 9050 meteorites
     // every 2 s, four players, items; every table at its fullest while nothing is allocated.
-    {"FullSizeExplosionsAndShowers", 1'700'000'000, settingsFile("1 1 2", {16, 150, 9050}, "1 2 9050"),
-     "34", "@m v E v E ^*1 E @t E @e E @t E @e E @t E @e E @t X @m P",
+    {"FullSizeExplosionsAndShowers", 1'700'000'000,
+     settingsFile("1 1 2", {16, 150, 9050}, "1 2 9050"), "34",
+     "@m v E v E ^*1 E @t E @e E @t E @e E @t E @e E @t X @m P",
      0x10, {0x5d949c2f2df42605, 0x0951cf4648448219, 0x5c4e457b55a4b18e, 0x698c3e4e0818b171,
             0x89f9858bbd278591}},
 };
 
 std::string hex(const std::vector<uint64_t>& sums) {
     std::ostringstream text;
-    for (uint64_t sum : sums) text << " 0x" << std::hex << std::setw(16) << std::setfill('0') << sum << ",";
+    text << std::hex << std::setfill('0');
+    for (uint64_t sum : sums) text << " 0x" << std::setw(16) << sum << ",";
     return text.str();
 }
 
@@ -304,9 +307,10 @@ TEST_P(GoldenMatch, PlaysAsRecorded) {
     const auto [recorded, now] = std::mismatch(scenario.recorded.begin(), scenario.recorded.end(),
                                                sums.begin(), sums.end());
     EXPECT_TRUE(recorded == scenario.recorded.end() && now == sums.end())
-        << scenario.name << " plays differently from part " << recorded - scenario.recorded.begin() + 1
-        << " on (part 1 runs up to the first score table, every later one from a score table to"
-        << " the next, i.e. one round, the last to the end); its checksums now:\n" << hex(sums);
+        << scenario.name << " plays differently from checksum "
+        << recorded - scenario.recorded.begin() + 1 << " on (the first covers the run up to"
+        << " the first score table, every later one a score table and its round, the last one"
+        << " the end); its checksums now:\n" << hex(sums);
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenMatch, ::testing::ValuesIn(kScenarios),
@@ -316,7 +320,9 @@ INSTANTIATE_TEST_SUITE_P(Golden, GoldenMatch, ::testing::ValuesIn(kScenarios),
 TEST(RandomNumbers, TheGeneratorsSequenceFromSeedOne) {
     Random random;
     random.seed(1);
-    for (int32_t value : {41, 18467, 6334, 26500, 19169}) EXPECT_EQ(random.randomRange(0, 32767), value);
+    for (int32_t value : {41, 18467, 6334, 26500, 19169}) {
+        EXPECT_EQ(random.randomRange(0, 32767), value);
+    }
 }
 
 // Start-up seeds the generator from the platform's calendar time: computer players play the
@@ -324,7 +330,8 @@ TEST(RandomNumbers, TheGeneratorsSequenceFromSeedOne) {
 TEST(RandomNumbers, EveryStartIsSeededFromTheCalendarTime) {
     std::vector<uint64_t> plays[3];
     for (int64_t i : {0, 1, 2}) {
-        const Scenario scenario{"", 1'600'000'000 + i / 2, "", "", "@m v E v E v E v E ^*3 E @t E +8000 P", 0, {}};
+        const Scenario scenario{"", 1'600'000'000 + i / 2, "", "",
+                                "@m v E v E v E v E ^*3 E @t E +8000 P", 0, {}};
         plays[i] = GoldenRun(scenario).play();
     }
     EXPECT_EQ(plays[0], plays[1]);

@@ -31,7 +31,9 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, M, N});
-    for (int y = kFieldTop; y <= kFieldBottom; ++y) std::memset(&fieldAt(game, kFieldLeft, y), 200, kFieldWidth);
+    for (int y = kFieldTop; y <= kFieldBottom; ++y) {
+        std::memset(&fieldAt(game, kFieldLeft, y), 200, kFieldWidth);  // nothing free
+    }
     const std::vector<uint8_t> before = surface(game);
     Random draws = game.random;
     int x = 0, y = 0;

@@ -41,8 +41,8 @@ TEST(OptionMenu, NumbersStopAtTheEndsOfTheirRangesAndTheOthersWrap) {
 // request end the program at once with status 0, the display black and given back, and
 // nothing saved.
 TEST(Program, StartNeedsTwoPlayersAndEveryEndingLeavesWithStatusZero) {
-    using platform::EventKind;
-    for (EventKind ending : {EventKind::KeyDown, EventKind::RightButton, EventKind::Close, EventKind::Quit}) {
+    using enum platform::EventKind;
+    for (platform::EventKind ending : {KeyDown, RightButton, Close, Quit}) {
         TestGame ref;
         platform::ScriptedPlatform machine;
         const auto game = makeGame(machine);

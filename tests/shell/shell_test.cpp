@@ -84,7 +84,8 @@ TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
         for (int pad = 0; pad < platform::kMaxPads; ++pad)
             for (int b = 0; b < platform::kPadButtonCount; ++b) {
                 const int code = inRound ? inRoundKeys[pad][b] : inMenus[b];
-                EXPECT_EQ(pads.press(pad, PadButton(b)), code ? Keys{code} : Keys{}) << inRound << pad << b;
+                const Keys pressed = pads.press(pad, PadButton(b));
+                EXPECT_EQ(pressed, code ? Keys{code} : Keys{}) << inRound << " " << pad << " " << b;
             }
     }
 }
@@ -104,7 +105,10 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
     ASSERT_EQ(pressedAt.size(), 20u);
     for (size_t i = 1; i < pressedAt.size(); ++i) EXPECT_EQ(pressedAt[i], 367 + 33 * i) << i;
 
-    pads.step([&](uint32_t t) { pad.padDown(t, 0, PadButton::Left); pad.padDown(t, 3, PadButton::Left); });
+    pads.step([&](uint32_t t) {
+        pad.padDown(t, 0, PadButton::Left);
+        pad.padDown(t, 3, PadButton::Left);
+    });
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padUp(t, 0, PadButton::Left); }), Keys{key::Left});
     const RoundRunning round(*pads);
     EXPECT_EQ(pads.step([](uint32_t) {}, 1000), Keys{});
