@@ -204,6 +204,7 @@ private:
                 time_ += hold + 100;
             }
         }
+        machine_.quitWhenIdleAfter(time_ + 60'000);  // a program that outlives its script
     }
 
     // A person: fires what it holds, turns away from what lies close ahead, else heads for
@@ -264,15 +265,16 @@ const Scenario kScenarios[] = {
      "@t E @r +7000 X @t X @m E @t E @e E @t X @m ^ E",
      0x3e, {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
             0x2d6109e27ae3f082, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
-    // COSMO set on the option menu, three players, 2P a person; Pause ends it unsaved.
-    {"CosmoFromTheOptionMenu", 1'700'000'000, "", "2",
-     "@m v E v v E E v E v E ^*4 > v >*6 v*2 v E @m E @t E @e E @t E @e E @t X @m P",
-     0x12, {0x5fae0059028dee76, 0x77be77fe69e8ca4e, 0x66569c82d5094ae4, 0x080a49dc0636d86f}},
+    // COSMO and no items set on the option menu, meteorites off though due every 5 s, three
+    // players, 2P a person; Pause ends it unsaved.
+    {"CosmoFromTheOptionMenu", 1'700'000'000, settingsFile("1 1 0", {16, 150, 150}, "0 5 300"), "2",
+     "@m v E v v E E v E v E ^*4 > ^ > v v >*6 v*2 v E @m E @t E @e E @t E @e E @t X @m P",
+     0x00, {0xdd4bf0841606589e, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
     // COSMO2 and a meteorite shower every 3 s, all four players; long pauses at the round's end.
     {"Cosmo2AndMeteoriteShowers", 1'700'000'000, "", "14",
-     "@m v*1 E v/0 v E ^*2 v*4 E v v v < v >*20 v > v <*56 v >*17 v E @m E @t E @e +3000 E @t E "
+     "@m v*1 E v/0 v E ^*2 v*4 E v E v v < v >*20 v > v <*56 v >*17 v E @m E @t E @e +3000 E @t E "
      "@e +3000 E @t X @m ^ E",
-     0x06, {0x0bdcd047bd9bfa33, 0x83b1bfb99c5293ac, 0xb5050c93f73682db, 0x0999592bf794264b}},
+     0x06, {0x41ddbc919a0c32d1, 0xd514b0fe8027ebcc, 0x242102e85d584a7b, 0xba8475091de3d84b}},
     // The largest explosions and showers: 9050 COSMO2 particles a crash, 9050 meteorites
     // every 2 s, four players, items; every table at its fullest while nothing is allocated.
     {"FullSizeExplosionsAndShowers", 1'700'000'000,
