@@ -84,7 +84,7 @@ def main():
     parser.add_argument("--list", default=os.path.join(ROOT, "scripts", "mutants.txt"))
     parser.add_argument("--only", nargs="*", default=[], help="mutants whose name has this text")
     parser.add_argument("--skip-xvfb", action="store_true", help="leave out the real-window tests")
-    parser.add_argument("--timeout", type=int, default=300, help="seconds for one test run")
+    parser.add_argument("--timeout", type=int, default=120, help="seconds for one test")
     args = parser.parse_args()
 
     mutants = [m for m in read_mutants(args.list) if not args.only or any(o in m[0] for o in args.only)]
