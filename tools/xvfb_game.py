@@ -36,12 +36,21 @@ def stop_on_signals():
         signal.signal(number, leave)
 
 
-def free_display(first):
+def free_displays(first):
+    """Display numbers from first on that no server holds now."""
     for number in range(first, first + 50):
         if not os.path.exists(f"/tmp/.X{number}-lock") and \
            not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise RuntimeError("no free X display number")
+            yield number
+
+
+def lock_owner(number):
+    """The process id in the display's lock file (the server holding it), or None."""
+    try:
+        with open(f"/tmp/.X{number}-lock") as lock:
+            return int(lock.read().strip())
+    except (OSError, ValueError):
+        return None
 
 
 def game_env():
@@ -70,23 +79,29 @@ def stop(process, timeout=10):
 def start_xvfb(first_display, env, *extra_args):
     """Starts Xvfb on the first free display from first_display on, sets DISPLAY in env, and
     returns the server once it answers. (Its socket appears before it takes connections, so
-    it is asked something until it does.) A server that does not come up is stopped."""
-    number = free_display(first_display)
-    env["DISPLAY"] = f":{number}"
-    server = subprocess.Popen(
-        ["Xvfb", f":{number}", "-screen", "0", SCREEN, "-nolisten", "tcp", *extra_args],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
-    try:
-        deadline = time.time() + 15
-        while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
-                             capture_output=True).returncode != 0:
-            if server.poll() is not None or time.time() > deadline:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.05)
-    except BaseException:
-        stop(server)
-        raise
-    return server
+    it is asked something until it does.) Another program may take the same number at the
+    same moment: only a server that holds the display's lock file is ours, else the next
+    number is tried. A server that does not come up is stopped."""
+    for number in free_displays(first_display):
+        env["DISPLAY"] = f":{number}"
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-screen", "0", SCREEN, "-nolisten", "tcp", *extra_args],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+        try:
+            deadline = time.time() + 15
+            while server.poll() is None and (
+                    lock_owner(number) != server.pid or
+                    subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                                   capture_output=True).returncode != 0):
+                if time.time() > deadline:
+                    raise RuntimeError("Xvfb did not start")
+                time.sleep(0.05)
+        except BaseException:
+            stop(server)
+            raise
+        if server.poll() is None:
+            return server
+    raise RuntimeError("no free X display number")
 
 
 class XvfbGame:
