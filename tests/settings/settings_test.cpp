@@ -81,20 +81,22 @@ protected:
 // The defaults are exactly these 25 bytes; every save replaces the file and loads back.
 TEST_F(SettingsFile, DefaultBytesAndRoundTrip) {
     const std::string defaults("1 1 0" "\x10\0\0\0" "\x96\0\0\0" "\x96\0\0\0" "0 60 100", 25);
-    ASSERT_TRUE(Settings{}.saveSettings(path));
+    std::string error;
+    ASSERT_TRUE(Settings{}.saveSettings(path, error)) << error;
     EXPECT_EQ(readBytes(path), defaults);
     Settings loaded = record(kMax);
     loaded.loadSettings(path);
     EXPECT_EQ(loaded, Settings{});
 
     const Settings other = record({999, 0, 2, 100, 9050, 0, 1, 999, 9050});
-    ASSERT_TRUE(other.saveSettings(path));
+    ASSERT_TRUE(other.saveSettings(path, error)) << error;
     EXPECT_EQ(readBytes(path), "999 0 2" + block(100, 9050, 0) + "1 999 9050");
     loaded.loadSettings(path);
     EXPECT_EQ(loaded, other);
     loaded.loadSettings(dir + "/missing.dat");  // no file: the current values stay
     EXPECT_EQ(loaded, other);
-    ASSERT_TRUE(Settings{}.saveSettings(path));  // a shorter file replaces it whole
+    // A shorter file replaces it whole.
+    ASSERT_TRUE(Settings{}.saveSettings(path, error)) << error;
     EXPECT_EQ(readBytes(path), defaults);
 }
 
@@ -188,20 +190,23 @@ TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
     writeBytes(path, previous);
     const Settings changed = record(kMax);
     const std::string bytes = encodeSettings(changed);
+    std::string error;
     // A full disk: the kernel's file size limit, lowered for one save (SIGXFSZ is ignored).
     std::signal(SIGXFSZ, SIG_IGN);
     auto saveWithRoom = [&](rlim_t room) {
         rlimit normal{};
         ::getrlimit(RLIMIT_FSIZE, &normal);
         const rlimit lowered{room, normal.rlim_max};
-        const bool saved = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 && changed.saveSettings(path);
+        const bool saved =
+            ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 && changed.saveSettings(path, error);
         ::setrlimit(RLIMIT_FSIZE, &normal);
         return saved;
     };
     std::vector<std::pair<std::string, std::function<bool()>>> faults = {
         {"write fails part way",
-         [&] { return replaceFileAtomically(path, bytes, writeHalfThenFail); }},
-        {"rename fails", [&] { return replaceFileAtomically(path, bytes, writeThenLoseTheFile); }},
+         [&] { return replaceFileAtomically(path, bytes, error, writeHalfThenFail); }},
+        {"rename fails",
+         [&] { return replaceFileAtomically(path, bytes, error, writeThenLoseTheFile); }},
     };
     for (rlim_t room = 0; room < bytes.size(); ++room) {
         faults.emplace_back("disk full after " + std::to_string(room) + " bytes",
