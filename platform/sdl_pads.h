@@ -39,9 +39,11 @@ public:
     // Pad slot of a controller (by its SDL instance id), -1 when it has none.
     int slotOf(SDL_JoystickID id) const;
 
+    // The most pad events that wait to be taken at any time.
+    static constexpr int kQueueSize = 32;
+
 private:
     static constexpr int kMaxControllers = 8;
-    static constexpr int kQueueSize = 32;
 
     struct Controller {
         SDL_GameController* handle = nullptr;
