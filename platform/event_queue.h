@@ -15,8 +15,9 @@ class EventQueue {
 public:
     static constexpr int kCapacity = 256;
 
-    // False, and nothing queued, when the ring holds `room` events or fewer free places:
-    // the producer then leaves its events where they are until the game takes some.
+    // True when more than `room` places are free. A producer that would queue up to `room`
+    // events at once asks first, and when there is no room leaves them where they are
+    // until the game has taken some.
     bool hasRoom(int room);
     // Queues one event (when the ring is full the event is dropped; see hasRoom).
     void push(const Event& event);

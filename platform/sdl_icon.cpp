@@ -1,7 +1,7 @@
 #include "platform/sdl_icon.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace platform {
 

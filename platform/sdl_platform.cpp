@@ -16,10 +16,10 @@
 #include "platform/event_queue.h"
 #include "platform/picture_mailbox.h"
 #include "platform/sdl_display_probe.h"
-#include "platform/sdl_icon.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pads.h"
 #include "platform/sdl_presenter.h"
+#include "platform/sdl_window.h"
 
 namespace platform {
 
@@ -28,8 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr int kUnknownRefreshRate = 60;  // Hz
-constexpr int kWindowScale = 2;          // the window mode shows the page at 1280 x 960
 // The main thread's longest sleep with nothing to do; the game's calls wake it sooner.
 constexpr int kIdleWaitMs = 250;
 // Free places the event queue needs before the main thread takes another system event:
@@ -92,8 +90,7 @@ struct SdlPlatform::State {
 
     // --- The main thread -------------------------------------------------------------
     bool sdlStarted = false;
-    DisplayTraits traits;
-    SDL_Window* window = nullptr;
+    SdlWindow window;
     SdlPresenter presenter;
     SdlPads pads;
     std::unique_ptr<Picture> shown = std::make_unique<Picture>();
@@ -105,7 +102,6 @@ struct SdlPlatform::State {
     void serve();
     void answer(const std::string& error);
     std::string open();
-    bool createWindow();
     void close();
     void readRefreshRate();
     void pumpEvents();
@@ -115,8 +111,6 @@ struct SdlPlatform::State {
     int msUntilShowDue();
     void showIfDue();
     void toggleFullScreen();
-    void setWindowedSize();
-    void coverDisplay();
 };
 
 // --- The game's thread ------------------------------------------------------------------
@@ -151,7 +145,7 @@ void SdlPlatform::State::serve() {
         Request next = Request::None;
         {
             std::unique_lock lock(requestMutex);
-            if (!window) {
+            if (!window.handle()) {
                 requestChanged.wait(lock, [this] { return request != Request::None || gameDone; });
             }
             if (request == Request::None && gameDone) return;
@@ -162,7 +156,7 @@ void SdlPlatform::State::serve() {
             close();
             answer({});
         }
-        if (window) {
+        if (window.handle()) {
             pumpEvents();
             showIfDue();
         }
@@ -199,8 +193,10 @@ std::string SdlPlatform::State::open() {
         SDL_SetError("no display found");
         return failure();
     }
-    traits = probeDisplay();
-    if (!createWindow() || !presenter.start(window)) return failure();
+    if (!window.open(title.c_str(), probeDisplay()) || !presenter.start(window.handle())) {
+        return failure();
+    }
+    fullScreen = true;
     SDL_ShowCursor(SDL_DISABLE);
     SDL_StopTextInput();
     wakeEventType = SDL_RegisterEvents(1);
@@ -217,56 +213,17 @@ std::string SdlPlatform::State::open() {
     return {};
 }
 
-// Full screen on the desktop's own resolution: the display mode is never changed. A window
-// manager makes the window full-screen; without one the window covers the display itself,
-// without a border.
-bool SdlPlatform::State::createWindow() {
-    SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kPageWidth * kWindowScale,
-                   kPageHeight * kWindowScale};
-    Uint32 flags = SDL_WINDOW_RESIZABLE;
-    if (traits.windowManager) {
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    } else {
-        flags |= SDL_WINDOW_BORDERLESS;
-        SDL_GetDisplayBounds(0, &place);
-    }
-    const char* name = title.c_str();
-    if (traits.gpuDrawing) {
-        // Made for OpenGL ES 2, the presenter's first choice.
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-        window = SDL_CreateWindow(name, place.x, place.y, place.w, place.h,
-                                  flags | SDL_WINDOW_OPENGL);
-    }
-    if (!window) window = SDL_CreateWindow(name, place.x, place.y, place.w, place.h, flags);
-    if (!window) return false;
-    SDL_SetWindowMinimumSize(window, kPageWidth, kPageHeight);
-    if (SDL_Surface* icon = makeWindowIcon()) {
-        SDL_SetWindowIcon(window, icon);
-        SDL_FreeSurface(icon);
-    }
-    fullScreen = true;
-    return true;
-}
-
 void SdlPlatform::State::close() {
     presenter.stop();
     pads.stop();
-    if (window) SDL_DestroyWindow(window);
-    window = nullptr;
+    window.close();
     if (sdlStarted) SDL_Quit();
     sdlStarted = false;
     fullScreen = false;
 }
 
 void SdlPlatform::State::readRefreshRate() {
-    int rate = kUnknownRefreshRate;
-    SDL_DisplayMode mode;
-    const int display = window ? SDL_GetWindowDisplayIndex(window) : -1;
-    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
-        rate = mode.refresh_rate;
-    }
+    const int rate = window.refreshRate();
     showInterval = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / rate;
     refreshMs = uint32_t(std::max(1, (1000 + rate / 2) / rate));
 }
@@ -362,7 +319,7 @@ void SdlPlatform::State::handleWindowEvent(const SDL_WindowEvent& windowEvent) {
     }
 }
 
-// --- The main thread: pictures and the window -------------------------------------------
+// --- The main thread: pictures ---------------------------------------------------------
 
 // How long the main thread may wait for events before it has a picture to show. A display
 // that is not in step with its refresh gets a picture at most once a refresh interval.
@@ -387,41 +344,10 @@ void SdlPlatform::State::showIfDue() {
 }
 
 void SdlPlatform::State::toggleFullScreen() {
-    const bool full = !fullScreen;
-    if (traits.windowManager) {
-        SDL_SetWindowFullscreen(window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    } else {
-        SDL_SetWindowBordered(window, full ? SDL_FALSE : SDL_TRUE);
-        if (full) coverDisplay();
-    }
-    if (!full) setWindowedSize();
-    fullScreen = full;
-    // Some window managers (and none at all) leave the keyboard elsewhere after the change.
-    SDL_RaiseWindow(window);
+    window.toggleFullScreen();
+    fullScreen = window.fullScreen();
     presenter.redrawAll();
     redraw = true;
-}
-
-// The window mode: the page at twice its size, or the largest whole multiple that fits.
-void SdlPlatform::State::setWindowedSize() {
-    int scale = kWindowScale;
-    SDL_Rect usable;
-    const int display = SDL_GetWindowDisplayIndex(window);
-    if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) == 0) {
-        while (scale > 1 && (kPageWidth * scale > usable.w || kPageHeight * scale > usable.h)) {
-            --scale;
-        }
-    }
-    SDL_SetWindowSize(window, kPageWidth * scale, kPageHeight * scale);
-    SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-}
-
-// Full screen by hand, for want of a window manager: the window over the whole display.
-void SdlPlatform::State::coverDisplay() {
-    SDL_Rect bounds;
-    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
-    SDL_SetWindowPosition(window, bounds.x, bounds.y);
-    SDL_SetWindowSize(window, bounds.w, bounds.h);
 }
 
 // --- SdlPlatform ------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/palette_conversion.h"
 
@@ -68,10 +69,7 @@ bool SdlPresenter::start(SDL_Window* window) {
 
 bool SdlPresenter::startRenderer(int driverIndex, Uint32 flags, bool acceptSoftwareOpenGl) {
     renderer_ = SDL_CreateRenderer(window_, driverIndex, flags);
-    if (renderer_ && !acceptSoftwareOpenGl && drawnByProcessor(renderer_)) {
-        SDL_DestroyRenderer(renderer_);
-        renderer_ = nullptr;
-    }
+    if (renderer_ && !acceptSoftwareOpenGl && drawnByProcessor(renderer_)) releaseRenderer();
     if (!renderer_) return false;
     // Crisp square pixels: whole-number scaling, nearest neighbour, black bars.
     SDL_RenderSetLogicalSize(renderer_, kPageWidth, kPageHeight);
@@ -80,7 +78,7 @@ bool SdlPresenter::startRenderer(int driverIndex, Uint32 flags, bool acceptSoftw
                                  kPageWidth, kPageHeight);
     textureFormat_ = SDL_AllocFormat(SDL_PIXELFORMAT_ARGB8888);
     if (!texture_ || !textureFormat_) {
-        stop();
+        releaseRenderer();
         return false;
     }
     SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
@@ -96,13 +94,17 @@ bool SdlPresenter::useWindowSurface() {
     return surface && surface->format->BytesPerPixel == 4;
 }
 
-void SdlPresenter::stop() {
+void SdlPresenter::releaseRenderer() {
     if (textureFormat_) SDL_FreeFormat(textureFormat_);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     textureFormat_ = nullptr;
     texture_ = nullptr;
     renderer_ = nullptr;
+}
+
+void SdlPresenter::stop() {
+    releaseRenderer();
     window_ = nullptr;
     paced_ = false;
     redrawAll_ = true;
@@ -126,12 +128,12 @@ void SdlPresenter::updateColours(const Picture& picture, const SDL_PixelFormat* 
 
 void SdlPresenter::show(const Picture& picture, RowBand changed) {
     if (!window_) return;
-    if (redrawAll_) changed = RowBand::all();
-    redrawAll_ = false;
+    const bool everything = std::exchange(redrawAll_, false);
+    if (everything) changed = RowBand::all();
     if (renderer_) {
         showOnTexture(picture, changed);
     } else {
-        showOnSurface(picture, changed);
+        showOnSurface(picture, changed, everything);
     }
 }
 
@@ -140,7 +142,11 @@ void SdlPresenter::showOnTexture(const Picture& picture, RowBand changed) {
     const SDL_Rect rows{0, changed.first, kPageWidth, changed.last - changed.first};
     void* target = nullptr;
     int targetPitch = 0;
-    if (!changed.empty() && SDL_LockTexture(texture_, &rows, &target, &targetPitch) == 0) {
+    if (!changed.empty()) {
+        if (SDL_LockTexture(texture_, &rows, &target, &targetPitch) != 0) {
+            redrawAll_ = true;  // these rows are still to be drawn
+            return;
+        }
         const PageBlock block{picture.page.data() + size_t{kPageWidth} * changed.first,
                               kPageWidth, kPageWidth, rows.h};
         convertBlock(block, colours_.data(), static_cast<uint32_t*>(target), targetPitch);
@@ -152,11 +158,16 @@ void SdlPresenter::showOnTexture(const Picture& picture, RowBand changed) {
     SDL_RenderPresent(renderer_);
 }
 
-void SdlPresenter::showOnSurface(const Picture& picture, RowBand changed) {
+// Only the rows that changed are converted and sent to the display, unless everything is
+// to be drawn (the bars too): after a change of the window, or when asked to.
+void SdlPresenter::showOnSurface(const Picture& picture, RowBand changed, bool everything) {
     SDL_Surface* surface = SDL_GetWindowSurface(window_);  // made anew after a resize
-    if (!surface || surface->format->BytesPerPixel != 4) return;
-    const bool resized = surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
-    if (resized) {
+    if (!surface || surface->format->BytesPerPixel != 4) {
+        redrawAll_ = true;  // for want of a surface now; these rows are still to be drawn
+        return;
+    }
+    const bool whole = everything || surface->w != surfaceWidth_ || surface->h != surfaceHeight_;
+    if (whole) {
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));  // the bars
         surfaceWidth_ = surface->w;
         surfaceHeight_ = surface->h;
@@ -171,7 +182,8 @@ void SdlPresenter::showOnSurface(const Picture& picture, RowBand changed) {
     const int columns = std::min(kPageWidth - firstColumn, surface->w / place.scale);
     const int skippedRows = std::max(0, -place.y) / place.scale;
     const int firstRow = std::max(changed.first, skippedRows);
-    const int lastRow = std::min({changed.last, kPageHeight, skippedRows + surface->h / place.scale});
+    const int visibleRows = skippedRows + surface->h / place.scale;
+    const int lastRow = std::min({changed.last, kPageHeight, visibleRows});
     if (columns <= 0 || firstRow >= lastRow) return;
     const SDL_Rect area{place.x + firstColumn * place.scale, place.y + firstRow * place.scale,
                         columns * place.scale, (lastRow - firstRow) * place.scale};
@@ -181,7 +193,7 @@ void SdlPresenter::showOnSurface(const Picture& picture, RowBand changed) {
                    ptrdiff_t{area.x} * 4;
     convertBlock(block, colours_.data(), reinterpret_cast<uint32_t*>(origin), surface->pitch,
                  place.scale);
-    if (resized) {
+    if (whole) {
         SDL_UpdateWindowSurface(window_);
     } else {
         SDL_UpdateWindowSurfaceRects(window_, &area, 1);

@@ -46,10 +46,11 @@ public:
 
 private:
     bool startRenderer(int driverIndex, Uint32 flags, bool acceptSoftwareOpenGl);
+    void releaseRenderer();
     bool useWindowSurface();
     void updateColours(const Picture& picture, const SDL_PixelFormat* format);
     void showOnTexture(const Picture& picture, RowBand changed);
-    void showOnSurface(const Picture& picture, RowBand changed);
+    void showOnSurface(const Picture& picture, RowBand changed, bool everything);
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;  // null: the window's own pixels

@@ -87,7 +87,8 @@ class ShowLog {
 public:
     void add(Clock::duration took) {
         const std::lock_guard lock(mutex_);
-        if (took_.size() < kKept) took_.push_back(std::chrono::duration<double, std::milli>(took).count());
+        const double ms = std::chrono::duration<double, std::milli>(took).count();
+        if (took_.size() < kKept) took_.push_back(ms);
     }
     std::vector<double> takeAll() {
         const std::lock_guard lock(mutex_);

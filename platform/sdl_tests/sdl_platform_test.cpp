@@ -36,8 +36,8 @@ void push(Uint32 type, int detail = 0, Uint16 mod = KMOD_NONE, bool repeat = fal
 // What the game hears: "KeyDown 99 repeat", "RightButton", "PadDown 0 Fire", ...: `count`
 // events, and whatever else comes within a short while after them.
 Heard hear(SdlPlatform& machine, size_t count) {
-    static const char* const kinds[] = {"",      "KeyDown", "KeyUp",    "RightButton", "Close",
-                                        "Quit",  "PadDown", "PadUp",    "PadAdded",    "PadRemoved"};
+    static const char* const kinds[] = {"",     "KeyDown", "KeyUp", "RightButton", "Close",
+                                        "Quit", "PadDown", "PadUp", "PadAdded",    "PadRemoved"};
     static const char* const buttons[] = {"Left", "Right", "Up",           "Down",          "Fire",
                                           "Start", "Back", "LeftShoulder", "RightShoulder"};
     Heard heard;
@@ -56,8 +56,8 @@ Heard hear(SdlPlatform& machine, size_t count) {
 
 // A virtual game controller with the standard buttons and axes, by its instance id.
 SDL_JoystickID attachPad() {
-    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER,
-                                                SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    const int index = SDL_JoystickAttachVirtual(
+        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
     return SDL_JoystickGetDeviceInstanceID(index);
 }
 void press(SDL_JoystickID pad, SDL_GameControllerButton button) {
@@ -190,7 +190,8 @@ TEST(SdlPads, VirtualControllersTakeSlotsAndReportButtonsAndStick) {
         press(fifth, SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
         EXPECT_EQ(hear(machine, 0), Heard{});
         detach(fourth);
-        EXPECT_EQ(hear(machine, 3), (Heard{"PadRemoved 2", "PadAdded 2", "PadDown 2 LeftShoulder"}));
+        EXPECT_EQ(hear(machine, 3),
+                  (Heard{"PadRemoved 2", "PadAdded 2", "PadDown 2 LeftShoulder"}));
         machine.closeDisplay();
         return 0;
     });

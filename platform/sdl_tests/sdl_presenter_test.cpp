@@ -25,8 +25,8 @@ void expectShown(SDL_Window* window, const Picture& picture, const PicturePlace&
             const PaletteEntry colour =
                 inPage ? picture.palette[picture.page[size_t{kPageWidth} * pageY + pageX]]
                        : PaletteEntry{};
-            const uint32_t pixel = static_cast<uint32_t*>(surface->pixels)[surface->pitch / 4 * y + x];
-            if (pixel != SDL_MapRGB(surface->format, colour.red, colour.green, colour.blue) &&
+            const auto* row = static_cast<uint32_t*>(surface->pixels) + surface->pitch / 4 * y;
+            if (row[x] != SDL_MapRGB(surface->format, colour.red, colour.green, colour.blue) &&
                 ++wrong <= 3) {
                 ADD_FAILURE() << surface->w << " x " << surface->h << ": pixel " << x << ", " << y;
             }
