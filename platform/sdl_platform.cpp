@@ -30,9 +30,8 @@ using std::chrono::milliseconds;
 
 // The main thread's longest sleep with nothing to do; the game's calls wake it sooner.
 constexpr int kIdleWaitMs = 250;
-// Free places the event queue needs before the main thread takes another system event:
-// one of them can make a whole queue of pad events.
-constexpr int kRoomForOneEvent = SdlPads::kQueueSize;
+// Free places the event queue needs before the main thread takes another system event.
+constexpr int kRoomForOneEvent = SdlPads::kMostEventsAtOnce;
 
 // Standard error goes nowhere while this lives. Libraries under SDL print complaints of
 // their own while SDL looks for a display (no Wayland session, an OpenGL driver missing);
@@ -92,7 +91,7 @@ struct SdlPlatform::State {
     bool sdlStarted = false;
     SdlWindow window;
     SdlPresenter presenter;
-    SdlPads pads;
+    SdlPads pads{events};
     std::unique_ptr<Picture> shown = std::make_unique<Picture>();
     bool redraw = false;  // show the picture again even if no new one came
     Clock::time_point lastShow;
@@ -249,11 +248,7 @@ void SdlPlatform::State::handle(const SDL_Event& event) {
         wakePosted = false;
         return;
     }
-    if (pads.handle(event)) {
-        Event padEvent;
-        while (pads.takeEvent(padEvent)) events.push(padEvent);
-        return;
-    }
+    if (pads.handle(event)) return;
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
