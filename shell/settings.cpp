@@ -29,6 +29,7 @@ constexpr std::size_t kBlockBytes = kBlockInts * kIntBytes;
 constexpr std::size_t kMaxDigitsTried = 20;
 // The game writes at most 82 bytes; nothing past this is read.
 constexpr std::size_t kMaxFileBytes = 4096;
+constexpr std::size_t kReadChunkBytes = 4096;
 // Large enough for "%d %d %d" of three 32-bit numbers and the terminating zero.
 constexpr std::size_t kGroupTextSize = 3 * 11 + 2 + 1;
 constexpr const char* kTempSuffix = ".tmp";
@@ -193,23 +194,6 @@ void readFields(const std::string& bytes, Settings& settings) {
     for (std::size_t i = 0; i < reading.lastRead; ++i) *lastFields[i] = reading.last[i];
 }
 
-// Up to kMaxFileBytes of the file; false when it cannot be opened.
-bool readFileBytes(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bytes.assign(kMaxFileBytes, '\0');
-    std::size_t filled = 0;
-    while (filled < kMaxFileBytes) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, kMaxFileBytes - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;  // end of file, or an error: what was read is what the file says
-        filled += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    bytes.resize(filled);
-    return true;
-}
-
 }  // namespace
 
 std::string encodeSettings(const Settings& settings) {
@@ -245,12 +229,27 @@ void clampSettings(Settings& settings) {
 
 void Settings::loadSettings(const std::string& path) {
     std::string bytes;
-    if (!readFileBytes(path, bytes)) return;  // no file: the current values stay
+    if (!readFileBytes(path, kMaxFileBytes, bytes)) return;  // no file: the current values stay
     decodeSettings(bytes, *this);
 }
 
 bool Settings::saveSettings(const std::string& path) const {
     return replaceFileAtomically(path, encodeSettings(*this));
+}
+
+bool readFileBytes(const std::string& path, std::size_t maxBytes, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bytes.clear();
+    char chunk[kReadChunkBytes];
+    while (bytes.size() < maxBytes) {
+        const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, maxBytes - bytes.size()));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;  // end of file, or an error: what was read is what the file says
+        bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return true;
 }
 
 bool writeAllBytes(int fd, const char* data, std::size_t size) {

@@ -47,6 +47,10 @@ std::string encodeSettings(const Settings& settings);
 void decodeSettings(const std::string& bytes, Settings& settings);
 void clampSettings(Settings& settings);
 
+// Reads the first `maxBytes` bytes of the file at `path` (all of a shorter one) into `bytes`;
+// false when it cannot be opened (errno then says why). A read error ends the bytes early.
+bool readFileBytes(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
 // Writes all `size` bytes to the open file descriptor; false when a write fails.
 using FileWriter = bool (*)(int fd, const char* data, std::size_t size);
 bool writeAllBytes(int fd, const char* data, std::size_t size);
