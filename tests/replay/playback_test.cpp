@@ -87,4 +87,19 @@ TEST(ReplayRecorder, ARoundTooLongForItsBufferStopsTheRecording) {
     EXPECT_EQ(recorder.replay(), recordedMatch({shortRound}, false));
 }
 
+// Rounds past the most a file may hold are left out, and the file is still read.
+TEST(ReplayRecorder, AMatchOfMoreRoundsThanAFileHoldsStopsTheRecording) {
+    ReplayRecorder recorder(playedStart());
+    for (std::size_t r = 0; r <= kMaxReplayRounds; ++r) {
+        recorder.beginRound();
+        recorder.frame({}, false);
+        recorder.endRound(playedChecksum(0), playedScores(0));
+    }
+    EXPECT_TRUE(recorder.stopped());
+    Replay read;
+    std::string error;
+    ASSERT_TRUE(decodeReplay(encodeReplay(recorder.replay()), read, error)) << error;
+    EXPECT_EQ(read.rounds.size(), kMaxReplayRounds);
+}
+
 }  // namespace
