@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     const std::string match = recorded(2, 3, true);
     std::string newer = match;
     newer[8] = static_cast<char>(kReplayFormat + 1);
-    bool ok = write(folder, "match.dvr", match) && write(folder, "closed.dvr", recorded(1, 2, false)) &&
+    bool ok = write(folder, "match.dvr", match) &&
+              write(folder, "closed.dvr", recorded(1, 2, false)) &&
               write(folder, "no_rounds.dvr", recorded(0, 0, true)) &&
               write(folder, "newer_format.dvr", newer) &&
               write(folder, "settings.dat", encodeSettings({}));

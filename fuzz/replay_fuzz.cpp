@@ -48,7 +48,9 @@ void readAndPlay(std::string_view bytes) {
 std::string resealed(std::string_view bytes) {
     std::string out(bytes.substr(0, bytes.size() - kIntegrityBytes));
     const uint64_t hash = fnv1a64(out);
-    for (std::size_t i = 0; i < kIntegrityBytes; ++i) out.push_back(static_cast<char>(hash >> (8 * i)));
+    for (std::size_t i = 0; i < kIntegrityBytes; ++i) {
+        out.push_back(static_cast<char>(hash >> (8 * i)));
+    }
     return out;
 }
 

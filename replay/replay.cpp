@@ -177,7 +177,9 @@ Decision readRounds(FileReader& in, std::vector<ReplayRound>& rounds) {
         const auto decision = static_cast<Decision>(in.fixed(1));
         if (decision == Decision::Closed || decision == Decision::EndMatch) return decision;
         if (decision != Decision::NextRound) refuse("damaged: unknown decision before " + name);
-        if (rounds.size() == kMaxReplayRounds) refuse("damaged: more than " + std::to_string(kMaxReplayRounds) + " rounds");
+        if (rounds.size() == kMaxReplayRounds) {
+            refuse("damaged: more than " + std::to_string(kMaxReplayRounds) + " rounds");
+        }
         rounds.push_back(readRound(in, name));
     }
 }

@@ -6,10 +6,8 @@
 #include "tests/alloc/counting_new.h"
 #include "tests/replay/played_match.h"
 
-namespace {
-
 TEST(ReplayAllocations, NoneWhileFramesAreRecordedOrPlayedBack) {
-    const auto round = playedRound(60 * kFramesPerSecond, 4, 11);
+    const PlayedRound round = playedRound(60 * kFramesPerSecond, 4, 11);
     ReplayRecorder recorder(playedStart());
     recorder.beginRound();
     allocations = 0;
@@ -17,7 +15,7 @@ TEST(ReplayAllocations, NoneWhileFramesAreRecordedOrPlayedBack) {
     for (const PlayedFrame& frame : round) recorder.frame(frame.input, frame.secondAdvanced);
     counting = false;
     EXPECT_EQ(allocations, 0) << "recording";
-    recorder.endRound(playedChecksum(0), playedScores(0));
+    recorder.endRound(0, {});
 
     ReplayCursor cursor(recorder.replay());
     cursor.nextDecision();
@@ -28,5 +26,3 @@ TEST(ReplayAllocations, NoneWhileFramesAreRecordedOrPlayedBack) {
     EXPECT_EQ(allocations, 0) << "playing back";
     EXPECT_NE(changes, 0u);
 }
-
-}  // namespace

@@ -1,105 +1,63 @@
-// Playback: the synthetic round clock, the check of every round's end, and a recording that
-// stops on a round too long for its buffer.
+// Playback names the first round that ends otherwise than recorded; the recorder stops within
+// what a file may hold.
 #include <gtest/gtest.h>
 
 #include "replay/playback.h"
-#include "replay/recorder.h"
 #include "tests/replay/played_match.h"
 
 namespace {
 
-PlayedFrame frame(bool secondAdvanced, int key = -1) {
-    PlayedFrame played{{}, secondAdvanced};
-    if (key >= 0) played.input.setChange(key, KeyChange::Down);
-    return played;
-}
-
-// The clock reads 0 when a round starts, stays in unmarked frames, gains 1000 ms in marked
-// ones, and starts again at 0 in the next round. Past the recorded frames it holds still.
-TEST(ReplayPlayback, TheRoundClockAdvancesOneSecondInEveryMarkedFrame) {
-    const std::vector<std::vector<PlayedFrame>> rounds = {
-        {frame(false), frame(true), frame(false, 4), frame(true, MatchKeyEsc), frame(false),
-         frame(false)},
-        {frame(true), frame(false)}};
-    const std::vector<std::vector<uint32_t>> clocks = {{0, 1000, 1000, 2000, 2000, 2000, 2000},
-                                                       {1000, 1000, 1000}};
-    const Replay replay = recordedMatch(rounds, true);
-    ReplayCursor cursor(replay);
-    for (std::size_t r = 0; r < rounds.size(); ++r) {
-        ASSERT_EQ(cursor.nextDecision(), Decision::NextRound);
-        for (std::size_t f = 0; f < clocks[r].size(); ++f) {
-            const FrameInput input = cursor.nextFrame();
-            EXPECT_EQ(input.clock, clocks[r][f]) << "round " << r + 1 << " frame " << f + 1;
-            EXPECT_EQ(cursor.pastRoundEnd(), f >= rounds[r].size());
-            EXPECT_TRUE(f < rounds[r].size() || input.changes == 0) << "nothing past the end";
-        }
-    }
-    EXPECT_EQ(cursor.nextDecision(), Decision::EndMatch);
-}
-
-// A round that ends with another checksum, other scores, fewer or more frames than recorded
-// differs; the first one is named as on screen.
+// Another checksum, other scores, fewer or more frames than recorded: that round differs.
 TEST(ReplayPlayback, TheFirstRoundThatEndsOtherwiseIsNamed) {
-    struct Case {
-        int round;          // 0-based round played otherwise, -1 for none
-        int framesOffBy;    // frames used beyond (or short of) the recorded ones
-        uint64_t checksumXor;
-        int32_t scoreOffBy;
-        std::string verdict;
-    };
-    const Case cases[] = {
-        {-1, 0, 0, 0, "every round matched (3 rounds)"},
-        {1, 0, 1, 0, "round 2 differs"},
-        {0, 0, 0, 5, "round 1 differs"},
-        {2, -1, 0, 0, "round 3 differs"},
-        {1, 1, 0, 0, "round 2 differs"},
-    };
-    const std::vector<std::vector<PlayedFrame>> rounds(3, playedRound(600, 1, 5));
+    struct Case { int round, extraFrames; uint64_t checksumXor; int32_t scoreOffBy; };
+    const Case cases[] = {{0, 0, 0, 0}, {2, 0, 1, 0}, {1, 0, 0, 5}, {3, -1, 0, 0}, {2, 1, 0, 0}};
+    const std::vector<PlayedRound> rounds(3, playedRound(600, 1, 5));
     const Replay replay = recordedMatch(rounds, true);
     for (const Case& c : cases) {
         ReplayCursor cursor(replay);
         for (int r = 0; r < 3; ++r) {
+            const bool other = r + 1 == c.round;
             cursor.nextDecision();
-            const bool other = r == c.round;
-            const int frames = static_cast<int>(rounds[r].size()) + (other ? c.framesOffBy : 0);
-            for (int f = 0; f < frames; ++f) cursor.nextFrame();
+            for (int f = 0; f < 600 + other * c.extraFrames; ++f) cursor.nextFrame();
             Scores scores = playedScores(r);
-            scores[3] += other ? c.scoreOffBy : 0;
-            cursor.checkRound(playedChecksum(r) ^ (other ? c.checksumXor : 0), scores);
+            scores[3] += other * c.scoreOffBy;
+            cursor.checkRound(playedChecksum(r) ^ (other * c.checksumXor), scores);
         }
-        EXPECT_EQ(cursor.verdict(), c.verdict);
-        EXPECT_EQ(cursor.firstDifferingRound(), c.round + 1);
+        EXPECT_EQ(cursor.firstDifferingRound(), c.round);
+        EXPECT_EQ(cursor.verdict(), c.round ? "round " + std::to_string(c.round) + " differs"
+                                            : "every round matched (3 rounds)");
     }
 }
 
-// A round too long for the buffer stops the recording: the file keeps the rounds before it
-// and ends as if the program had been closed.
-TEST(ReplayRecorder, ARoundTooLongForItsBufferStopsTheRecording) {
-    const auto shortRound = playedRound(kFramesPerSecond, 1, 1);
-    ReplayRecorder recorder(playedStart(), 64);
-    for (const int frames : {kFramesPerSecond, 60 * kFramesPerSecond, kFramesPerSecond}) {
-        recorder.beginRound();
-        for (const PlayedFrame& f : playedRound(frames, 1, 1)) recorder.frame(f.input, f.secondAdvanced);
-        recorder.endRound(playedChecksum(0), playedScores(0));
+// A round too long for the recorder's buffer, or one past the most rounds a file holds,
+// stops the recording: the file keeps the rounds before and reads as closed during the match.
+TEST(ReplayRecorder, RecordingStopsWithinWhatAFileHolds) {
+    ReplayRecorder tooLong(playedStart(), 64);
+    for (const int seconds : {1, 60, 1}) {
+        tooLong.beginRound();
+        for (const PlayedFrame& f : playedRound(seconds * kFramesPerSecond, 1, 1)) {
+            tooLong.frame(f.input, f.secondAdvanced);
+        }
+        tooLong.endRound(playedChecksum(0), playedScores(0));
     }
-    recorder.endMatch();
-    EXPECT_TRUE(recorder.stopped());
-    EXPECT_EQ(recorder.replay(), recordedMatch({shortRound}, false));
-}
+    tooLong.endMatch();
+    EXPECT_TRUE(tooLong.stopped());
+    EXPECT_EQ(tooLong.replay(), recordedMatch({playedRound(kFramesPerSecond, 1, 1)}, false));
 
-// Rounds past the most a file may hold are left out, and the file is still read.
-TEST(ReplayRecorder, AMatchOfMoreRoundsThanAFileHoldsStopsTheRecording) {
-    ReplayRecorder recorder(playedStart());
+    ReplayRecorder tooMany(playedStart());
     for (std::size_t r = 0; r <= kMaxReplayRounds; ++r) {
-        recorder.beginRound();
-        recorder.frame({}, false);
-        recorder.endRound(playedChecksum(0), playedScores(0));
+        tooMany.beginRound();
+        tooMany.endRound(0, {});
     }
-    EXPECT_TRUE(recorder.stopped());
+    EXPECT_TRUE(tooMany.stopped());
     Replay read;
     std::string error;
-    ASSERT_TRUE(decodeReplay(encodeReplay(recorder.replay()), read, error)) << error;
+    ASSERT_TRUE(decodeReplay(encodeReplay(tooMany.replay()), read, error)) << error;
     EXPECT_EQ(read.rounds.size(), kMaxReplayRounds);
+    EXPECT_EQ(read.end, Decision::Closed);
+    read.rounds.emplace_back();
+    EXPECT_FALSE(decodeReplay(encodeReplay(read), read, error));
+    EXPECT_EQ(error, "damaged: more than 65535 rounds");
 }
 
 }  // namespace

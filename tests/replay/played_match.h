@@ -5,50 +5,40 @@
 #include <cstdint>
 #include <vector>
 
-#include "input/frame_input.h"
 #include "replay/recorder.h"
-#include "replay/replay.h"
 
 struct PlayedFrame {
     FrameInput input;  // the clock is left 0: a replay keeps only the marks
     bool secondAdvanced = false;
 };
+using PlayedRound = std::vector<PlayedFrame>;
 
 inline constexpr int kFramesPerSecond = 250;  // 4 ms frames at WAIT 1
 
-// `frames` frames of a round with `people` persons (slots 0..people-1). Each taps one of its
-// keys every 0.2 to 0.6 s and holds it 50 to 250 ms, or now and then 0.4 to 1.5 s with the
-// keyboard's auto-repeat (a Down every 33 ms after 400 ms). The last frame presses Enter.
-inline std::vector<PlayedFrame> playedRound(int frames, int people, uint32_t seed) {
-    constexpr uint32_t kFrameMs = 4, kRepeatDelayMs = 400, kRepeatMs = 33;
+// Each person presses one of its keys every 0.2 to 0.6 s and holds it 50 to 250 ms, or one
+// time in ten 0.4 to 1.5 s with the keyboard's auto-repeat (a Down every 33 ms after 400 ms).
+// The last frame presses Enter.
+inline PlayedRound playedRound(int frames, int people, uint32_t seed) {
     auto random = [&seed](uint32_t lo, uint32_t hi) {
         seed = seed * 1103515245u + 12345u;
         return lo + (seed >> 8) % (hi - lo + 1);
     };
-    struct Hand {
-        int key = -1;  // the key held, -1 for none
-        uint32_t nextPress = 0, release = 0, nextRepeat = 0;
-    };
+    struct Hand { int key = -1; uint32_t next = 0, release = UINT32_MAX; };  // next: Down
     std::vector<Hand> hands(people);
-    for (Hand& hand : hands) hand.nextPress = random(0, 600);
-    std::vector<PlayedFrame> round(frames);
+    PlayedRound round(frames);
     for (int i = 0; i < frames; ++i) {
-        const uint32_t now = i * kFrameMs;
-        FrameInput& input = round[i].input;
         for (int p = 0; p < people; ++p) {
-            Hand& hand = hands[p];
-            if (hand.key >= 0 && now >= hand.release) {
-                input.setChange(hand.key, KeyChange::Up);
-                hand.key = -1;
-                hand.nextPress = now + random(200, 600);
-            } else if (hand.key >= 0 && now >= hand.nextRepeat) {
-                input.setChange(hand.key, KeyChange::Down);
-                hand.nextRepeat += kRepeatMs;
-            } else if (hand.key < 0 && now >= hand.nextPress) {
-                hand.key = slotKey(p, static_cast<int>(random(0, kKeysPerSlot - 1)));
-                input.setChange(hand.key, KeyChange::Down);
-                hand.release = now + (random(0, 9) == 0 ? random(400, 1500) : random(50, 250));
-                hand.nextRepeat = now + kRepeatDelayMs;
+            Hand& h = hands[p];
+            const uint32_t now = 4 * i;
+            if (now >= h.release) {
+                round[i].input.setChange(h.key, KeyChange::Up);
+                h = {-1, now + random(200, 600)};
+            } else if (now >= h.next) {
+                const bool press = h.key < 0;
+                if (press) h = {slotKey(p, random(0, 2)), now + 400 - 33, now + random(50, 250)};
+                if (press && random(0, 9) == 0) h.release += random(350, 1250);
+                h.next += 33;
+                round[i].input.setChange(h.key, KeyChange::Down);
             }
         }
         round[i].secondAdvanced = (i + 1) % kFramesPerSecond == 0;
@@ -59,26 +49,20 @@ inline std::vector<PlayedFrame> playedRound(int frames, int people, uint32_t see
 
 // Where a match starts: two people (1P, 2P) against two computer players.
 inline ReplayStart playedStart() {
-    ReplayStart start;
-    start.gameVersion = "1.0";
-    start.randomState = 0x1234ABCDu;
-    start.frameCounters = {0, 1, 2, 0, 4};
-    start.settings.wait = 1;
-    start.settings.meteoritesOn = 1;
-    start.playerTypes = {PlayerMan, PlayerMan, PlayerCom, PlayerCom};
-    return start;
+    return {"1.0", 0x1234ABCDu, {0, 1, 2, 0, 4}, Settings{.meteoritesOn = 1},
+            {PlayerMan, PlayerMan, PlayerCom, PlayerCom}};
 }
 
-// The checksum and scores a round of recordedMatch ends with.
-inline uint64_t playedChecksum(int round) { return 0x9E3779B97F4A7C15ull * (round + 1); }
-inline Scores playedScores(int round) { return {10 * round, 140 + round, -3, 0}; }
+// The checksum and scores round r (0-based) ends with.
+inline uint64_t playedChecksum(int r) { return 0x9E3779B97F4A7C15ull * (r + 1); }
+inline Scores playedScores(int r) { return {10 * r, 140 + r, -3, 0}; }
 
 // A match recorded from `rounds`; `ended`: Esc on the score table after the last one.
-inline Replay recordedMatch(const std::vector<std::vector<PlayedFrame>>& rounds, bool ended) {
+inline Replay recordedMatch(const std::vector<PlayedRound>& rounds, bool ended) {
     ReplayRecorder recorder(playedStart());
-    for (std::size_t r = 0; r < rounds.size(); ++r) {
+    for (int r = 0; r < static_cast<int>(rounds.size()); ++r) {
         recorder.beginRound();
-        for (const PlayedFrame& frame : rounds[r]) recorder.frame(frame.input, frame.secondAdvanced);
+        for (const PlayedFrame& f : rounds[r]) recorder.frame(f.input, f.secondAdvanced);
         recorder.endRound(playedChecksum(r), playedScores(r));
     }
     if (ended) recorder.endMatch();

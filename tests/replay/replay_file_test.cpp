@@ -1,146 +1,122 @@
-// The replay file: a recorded match comes back whole from its file, a minute of play is
-// small, and every damaged, truncated, foreign or newer file is refused with one line.
+// The replay file: a match comes back from its file and plays its input again, a minute of
+// play is small, and every damaged, truncated, foreign or newer file is refused in one line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "replay/playback.h"
-#include "replay/replay.h"
 #include "tests/replay/played_match.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr std::size_t kMagicAndFormatBytes = 10;
+using namespace std::string_literals;
 
 // Three rounds of two people: a long one, a short one, and one of a single frame.
-std::vector<std::vector<PlayedFrame>> playedRounds() {
-    return {playedRound(20 * kFramesPerSecond, 2, 7), playedRound(3 * kFramesPerSecond, 2, 8),
-            playedRound(1, 2, 9)};
-}
+const std::vector<PlayedRound> kRounds = {playedRound(20 * kFramesPerSecond, 2, 7),
+                                          playedRound(3 * kFramesPerSecond, 2, 8),
+                                          playedRound(1, 2, 9)};
 
 std::string refusal(std::string_view bytes) {
     Replay replay;
-    std::string error;
-    if (decodeReplay(bytes, replay, error)) return "accepted";
+    std::string error = "accepted";
+    decodeReplay(bytes, replay, error);
     EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
     return error;
 }
 
-bool startsWith(const std::string& text, std::string_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
+std::string withByte(std::string bytes, std::size_t at, char value) {
+    bytes[at] = value;
+    return bytes;
 }
 
+// The clock reads 0 when a round starts and 1000 ms more in every frame where the round's
+// second advanced; past the recorded frames it holds still and nothing is pressed.
 TEST(ReplayFile, AMatchComesBackFromItsFileAndPlaysItsInputAgain) {
-    const auto rounds = playedRounds();
-    for (const bool ended : {true, false}) {
-        const Replay recorded = recordedMatch(rounds, ended);
-        const fs::path path = fs::path(testing::TempDir()) / "match.dvr";
-        ASSERT_TRUE(writeReplayFile(path.string(), recorded));
-        Replay read;
-        std::string error;
-        ASSERT_TRUE(readReplayFile(path.string(), read, error)) << error;
-        EXPECT_EQ(read.start, playedStart());
-        EXPECT_EQ(read.end, ended ? Decision::EndMatch : Decision::Closed);
-
-        ReplayCursor cursor(read);
-        for (std::size_t r = 0; r < rounds.size(); ++r) {
-            ASSERT_EQ(cursor.nextDecision(), Decision::NextRound);
-            uint32_t seconds = 0;
-            for (const PlayedFrame& played : rounds[r]) {
-                seconds += played.secondAdvanced;
-                const FrameInput frame = cursor.nextFrame();
-                ASSERT_EQ(frame.changes, played.input.changes) << "round " << r + 1;
-                ASSERT_EQ(frame.clock, kReplayRoundStartClock + kReplayMsPerSecond * seconds);
-            }
-            EXPECT_TRUE(cursor.checkRound(playedChecksum(r), playedScores(r)));
+    const std::string path = testing::TempDir() + "/match.dvr";
+    Replay read;
+    std::string error;
+    ASSERT_TRUE(writeReplayFile(path, recordedMatch(kRounds, true)));
+    ASSERT_TRUE(readReplayFile(path, read, error)) << error;
+    EXPECT_EQ(read.start, playedStart());
+    ReplayCursor cursor(read);
+    for (int r = 0; r < 3; ++r) {
+        ASSERT_EQ(cursor.nextDecision(), Decision::NextRound);
+        uint32_t clock = kReplayRoundStartClock;
+        for (const PlayedFrame& played : kRounds[r]) {
+            clock += played.secondAdvanced ? 1000 : 0;
+            ASSERT_EQ(cursor.nextFrame(), (FrameInput{played.input.changes, clock})) << r;
         }
-        EXPECT_EQ(cursor.nextDecision(), read.end);
-        EXPECT_EQ(cursor.verdict(), "every round matched (3 rounds)");
+        EXPECT_TRUE(cursor.checkRound(playedChecksum(r), playedScores(r)));
     }
+    EXPECT_EQ(cursor.nextFrame(), (FrameInput{0, 0}));
+    EXPECT_TRUE(cursor.pastRoundEnd());
+    EXPECT_EQ(cursor.nextDecision(), Decision::EndMatch);
+    EXPECT_EQ(cursor.verdict(), "every round matched (3 rounds)");
 }
 
-// A minute of four people at WAIT 1, each tapping a few keys a second, fits in 10 KB; four
-// computer players (no keys, only the clock) take next to nothing.
+// Four people at WAIT 1, each pressing a few keys a second: well under 10 KB a minute. Four
+// computer players (only the clock's marks) take next to nothing.
 TEST(ReplayFile, AMinuteOfPlayIsSmall) {
-    constexpr int kMinute = 60 * kFramesPerSecond;
     for (const int people : {4, 0}) {
-        const std::size_t size = encodeReplay(recordedMatch({playedRound(kMinute, people, 3)},
-                                                            true)).size();
-        std::printf("a minute of %d people and %d computer players: %zu bytes\n", people,
-                    4 - people, size);
+        const PlayedRound minute = playedRound(60 * kFramesPerSecond, people, 3);
+        const std::size_t size = encodeReplay(recordedMatch({minute}, true)).size();
+        std::printf("a minute of %d people, %d computers: %zu bytes\n", people, 4 - people, size);
         EXPECT_LT(size, people > 0 ? 10 * 1024u : 300u);
     }
 }
 
-// Refusals that name the cause of a file the game did not write.
 TEST(ReplayFile, ForeignNewerTruncatedAndDamagedFilesAreRefused) {
-    const std::string good = encodeReplay(recordedMatch(playedRounds(), true));
-    ASSERT_EQ(refusal(good), "accepted");
-    std::string newer = good, unknown = good;
-    newer[8] = 2;
-    unknown[8] = 0;
-    EXPECT_EQ(refusal(newer), "made by a newer version of the game (format 2)");
-    EXPECT_EQ(refusal(unknown), "damaged: unknown format 0");
-    for (const std::string& foreign : {std::string(), std::string("DIRAVIR"),
-                                       "DIRAVIRX" + good.substr(8), encodeSettings({})}) {
-        EXPECT_EQ(refusal(foreign), "not a DIRAVIRU replay");
-    }
-    EXPECT_EQ(refusal(good + '\0'), "damaged: bytes after its end");
-    EXPECT_EQ(refusal(good.substr(0, good.size() - 7)), "truncated: ends in its integrity check");
-
+    const std::string good = encodeReplay(recordedMatch(kRounds, true));
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "not a DIRAVIRU replay"}, {"DIRAVIR", "not a DIRAVIRU replay"},
+        {withByte(good, 7, 'X'), "not a DIRAVIRU replay"},
+        {encodeSettings({}), "not a DIRAVIRU replay"},
+        {withByte(good, 8, 2), "made by a newer version of the game (format 2)"},
+        {withByte(good, 8, 0), "damaged: unknown format 0"},
+        {good + '\0', "damaged: bytes after its end"},
+        {good.substr(0, good.size() - 7), "truncated: ends in its integrity check"}};
+    for (const auto& [bytes, expected] : cases) EXPECT_EQ(refusal(bytes), expected);
     // Cut anywhere after the magic word, the file is truncated; any byte changed, refused.
-    for (std::size_t size = kMagicAndFormatBytes - 2; size < good.size(); ++size) {
-        ASSERT_PRED2(startsWith, refusal(good.substr(0, size)), "truncated: ") << size;
+    for (std::size_t size = 8; size < good.size(); ++size) {
+        ASSERT_TRUE(refusal(good.substr(0, size)).starts_with("truncated: ")) << size;
     }
-    for (std::size_t at = kMagicAndFormatBytes; at < good.size(); ++at) {
-        std::string damaged = good;
-        damaged[at] ^= 0x10;
-        const std::string line = refusal(damaged);
-        ASSERT_TRUE(startsWith(line, "damaged: ") || startsWith(line, "truncated: ")) << at;
+    for (std::size_t at = 10; at < good.size(); ++at) {
+        const std::string line = refusal(withByte(good, at, good[at] ^ 0x10));
+        ASSERT_TRUE(line.starts_with("damaged: ") || line.starts_with("truncated: ")) << at;
     }
+    Replay replay;
+    std::string error;
+    EXPECT_FALSE(readReplayFile(testing::TempDir() + "/missing.dvr", replay, error));
+    EXPECT_EQ(error, "cannot be read: No such file or directory");
 }
 
 // Files whose integrity check holds but whose content the game cannot have written.
 TEST(ReplayFile, ImpossibleContentIsRefusedByName) {
-    struct Case {
-        const char* expected;
-        void (*spoil)(Replay&);
-    };
-    const Case cases[] = {
+    const std::pair<const char*, void (*)(Replay&)> cases[] = {
         {"damaged: the game version is not text", [](Replay& r) { r.start.gameVersion = "1\n"; }},
         {"damaged: the game version is too long",
-         [](Replay& r) { r.start.gameVersion.assign(kMaxGameVersionBytes + 1, '1'); }},
-        {"damaged: a frame counter is out of range", [](Replay& r) { r.start.frameCounters[2] = 3; }},
+         [](Replay& r) { r.start.gameVersion.resize(kMaxGameVersionBytes + 1, '1'); }},
+        {"damaged: a frame counter is out of range",
+         [](Replay& r) { r.start.frameCounters[2] = 3; }},
         {"damaged: the settings are not valid", [](Replay& r) { r.start.settings.wait = 1000; }},
         {"damaged: a player type is out of range", [](Replay& r) { r.start.playerTypes[3] = 3; }},
         {"damaged: unknown decision before round 4", [](Replay& r) { r.end = Decision(7); }},
-        {"damaged: round 2 is too long",
-         [](Replay& r) { r.rounds[1].frameCount = kMaxRoundFrames + 1; }},
+        {"damaged: round 2 is too long", [](Replay& r) { r.rounds[1].frameCount = 1 << 30; }},
         {"damaged: round 3 holds more frames than it counts",
          [](Replay& r) { r.rounds[2].frameCount = 0; }},
-        // A frame with neither a change nor a mark; a change byte missing; a key twice;
-        // a number not in its shortest form; unused bits set.
-        {"damaged: round 1's frames", [](Replay& r) { r.rounds[0].frames = "\x04"; }},
-        {"damaged: round 1's frames", [](Replay& r) { r.rounds[0].frames = "\x01"; }},
-        {"damaged: round 1's frames", [](Replay& r) { r.rounds[0].frames = "\x01\x09\x08"; }},
-        {"damaged: round 1's frames", [](Replay& r) { r.rounds[0].frames = std::string("\x82\0", 2); }},
-        {"damaged: round 1's frames", [](Replay& r) { r.rounds[0].frames = "\x01\x44"; }},
     };
-    for (const Case& c : cases) {
-        Replay replay = recordedMatch(playedRounds(), true);
-        c.spoil(replay);
-        EXPECT_EQ(refusal(encodeReplay(replay)), c.expected);
+    for (const auto& [expected, spoil] : cases) {
+        Replay replay = recordedMatch(kRounds, true);
+        spoil(replay);
+        EXPECT_EQ(refusal(encodeReplay(replay)), expected);
     }
-
-    const fs::path path = fs::path(testing::TempDir()) / "missing.dvr";
-    Replay replay;
-    std::string error;
-    EXPECT_FALSE(readReplayFile(path.string(), replay, error));
-    EXPECT_EQ(error, "cannot be read: No such file or directory");
+    // Frames: neither a change nor a mark; a change missing; a key twice; a number not in its
+    // shortest form; unused bits set.
+    for (const auto& frames : {"\x04"s, "\x01"s, "\x01\x09\x08"s, "\x82\x00"s, "\x01\x44"s}) {
+        Replay replay = recordedMatch(kRounds, true);
+        replay.rounds[0].frames = frames;
+        EXPECT_EQ(refusal(encodeReplay(replay)), "damaged: round 1's frames");
+    }
 }
 
 }  // namespace
