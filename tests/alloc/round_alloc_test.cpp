@@ -24,6 +24,7 @@ TEST(RoundAllocations, NoneFromTheFirstFrameToTheEnd) {
                      .explosionValue = {16, 150, kLargest}, .meteoritesOn = 1,
                      .meteoriteTime = 1, .meteoriteValue = kLargest};
     // The counter is the operator new in use (a sanitizer's own would make this test vacuous).
+    allocations = 0;
     counting = true;
     ::operator delete(::operator new(16));
     ::operator delete[](::operator new[](16, std::align_val_t{64}), std::align_val_t{64});
