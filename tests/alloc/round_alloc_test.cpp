@@ -1,52 +1,13 @@
-// Nothing is allocated while a round runs. The global operator new (every form) is replaced
-// by one that counts, for the whole program: hence this test area of its own.
+// Nothing is allocated while a round runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdlib>
 #include <new>
 
 #include "round/round.h"
 #include "shell/game.h"
+#include "tests/alloc/counting_new.h"
 #include "tests/support/test_game.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-constexpr std::align_val_t kPlainAlignment{alignof(std::max_align_t)};
-
-void* allocate(std::size_t size, std::align_val_t alignment = kPlainAlignment) {
-    if (counting) ++allocations;
-    const auto align = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(align, (size / align + 1) * align)) return p;
-    throw std::bad_alloc();
-}
-
-void* orNull(std::size_t size, std::align_val_t alignment = kPlainAlignment) noexcept {
-    try { return allocate(size, alignment); } catch (const std::bad_alloc&) { return nullptr; }
-}
-
-}  // namespace
-
-using std::align_val_t, std::nothrow_t, std::size_t;
-void* operator new(size_t n) { return allocate(n); }
-void* operator new[](size_t n) { return allocate(n); }
-void* operator new(size_t n, align_val_t a) { return allocate(n, a); }
-void* operator new[](size_t n, align_val_t a) { return allocate(n, a); }
-void* operator new(size_t n, const nothrow_t&) noexcept { return orNull(n); }
-void* operator new[](size_t n, const nothrow_t&) noexcept { return orNull(n); }
-void* operator new(size_t n, align_val_t a, const nothrow_t&) noexcept { return orNull(n, a); }
-void* operator new[](size_t n, align_val_t a, const nothrow_t&) noexcept { return orNull(n, a); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, size_t, align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t, align_val_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -63,6 +24,7 @@ TEST(RoundAllocations, NoneFromTheFirstFrameToTheEnd) {
                      .explosionValue = {16, 150, kLargest}, .meteoritesOn = 1,
                      .meteoriteTime = 1, .meteoriteValue = kLargest};
     // The counter is the operator new in use (a sanitizer's own would make this test vacuous).
+    allocations = 0;
     counting = true;
     ::operator delete(::operator new(16));
     ::operator delete[](::operator new[](16, std::align_val_t{64}), std::align_val_t{64});
