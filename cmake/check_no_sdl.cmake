@@ -4,7 +4,7 @@ file(GLOB_RECURSE sources
   ${ROOT}/shell/*.cpp ${ROOT}/shell/*.h ${ROOT}/display/*.cpp ${ROOT}/display/*.h
   ${ROOT}/menus/*.cpp ${ROOT}/menus/*.h ${ROOT}/match/*.cpp ${ROOT}/match/*.h
   ${ROOT}/round/*.cpp ${ROOT}/round/*.h ${ROOT}/items/*.cpp ${ROOT}/items/*.h
-  ${ROOT}/platform/*.cpp ${ROOT}/platform/*.h)
+  ${ROOT}/platform/*.cpp ${ROOT}/platform/*.h ${ROOT}/net/*.cpp ${ROOT}/net/*.h)
 set(offenders)
 foreach(source IN LISTS sources)
   get_filename_component(name ${source} NAME)

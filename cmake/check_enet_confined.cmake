@@ -1,0 +1,17 @@
+# Fails when a source outside net/ includes an ENet header: the network library is the
+# only code that sees ENet.
+file(GLOB_RECURSE sources ${ROOT}/*.cpp ${ROOT}/*.h)
+set(offenders)
+foreach(source IN LISTS sources)
+  file(RELATIVE_PATH relative ${ROOT} ${source})
+  if(relative MATCHES "^(net|build[^/]*)/")
+    continue()
+  endif()
+  file(STRINGS ${source} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]enet/")
+  if(hits)
+    list(APPEND offenders ${relative})
+  endif()
+endforeach()
+if(offenders)
+  message(FATAL_ERROR "ENet is included outside net/: ${offenders}")
+endif()
