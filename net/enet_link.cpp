@@ -75,7 +75,8 @@ std::unique_ptr<EnetLink> EnetLink::connect(const std::string& name, uint16_t po
         error = "cannot open a UDP socket";
         return nullptr;
     }
-    configurePeer(peer, settings);
+    // The rest of the peer's settings once it is connected (ENet sends some to the other side).
+    enet_peer_timeout(peer, 0, settings.silenceMs, settings.silenceMs);
     return std::unique_ptr<EnetLink>(new EnetLink(host, settings, false));
 }
 

@@ -65,7 +65,7 @@ bool Lockstep::givesInput(uint8_t machine) const {
 // to every other machine still in the match, the others pass their own to the host.
 bool Lockstep::sendsTo(uint8_t peer, uint8_t machine) const {
     if (!inMatch(peer) || peer == self_ || gone(peer) || !givesInput(machine)) return false;
-    return self_ == kHostMachine ? machine != peer : machine == self_;
+    return self_ == kHostMachine ? machine != peer : peer == kHostMachine && machine == self_;
 }
 
 // The oldest record of `machine` still needed: by the match, or by a peer that lacks it.

@@ -18,11 +18,16 @@
 // turn, and wakes a takeFrame or takeDecision that waits.
 //
 // A match, on every machine, for every frame the match reads:
-//     if (session.wantsLocalInput()) session.submitLocal(changesOfMyKeys, secondAdvanced);
 //     NetFrame frame;
-//     while (session.takeFrame(frame, 1) == FrameStatus::Waiting) { keep the window alive }
+//     FrameStatus status;
+//     do {
+//         if (session.wantsLocalInput()) session.submitLocal(changesOfMyKeys, secondAdvanced);
+//         status = session.takeFrame(frame, 1);   // Waiting: keep the window alive, go on
+//     } while (status == FrameStatus::Waiting);
 //     play frame.input; the slots in frame.slotsToCom are the computer's from this frame on;
 //     if (frame.checksumDue) session.submitChecksum({CheckpointKind::Frame, frame.frame}, sum);
+// (Local input is offered while waiting too: it is due once per played frame, as soon as
+// the peers have acknowledged enough to make room for it.)
 // After every round: submitChecksum({CheckpointKind::Round, round}, sum). On the score
 // table the host calls sendDecision and the others takeDecision. Stopped means the match is
 // over for this machine (stopped() says why; EndMatch ends it normally).

@@ -46,6 +46,22 @@ uint32_t scriptedChanges(int machine, uint32_t frame) {
 
 bool scriptedMark(uint32_t frame) { return frame % 250 == 249; }
 
+std::vector<FrameInput> expectedFrames(const net::MatchStart& start, int frames) {
+    std::vector<FrameInput> expected(frames);
+    uint32_t clock = 0;
+    for (int f = start.inputDelay; f < frames; ++f) {
+        const uint32_t read = uint32_t(f - start.inputDelay);
+        for (uint8_t m = 0; m < net::kMaxMachines; ++m) {
+            if (net::hasMachine(start.machines, m)) {
+                expected[f].changes |= scriptedChanges(m, read) & net::machineKeyBits(m, start.slotOwner);
+            }
+        }
+        if (scriptedMark(read)) clock += net::kSecondMs;
+        expected[f].clock = clock;
+    }
+    return expected;
+}
+
 Machines gather(int count, Distance distance) {
     Machines machines;
     net::SessionOptions options;
@@ -109,12 +125,12 @@ std::vector<Played> play(Machines& machines, const Script& script) {
             // Paced as the game paces a frame: its length counted from its start, which
             // includes any wait for the other machines.
             const auto frameStart = Clock::now();
-            if (session.wantsLocalInput()) session.submitLocal(scriptedChanges(m, f), scriptedMark(f));
             net::NetFrame frame;
             const auto until = Clock::now() + kPatience;
-            while ((out.end = session.takeFrame(frame, 5)) == net::FrameStatus::Waiting &&
-                   Clock::now() < until) {
-            }
+            do {
+                if (session.wantsLocalInput()) session.submitLocal(scriptedChanges(m, f), scriptedMark(f));
+                out.end = session.takeFrame(frame, 5);
+            } while (out.end == net::FrameStatus::Waiting && Clock::now() < until);
             if (out.end != net::FrameStatus::Ready) return;
             out.frames.push_back(frame);
             out.atMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());

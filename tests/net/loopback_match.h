@@ -33,7 +33,7 @@ struct Script {
     double periodMs = 0;       // 0: as fast as the lockstep lets each machine go
     int quitter = -1;          // this machine stops after `quitAt` frames and calls `quit`
     int quitAt = 0;
-    std::function<void(int machine)> quit;
+    std::function<void(int machine)> quit = nullptr;
     int miscounter = -1;       // this machine's checksums differ from the others'
 };
 
@@ -51,5 +51,8 @@ std::vector<Played> play(Machines& machines, const Script& script);
 // what the machine owns) while it reads the frame `frame`.
 uint32_t scriptedChanges(int machine, uint32_t frame);
 bool scriptedMark(uint32_t frame);
+// The frames every machine must play while nobody leaves: each machine's own keys as the
+// script pressed them inputDelay frames before, the clock counting the host's marks.
+std::vector<FrameInput> expectedFrames(const net::MatchStart& start, int frames);
 
 }  // namespace loopback
