@@ -66,11 +66,10 @@ struct Reader {
         return ok ? value : 0;
     }
     uint32_t varint32() { return uint32_t(varint(32)); }
-    // A byte that must lie in lo..hi.
+    // A byte that must lie in lo..hi (lo when it does not, so it is safe to use).
     uint8_t ranged(int lo, int hi) {
         const uint8_t b = byte();
-        check(b >= lo && b <= hi);
-        return b;
+        return check(b >= lo && b <= hi) ? b : uint8_t(lo);
     }
 };
 

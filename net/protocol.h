@@ -47,7 +47,9 @@ struct Name {
 Name makeName(std::string_view text);
 
 using MachineMask = uint8_t;  // bit m: machine m
-constexpr bool hasMachine(MachineMask mask, int machine) { return (mask >> machine) & 1; }
+constexpr bool hasMachine(MachineMask mask, int machine) {
+    return machine >= 0 && machine < kMaxMachines && ((mask >> machine) & 1);
+}
 
 enum class MessageType : uint8_t {
     JoinRequest = 1, Welcome, Refusal, Lobby, MatchStart, Inputs,
