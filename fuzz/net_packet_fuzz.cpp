@@ -32,7 +32,7 @@ void exercise(net::Lockstep& machine) {
     for (uint8_t peer = 0; peer < net::kMaxMachines; ++peer) {
         net::Inputs inputs;
         net::Packet packet;
-        if (machine.inputsFor(peer, inputs, int(net::kMaxPacketBytes) - 32) &&
+        if (machine.inputsFor(peer, inputs, int(net::kMaxPacketBytes) - 32, 1) &&
             !net::encodeMessage(inputs, packet)) {
             std::abort();
         }

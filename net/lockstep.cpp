@@ -38,12 +38,15 @@ uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& s
 void Lockstep::start(const MatchStart& start, uint8_t self, int64_t nowMs) {
     match_ = start;
     self_ = self;
-    taken_ = clock_ = progress_ = 0;
+    taken_ = clock_ = 0;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         keyBits_[m] = machineKeyBits(m, start.slotOwner);
         held_[m] = start.inputDelay;  // the frames before the delay carry no input
         end_[m] = kNoFrame;
         acks_[m].fill(start.inputDelay);
+        sent_[m].fill(start.inputDelay);
+        acksSent_[m].fill(start.inputDelay);
+        ackMoved_[m].fill(nowMs);
         records_[m].fill(0);
         lastHeard_[m] = nowMs;
         remote_[m].fill(Stored{});
@@ -68,6 +71,12 @@ bool Lockstep::sendsTo(uint8_t peer, uint8_t machine) const {
     return self_ == kHostMachine ? machine != peer : peer == kHostMachine && machine == self_;
 }
 
+// Whether `peer` passes `machine`'s records to this machine.
+bool Lockstep::receivesFrom(uint8_t peer, uint8_t machine) const {
+    if (!inMatch(peer) || peer == self_ || !givesInput(machine)) return false;
+    return peer == kHostMachine ? machine != self_ : self_ == kHostMachine && machine == peer;
+}
+
 // The oldest record of `machine` still needed: by the match, or by a peer that lacks it.
 uint32_t Lockstep::keepFrom(uint8_t machine) const {
     uint32_t from = taken_;
@@ -80,7 +89,6 @@ uint32_t Lockstep::keepFrom(uint8_t machine) const {
 void Lockstep::store(uint8_t machine, InputRecord record) {
     records_[machine][held_[machine] % kRingFrames] = record;
     ++held_[machine];
-    ++progress_;
 }
 
 bool Lockstep::wantsLocalInput() const {
@@ -124,8 +132,10 @@ void Lockstep::receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs) 
     if (!inMatch(peer) || peer == self_ || gone(peer)) return;
     heard(peer, nowMs);
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        if (hasMachine(inputs.ackMask, m) && sendsTo(peer, m)) {
-            acks_[peer][m] = std::max(acks_[peer][m], std::min(inputs.acks[m], held_[m]));
+        const uint32_t ack = std::min(inputs.acks[m], held_[m]);
+        if (hasMachine(inputs.ackMask, m) && sendsTo(peer, m) && ack > acks_[peer][m]) {
+            acks_[peer][m] = ack;
+            ackMoved_[peer][m] = nowMs;
         }
     }
     for (int w = 0; w < std::min<int>(inputs.windowCount, kMaxMachines); ++w) {
@@ -144,21 +154,23 @@ void Lockstep::receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs) 
     }
 }
 
-bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget) const {
+bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget, int64_t nowMs) {
     if (!inMatch(peer) || peer == self_ || gone(peer)) return false;
     inputs.match = match_.match;
     inputs.ackMask = 0;
     inputs.windowCount = 0;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        // Acknowledge what the peer passes to this machine.
-        const bool peerSends = peer == kHostMachine ? m != self_ : m == peer;
-        if (peerSends && givesInput(m)) {
+        if (receivesFrom(peer, m)) {
             inputs.ackMask |= MachineMask(1u << m);
-            inputs.acks[m] = held_[m];
+            inputs.acks[m] = acksSent_[peer][m] = held_[m];
         }
     }
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        const uint32_t from = acks_[peer][m];
+        uint32_t from = acks_[peer][m];
+        if (nowMs - ackMoved_[peer][m] < kStuckMs) {
+            const uint32_t repeatFrom = std::min(sent_[peer][m], held_[m]);
+            from = std::max(from, repeatFrom - std::min(repeatFrom, kRepeatedFrames));
+        }
         if (!sendsTo(peer, m) || from >= held_[m] || byteBudget < kWindowHeaderBytes + 5) continue;
         InputWindow& window = inputs.windows[inputs.windowCount++];
         window.machine = m;
@@ -171,9 +183,24 @@ bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget) const {
             byteBudget -= recordBytes(record);
             window.records[window.count++] = record;
         }
+        sent_[peer][m] = std::max(sent_[peer][m], window.first + window.count);
         if (window.count == 0) --inputs.windowCount;
     }
     return true;
+}
+
+bool Lockstep::newRecordsFor(uint8_t peer) const {
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (sendsTo(peer, m) && held_[m] > sent_[peer][m]) return true;
+    }
+    return false;
+}
+
+bool Lockstep::newAcksFor(uint8_t peer) const {
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (receivesFrom(peer, m) && held_[m] > acksSent_[peer][m]) return true;
+    }
+    return false;
 }
 
 bool Lockstep::peerLacksRecords(uint8_t peer) const {

@@ -29,6 +29,11 @@ inline constexpr int kMinInputDelay = 2;
 inline constexpr int kInputDelayMargin = 3;     // frames beyond the one-way latency
 inline constexpr uint32_t kSecondMs = 1000;     // what a second-advance mark adds to the clock
 inline constexpr uint32_t kNoFrame = UINT32_MAX;
+// A packet repeats this many of the records it sent before (so a lost packet or two cost
+// nothing), and everything a peer has not acknowledged once its acknowledgements have not
+// moved for kStuckMs (the copies were lost too).
+inline constexpr uint32_t kRepeatedFrames = 8;
+inline constexpr int64_t kStuckMs = 20;
 
 // The input delay for a host whose round trips to the other machines are `roundTripMs`:
 // enough frames of `framePeriodMs` to cover the longest one-way path between two machines
@@ -61,13 +66,16 @@ public:
     // What arrived from peer `peer`. Records are taken in frame order only (a gap waits for
     // the resend), masked to the keys their machine owns; anything else is ignored.
     void receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs);
-    // What to send to `peer`: the acknowledgements it needs and every record it lacks, at
-    // most `byteBudget` bytes of records. False when `peer` needs nothing from this machine.
-    bool inputsFor(uint8_t peer, Inputs& inputs, int byteBudget) const;
-    // True when `peer` lacks records that are here (a resend is due).
+    // What to send to `peer` at `nowMs`: the acknowledgements it needs and the records it
+    // lacks (see kRepeatedFrames), at most `byteBudget` bytes of them. False when `peer` is
+    // not a peer of this machine.
+    bool inputsFor(uint8_t peer, Inputs& inputs, int byteBudget, int64_t nowMs);
+    // Since the last inputsFor(peer): records it has not been sent yet are here; this
+    // machine holds records it has not acknowledged to it yet.
+    bool newRecordsFor(uint8_t peer) const;
+    bool newAcksFor(uint8_t peer) const;
+    // True when `peer` has not acknowledged records that are here (a resend is due).
     bool peerLacksRecords(uint8_t peer) const;
-    // Bumped whenever records arrive or are submitted; the sender watches it.
-    uint32_t progress() const { return progress_; }
 
     // Machines that leave. On the host, dropMachine decides the first frame without the
     // machine (the frame after its last record here) and returns it; every machine then
@@ -102,6 +110,7 @@ private:
 
     bool givesInput(uint8_t machine) const;
     bool sendsTo(uint8_t peer, uint8_t machine) const;
+    bool receivesFrom(uint8_t peer, uint8_t machine) const;
     uint32_t keepFrom(uint8_t machine) const;
     void store(uint8_t machine, InputRecord record);
     void compare(const Stored& local, const Stored& remote);
@@ -111,12 +120,15 @@ private:
     std::array<uint32_t, kMaxMachines> keyBits_{};
     std::array<uint32_t, kMaxMachines> held_{};   // frames before it are here
     std::array<uint32_t, kMaxMachines> end_{};    // the first frame without the machine
-    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acks_{};  // [peer][machine]
+    // [peer][machine]: what the peer acknowledged, what it was sent, what it was told.
+    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acks_{};
+    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> sent_{};
+    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acksSent_{};
+    std::array<std::array<int64_t, kMaxMachines>, kMaxMachines> ackMoved_{};  // when, last
     std::array<std::array<InputRecord, kRingFrames>, kMaxMachines> records_{};
     std::array<int64_t, kMaxMachines> lastHeard_{};
     uint32_t taken_ = 0;
     uint32_t clock_ = 0;
-    uint32_t progress_ = 0;
 
     uint32_t localChecksums_ = 0;
     std::array<Stored, kChecksumRing> local_{};

@@ -95,12 +95,19 @@ bool ownersValid(MachineMask machines, const std::array<uint8_t, kNetSlots>& own
                        [&](uint8_t m) { return m < kMaxMachines && hasMachine(machines, m); });
 }
 
+void put(Writer& w, const std::array<uint8_t, kNetSlots>& owners) {
+    for (int slot = 0; slot < kNetSlots; ++slot) w.byte(owners[slot]);
+}
+void get(Reader& r, std::array<uint8_t, kNetSlots>& owners) {
+    for (int slot = 0; slot < kNetSlots; ++slot) owners[slot] = r.byte();
+}
+
 void put(Writer& w, const Lobby& lobby) {
     w.byte(lobby.machines);
     for (int m = 0; m < kMaxMachines; ++m) {
         if (hasMachine(lobby.machines, m)) put(w, lobby.names[m]);
     }
-    for (uint8_t owner : lobby.slotOwner) w.byte(owner);
+    put(w, lobby.slotOwner);
 }
 void get(Reader& r, Lobby& lobby) {
     lobby = Lobby{};
@@ -109,7 +116,7 @@ void get(Reader& r, Lobby& lobby) {
     for (int m = 0; r.ok && m < kMaxMachines; ++m) {
         if (hasMachine(lobby.machines, m)) get(r, lobby.names[m]);
     }
-    for (uint8_t& owner : lobby.slotOwner) owner = r.byte();
+    get(r, lobby.slotOwner);
     r.check(ownersValid(lobby.machines, lobby.slotOwner));
 }
 
@@ -155,7 +162,7 @@ void put(Writer& w, const MatchStart& m) {
         w.byte(m.settings[i]);
     }
     for (int8_t type : m.playerTypes) w.byte(uint8_t(type));
-    for (uint8_t owner : m.slotOwner) w.byte(owner);
+    put(w, m.slotOwner);
     w.byte(m.machines);
     w.byte(m.inputDelay);
     w.fixed(m.checksumEvery, 2);
@@ -168,7 +175,7 @@ void get(Reader& r, MatchStart& m) {
     m.settingsLength = r.ranged(0, kMaxSettingsBytes);
     for (int i = 0; r.ok && i < m.settingsLength; ++i) m.settings[i] = r.byte();
     for (int8_t& type : m.playerTypes) type = int8_t(r.ranged(0, kPlayerTypeMax));
-    for (uint8_t& owner : m.slotOwner) owner = r.byte();
+    get(r, m.slotOwner);
     m.machines = r.byte();
     r.check(ownersValid(m.machines, m.slotOwner));
     for (int s = 0; s < kNetSlots; ++s) {

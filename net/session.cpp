@@ -8,8 +8,13 @@ namespace net {
 namespace {
 
 constexpr uint32_t kServiceMs = 1;     // the network thread's longest sleep
-constexpr int64_t kResendMs = 8;       // records a peer lacks go again after this
-constexpr int64_t kHeartbeatMs = 50;   // a peer hears from a match this often at least
+// When a peer is sent inputs: new records at most this often (a few arrivals share a
+// packet), acknowledgements alone or records it has not acknowledged this long after the
+// last packet, and something at least this often.
+constexpr int64_t kRecordGapMs = 2;
+constexpr int64_t kAckGapMs = 16;
+constexpr int64_t kResendMs = 8;
+constexpr int64_t kHeartbeatMs = 50;
 constexpr int64_t kGoodbyeMs = 300;    // how long leaving waits for the last packets
 constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
 constexpr int kPlayerMan = 1;
@@ -314,13 +319,13 @@ void NetSession::sendInputs() {
     const int64_t now = nowMs();
     for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
         const int64_t quiet = now - lastSent_[peer];
-        const bool fresh = lockstep_.progress() != sentProgress_[peer];
-        const bool due = fresh || quiet >= kHeartbeatMs ||
-                         (quiet >= kResendMs && lockstep_.peerLacksRecords(peer));
+        const bool due = (quiet >= kRecordGapMs && lockstep_.newRecordsFor(peer)) ||
+                         (quiet >= kResendMs && lockstep_.peerLacksRecords(peer)) ||
+                         (quiet >= kAckGapMs && lockstep_.newAcksFor(peer)) ||
+                         quiet >= kHeartbeatMs;
         if (!due || peerOf_[peer] < 0) continue;
-        if (!lockstep_.inputsFor(peer, scratch_.emplace<Inputs>(), kInputBudget)) continue;
+        if (!lockstep_.inputsFor(peer, scratch_.emplace<Inputs>(), kInputBudget, now)) continue;
         send(peer, scratch_, false);
-        sentProgress_[peer] = lockstep_.progress();
         lastSent_[peer] = now;
     }
 }

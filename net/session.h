@@ -188,7 +188,6 @@ private:
     std::array<Decision, kDecisionRing> decisions_{};
     uint32_t decisionsMade_ = 0;   // host: sent; others: received
     uint32_t decisionsTaken_ = 0;
-    std::array<uint32_t, kMaxMachines> sentProgress_{};
     std::array<int64_t, kMaxMachines> lastSent_{};
     Message scratch_;
 

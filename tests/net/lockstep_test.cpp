@@ -45,7 +45,7 @@ struct Star {
                 Inputs inputs;
                 const bool hostLink = (from->self() == kHostMachine) != (to->self() == kHostMachine);
                 if (!hostLink || hasMachine(deaf, from->self()) || hasMachine(deaf, to->self()) ||
-                    !from->inputsFor(to->self(), inputs, 1100) ||
+                    !from->inputsFor(to->self(), inputs, 1100, nowMs) ||
                     std::uniform_real_distribution<>(0, 1)(random) < loss) {
                     continue;
                 }
@@ -112,7 +112,7 @@ TEST(Lockstep, FourMachinesPlayTheSameFramesThroughHeavyLoss) {
     constexpr std::size_t kFrames = 3000;
     for (int turn = 0; turn < 100000 && played[3].size() < kFrames; ++turn) {
         star.playRound(played);
-        star.exchange();
+        star.exchange(turn);  // a turn is a millisecond
     }
     for (int m = 0; m < 4; ++m) ASSERT_GE(played[m].size(), kFrames) << "machine " << m;
     const std::vector<FrameInput> expected = loopback::expectedFrames(start, kFrames);
