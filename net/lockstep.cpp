@@ -98,6 +98,7 @@ bool Lockstep::wantsLocalInput() const {
 
 void Lockstep::submitLocal(uint32_t changes, bool secondMark) {
     if (!wantsLocalInput()) return;
+    // Only what can count is kept (and sent): takeFrame ignores the rest anyway.
     const bool marked = secondMark && self_ == kHostMachine;
     store(self_, (changes & keyBits_[self_]) | (marked ? kSecondMark : 0));
 }
@@ -144,12 +145,11 @@ void Lockstep::receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs) 
         // The host hears each machine's own records; the others hear everyone's from the host.
         const bool fromOwner = self_ == kHostMachine ? m == peer : peer == kHostMachine;
         if (m >= kMaxMachines || m == self_ || !givesInput(m) || !fromOwner) continue;
-        const InputRecord allowed = keyBits_[m] | (m == kHostMachine ? kSecondMark : 0);
         for (int i = 0; i < window.count; ++i) {
             const uint32_t f = window.first + uint32_t(i);
             if (f < held_[m]) continue;
             if (f != held_[m] || f >= end_[m] || f >= keepFrom(m) + kRingFrames) break;
-            store(m, window.records[i] & allowed);
+            store(m, window.records[i]);  // takeFrame keeps only what `m` owns
         }
     }
 }

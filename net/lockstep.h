@@ -64,7 +64,8 @@ public:
     bool takeFrame(NetFrame& frame);
 
     // What arrived from peer `peer`. Records are taken in frame order only (a gap waits for
-    // the resend), masked to the keys their machine owns; anything else is ignored.
+    // the resend), from the machine they belong to (or the host); anything else is ignored.
+    // Only the keys a machine owns ever reach a frame.
     void receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs);
     // What to send to `peer` at `nowMs`: the acknowledgements it needs and the records it
     // lacks (see kRepeatedFrames), at most `byteBudget` bytes of them. False when `peer` is
