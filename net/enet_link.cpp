@@ -69,7 +69,8 @@ std::unique_ptr<EnetLink> EnetLink::connect(const std::string& name, uint16_t po
     }
     address.port = port;
     ENetHost* host = makeHost(nullptr, 1);
-    ENetPeer* peer = host ? enet_host_connect(host, &address, ChannelCount, kConnectMagic) : nullptr;
+    ENetPeer* peer =
+        host ? enet_host_connect(host, &address, ChannelCount, kConnectMagic) : nullptr;
     if (!peer) {
         if (host) enet_host_destroy(host);
         error = "cannot open a UDP socket";
@@ -131,9 +132,9 @@ void EnetLink::send(int peer, const Packet& packet, bool reliable) {
     if (packet.size == 0 || peer < 0 || std::size_t(peer) >= host_->peerCount) return;
     ENetPeer* target = &host_->peers[peer];
     if (target->state != ENET_PEER_STATE_CONNECTED) return;
-    ENetPacket* p = enet_packet_create(packet.bytes.data(), packet.size,
-                                       reliable ? ENET_PACKET_FLAG_RELIABLE
-                                                : ENET_PACKET_FLAG_UNSEQUENCED);
+    ENetPacket* p =
+        enet_packet_create(packet.bytes.data(), packet.size,
+                           reliable ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED);
     if (p && enet_peer_send(target, reliable ? ControlChannel : InputChannel, p) != 0) {
         enet_packet_destroy(p);
     }

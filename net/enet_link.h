@@ -18,8 +18,8 @@ namespace net {
 struct LinkEvent {
     enum class Kind { Connected, Received, Disconnected };
     Kind kind = Kind::Received;
-    int peer = 0;                     // stable while the peer stays connected
-    const uint8_t* data = nullptr;    // Received: valid until the next service call
+    int peer = 0;                   // stable while the peer stays connected
+    const uint8_t* data = nullptr;  // Received: valid until the next service call
     std::size_t size = 0;
 };
 
@@ -30,8 +30,8 @@ struct LinkSettings {
 
 class EnetLink {
 public:
-    // Listens on `port` (all addresses; 0: any free port) for up to `peers` peers; nullptr and `error` when
-    // it cannot (the port is taken, ...).
+    // Listens on `port` (all addresses; 0: any free port) for up to `peers` peers; nullptr and
+    // `error` when it cannot (the port is taken, ...).
     static std::unique_ptr<EnetLink> listen(uint16_t port, int peers, const LinkSettings& settings,
                                             std::string& error);
     // Starts connecting to `address`:`port`; the host becomes peer 0 once Connected arrives

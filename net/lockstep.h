@@ -23,11 +23,11 @@
 
 namespace net {
 
-inline constexpr int kRingFrames = 1024;        // records kept per machine
-inline constexpr int kChecksumRing = 64;        // checksums kept for comparison per machine
+inline constexpr int kRingFrames = 1024;  // records kept per machine
+inline constexpr int kChecksumRing = 64;  // checksums kept for comparison per machine
 inline constexpr int kMinInputDelay = 2;
-inline constexpr int kInputDelayMargin = 3;     // frames beyond the one-way latency
-inline constexpr uint32_t kSecondMs = 1000;     // what a second-advance mark adds to the clock
+inline constexpr int kInputDelayMargin = 3;  // frames beyond the one-way latency
+inline constexpr uint32_t kSecondMs = 1000;  // what a second-advance mark adds to the clock
 inline constexpr uint32_t kNoFrame = UINT32_MAX;
 // A packet repeats this many of the records it sent before (so a lost packet or two cost
 // nothing), and everything a peer has not acknowledged once its acknowledgements have not
@@ -47,9 +47,9 @@ uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& s
 // One frame as the match plays it.
 struct NetFrame {
     uint32_t frame = 0;
-    FrameInput input;         // clock: kSecondMs times the marks of the match so far
-    uint8_t slotsToCom = 0;   // bit s: slot s's machine is gone; the computer plays it from here
-    bool checksumDue = false; // the match takes a frame checkpoint after playing this frame
+    FrameInput input;          // clock: kSecondMs times the marks of the match so far
+    uint8_t slotsToCom = 0;    // bit s: slot s's machine is gone; the computer plays it from here
+    bool checksumDue = false;  // the match takes a frame checkpoint after playing this frame
 };
 
 class Lockstep {
@@ -119,8 +119,8 @@ private:
     MatchStart match_;
     uint8_t self_ = 0;
     std::array<uint32_t, kMaxMachines> keyBits_{};
-    std::array<uint32_t, kMaxMachines> held_{};   // frames before it are here
-    std::array<uint32_t, kMaxMachines> end_{};    // the first frame without the machine
+    std::array<uint32_t, kMaxMachines> held_{};  // frames before it are here
+    std::array<uint32_t, kMaxMachines> end_{};   // the first frame without the machine
     // [peer][machine]: what the peer acknowledged, what it was sent, what it was told.
     std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acks_{};
     std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> sent_{};

@@ -77,7 +77,8 @@ bool printable(char c) { return c >= ' ' && c <= '~'; }
 
 void put(Writer& w, const Name& name) {
     w.byte(name.length);
-    for (int i = 0; i < std::min<int>(name.length, kMaxNameBytes); ++i) w.byte(uint8_t(name.bytes[i]));
+    for (int i = 0; i < std::min<int>(name.length, kMaxNameBytes); ++i)
+        w.byte(uint8_t(name.bytes[i]));
 }
 void get(Reader& r, Name& name) {
     name = Name{};

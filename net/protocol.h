@@ -19,15 +19,15 @@ namespace net {
 
 inline constexpr uint16_t kDefaultPort = 24705;  // UDP
 inline constexpr uint16_t kProtocolVersion = 1;
-inline constexpr int kMaxMachines = 4;            // the host (machine 0) and three others
+inline constexpr int kMaxMachines = 4;  // the host (machine 0) and three others
 inline constexpr int kNetSlots = 4;
 inline constexpr uint8_t kHostMachine = 0;
 inline constexpr std::size_t kMaxPacketBytes = 1200;  // below a UDP datagram's usual MTU
 inline constexpr int kMaxNameBytes = 16;
 inline constexpr int kMaxSettingsBytes = 64;
-inline constexpr int kMaxInputDelay = 60;         // frames
-inline constexpr int kMaxWindowFrames = 255;      // input records of one machine per packet
-inline constexpr int kMinChecksumEvery = 16;      // frames between two frame checksums
+inline constexpr int kMaxInputDelay = 60;     // frames
+inline constexpr int kMaxWindowFrames = 255;  // input records of one machine per packet
+inline constexpr int kMinChecksumEvery = 16;  // frames between two frame checksums
 inline constexpr int kFrameCounterCount = 5;
 
 // A machine's input record for one frame: the KeyChange bits of FrameInput::changes (only
@@ -52,8 +52,17 @@ constexpr bool hasMachine(MachineMask mask, int machine) {
 }
 
 enum class MessageType : uint8_t {
-    JoinRequest = 1, Welcome, Refusal, Lobby, MatchStart, Inputs,
-    HostDecision, Checksum, MachineGone, Stop, Leave,
+    JoinRequest = 1,
+    Welcome,
+    Refusal,
+    Lobby,
+    MatchStart,
+    Inputs,
+    HostDecision,
+    Checksum,
+    MachineGone,
+    Stop,
+    Leave,
 };
 
 struct JoinRequest {
@@ -85,16 +94,16 @@ struct Refusal {
 
 // Everything a match is a function of besides its inputs, and how the machines play it.
 struct MatchStart {
-    uint8_t match = 0;            // numbers the host's matches; stale packets name an old one
+    uint8_t match = 0;  // numbers the host's matches; stale packets name an old one
     uint32_t randomState = 0;
     std::array<int32_t, kFrameCounterCount> frameCounters{};  // counter k is 0..k
     uint8_t settingsLength = 0;
-    std::array<uint8_t, kMaxSettingsBytes> settings{};        // the settings file's bytes, 0 after
-    std::array<int8_t, kNetSlots> playerTypes{};              // NON 0, MAN 1, COM 2
-    std::array<uint8_t, kNetSlots> slotOwner{};               // a machine's slots are MAN
-    MachineMask machines = 1;                                 // the machines in the match
-    uint8_t inputDelay = 1;                                   // frames, 1..kMaxInputDelay
-    uint16_t checksumEvery = 250;                             // frames, >= kMinChecksumEvery
+    std::array<uint8_t, kMaxSettingsBytes> settings{};  // the settings file's bytes, 0 after
+    std::array<int8_t, kNetSlots> playerTypes{};        // NON 0, MAN 1, COM 2
+    std::array<uint8_t, kNetSlots> slotOwner{};         // a machine's slots are MAN
+    MachineMask machines = 1;                           // the machines in the match
+    uint8_t inputDelay = 1;                             // frames, 1..kMaxInputDelay
+    uint16_t checksumEvery = 250;                       // frames, >= kMinChecksumEvery
     bool operator==(const MatchStart&) const = default;
 };
 
@@ -166,8 +175,8 @@ struct Leave {
     bool operator==(const Leave&) const = default;
 };
 
-using Message = std::variant<JoinRequest, Welcome, Refusal, Lobby, MatchStart, Inputs,
-                             HostDecision, Checksum, MachineGone, Stop, Leave>;
+using Message = std::variant<JoinRequest, Welcome, Refusal, Lobby, MatchStart, Inputs, HostDecision,
+                             Checksum, MachineGone, Stop, Leave>;
 
 struct Packet {
     std::array<uint8_t, kMaxPacketBytes> bytes{};

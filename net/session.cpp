@@ -7,7 +7,7 @@
 namespace net {
 namespace {
 
-constexpr uint32_t kServiceMs = 1;     // the network thread's longest sleep
+constexpr uint32_t kServiceMs = 1;  // the network thread's longest sleep
 // When a peer is sent inputs: new records at most this often (a few arrivals share a
 // packet), acknowledgements alone or records it has not acknowledged this long after the
 // last packet, and something at least this often.
@@ -15,7 +15,7 @@ constexpr int64_t kRecordGapMs = 2;
 constexpr int64_t kAckGapMs = 16;
 constexpr int64_t kResendMs = 8;
 constexpr int64_t kHeartbeatMs = 50;
-constexpr int64_t kGoodbyeMs = 300;    // how long leaving waits for the last packets
+constexpr int64_t kGoodbyeMs = 300;  // how long leaving waits for the last packets
 constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
 constexpr int kPlayerMan = 1;
 
@@ -37,7 +37,8 @@ bool parseAddress(std::string_view text, std::string& name, uint16_t& port) {
     if (colon != std::string_view::npos) {
         const std::string_view digits = text.substr(colon + 1);
         unsigned value = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (error != std::errc() || end != digits.data() + digits.size() || value == 0 ||
             value > 65535) {
             return false;
@@ -84,8 +85,8 @@ NetSession::~NetSession() {
 }
 
 int64_t NetSession::nowMs() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now() - epoch_)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 epoch_)
         .count();
 }
 
@@ -171,7 +172,8 @@ void NetSession::join(int peer, const JoinRequest& request) {
         if (!hasMachine(lobby_.machines, m)) machine = m;
     }
     Refusal refusal;
-    if (request.protocolVersion != kProtocolVersion || request.gameVersion != options_.gameVersion) {
+    if (request.protocolVersion != kProtocolVersion ||
+        request.gameVersion != options_.gameVersion) {
         refusal.reason = RefusalReason::OtherVersion;
     } else if (phase_ == Phase::Match) {
         refusal.reason = RefusalReason::MatchUnderWay;
@@ -230,7 +232,8 @@ void NetSession::handleClient(const Message& message) {
     } else if (const auto* lobby = std::get_if<Lobby>(&message)) {
         if (phase_ == Phase::Lobby || phase_ == Phase::Match) updateLobby(*lobby);
     } else if (const auto* start = std::get_if<MatchStart>(&message)) {
-        if ((phase_ != Phase::Lobby && phase_ != Phase::Match) || !hasMachine(start->machines, self_)) {
+        if ((phase_ != Phase::Lobby && phase_ != Phase::Match) ||
+            !hasMachine(start->machines, self_)) {
             return;
         }
         lockstep_.start(*start, self_, nowMs());
@@ -436,7 +439,8 @@ bool NetSession::giveSlot(int slot, uint8_t machine) {
 
 bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     std::lock_guard lock(mutex_);
-    if (!hosting_ || phase_ != Phase::Lobby || setup.settings.size() > kMaxSettingsBytes) return false;
+    if (!hosting_ || phase_ != Phase::Lobby || setup.settings.size() > kMaxSettingsBytes)
+        return false;
     MatchStart start;
     start.match = ++matchCount_;
     start.randomState = setup.randomState;
@@ -491,7 +495,7 @@ FrameStatus NetSession::takeFrame(NetFrame& frame, int waitMs) {
         if (phase_ != Phase::Match) return FrameStatus::Stopped;
         if (lockstep_.takeFrame(frame)) return FrameStatus::Ready;
         if (changed_.wait_until(lock, until) == std::cv_status::timeout) {
-            return phase_ != Phase::Match ? FrameStatus::Stopped
+            return phase_ != Phase::Match       ? FrameStatus::Stopped
                    : lockstep_.takeFrame(frame) ? FrameStatus::Ready
                                                 : FrameStatus::Waiting;
         }
@@ -520,7 +524,8 @@ FrameStatus NetSession::takeDecision(Decision& decision, int waitMs) {
             if (decision == Decision::EndMatch) phase_ = Phase::Lobby;
             return FrameStatus::Ready;
         }
-        if (changed_.wait_until(lock, until) == std::cv_status::timeout) return FrameStatus::Waiting;
+        if (changed_.wait_until(lock, until) == std::cv_status::timeout)
+            return FrameStatus::Waiting;
     }
 }
 

@@ -75,8 +75,8 @@ struct NetEvent {
 };
 
 struct SessionOptions {
-    uint32_t gameVersion = 0;   // joins are refused between different versions
-    std::string name;           // shown to the others
+    uint32_t gameVersion = 0;  // joins are refused between different versions
+    std::string name;          // shown to the others
     uint16_t port = kDefaultPort;
     uint32_t silenceMs = 3000;  // a machine silent this long has left
 };
@@ -85,7 +85,7 @@ struct SessionOptions {
 struct MatchSetup {
     uint32_t randomState = 0;
     std::array<int32_t, kFrameCounterCount> frameCounters{};
-    std::string_view settings;                 // the settings file's bytes
+    std::string_view settings;                    // the settings file's bytes
     std::array<int8_t, kNetSlots> playerTypes{};  // slots given to machines are MAN
     double framePeriodMs = 4;
     uint16_t checksumEvery = 250;
@@ -186,7 +186,7 @@ private:
     StopReason stopReason_ = StopReason::HostLeft;
     Checkpoint stopAt_;
     std::array<Decision, kDecisionRing> decisions_{};
-    uint32_t decisionsMade_ = 0;   // host: sent; others: received
+    uint32_t decisionsMade_ = 0;  // host: sent; others: received
     uint32_t decisionsTaken_ = 0;
     std::array<int64_t, kMaxMachines> lastSent_{};
     Message scratch_;

@@ -54,7 +54,8 @@ void runCase(int count, Leaving leaving, int frames) {
     std::printf("%d machine(s)%s", count, how[int(leaving)]);
     if (leaving != Leaving::Nobody) std::printf(" at frame %d", frames * 3 / 4);
     std::printf("; round trips from the host:");
-    for (int m = 1; m < count; ++m) std::printf(" %u ms", machines.sessions[0]->roundTripMs(uint8_t(m)));
+    for (int m = 1; m < count; ++m)
+        std::printf(" %u ms", machines.sessions[0]->roundTripMs(uint8_t(m)));
     const net::MatchStart start = loopback::startMatch(machines, kFramePeriodMs);
     std::printf("; input delay %d frames\n", start.inputDelay);
 
@@ -83,15 +84,16 @@ void runCase(int count, Leaving leaving, int frames) {
     for (int m = 0; m < count; ++m) {
         const auto& at = played[m].atMs;
         std::vector<double> periods;
-        const std::size_t until = leaving == Leaving::Nobody ? at.size() : std::size_t(script.quitAt);
+        const std::size_t until =
+            leaving == Leaving::Nobody ? at.size() : std::size_t(script.quitAt);
         for (std::size_t f = 1; f < at.size() && f < until; ++f) {
             periods.push_back(at[f] - at[f - 1]);
         }
-        std::printf("  machine %d: frame period median %.3f ms, p99 %.3f ms, max %.1f ms; "
-                    "%.0f bytes sent per second\n",
-                    m, percentile(periods, 0.5), percentile(periods, 0.99),
-                    percentile(periods, 1.0),
-                    double(bytesAtQuit[m] - bytesAtStart[m]) / quitSeconds);
+        std::printf(
+            "  machine %d: frame period median %.3f ms, p99 %.3f ms, max %.1f ms; "
+            "%.0f bytes sent per second\n",
+            m, percentile(periods, 0.5), percentile(periods, 0.99), percentile(periods, 1.0),
+            double(bytesAtQuit[m] - bytesAtStart[m]) / quitSeconds);
     }
     const auto& host = played[0];
     for (std::size_t f = 0; f < host.frames.size(); ++f) {

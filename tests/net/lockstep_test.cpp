@@ -1,6 +1,7 @@
 // The lockstep rules, frame by frame, over an in-memory star of machines that loses packets.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <vector>
@@ -13,6 +14,14 @@ using namespace net;
 namespace {
 
 constexpr int kDelay = 3;
+constexpr KeyChange kDown = KeyChange::Down;
+
+FrameInput keys(std::initializer_list<std::pair<int, KeyChange>> changes, uint32_t clock = 0) {
+    FrameInput input;
+    for (auto [key, change] : changes) input.setChange(key, change);
+    input.clock = clock;
+    return input;
+}
 
 MatchStart matchOf(MachineMask machines, std::array<uint8_t, kNetSlots> owners) {
     MatchStart start;
@@ -44,7 +53,8 @@ struct Star {
         for (auto& from : machines) {
             for (auto& to : machines) {
                 Inputs inputs;
-                const bool hostLink = (from->self() == kHostMachine) != (to->self() == kHostMachine);
+                const bool hostLink =
+                    (from->self() == kHostMachine) != (to->self() == kHostMachine);
                 if (!hostLink || hasMachine(deaf, from->self()) || hasMachine(deaf, to->self()) ||
                     !from->inputsFor(to->self(), inputs, 1100, nowMs) ||
                     std::uniform_real_distribution<>(0, 1)(random) < loss) {
@@ -63,7 +73,8 @@ struct Star {
             do {
                 const uint32_t f = machine.nextFrame();
                 if (machine.wantsLocalInput()) {
-                    machine.submitLocal(loopback::scriptedChanges(int(m), f), loopback::scriptedMark(f));
+                    machine.submitLocal(loopback::scriptedChanges(int(m), f),
+                                        loopback::scriptedMark(f));
                 }
             } while (machine.takeFrame(frame) && (played[m].push_back(frame), true));
         }
@@ -75,36 +86,29 @@ struct Star {
 TEST(Lockstep, LocalKeysActAfterTheDelayOnceEveryMachineHasSpoken) {
     Star star(3, matchOf(0b111, {0, 1, 2, 0}));
     NetFrame frame;
-    FrameInput host, guest;
-    host.setChange(slotKey(0, 0), KeyChange::Down);
-    host.setChange(MatchKeyEsc, KeyChange::Down);
-    host.setChange(slotKey(1, 1), KeyChange::Down);  // not the host's slot
-    guest.setChange(slotKey(1, 2), KeyChange::Up);
-    guest.setChange(slotKey(0, 2), KeyChange::Down);  // not the guest's slot
-    guest.setChange(MatchKeyEnter, KeyChange::Down);  // the host's key
+    // Each presses a key of its own, one of another slot's and one of the host's keys.
+    const FrameInput host =
+        keys({{slotKey(0, 0), kDown}, {MatchKeyEsc, kDown}, {slotKey(1, 1), kDown}});
+    const FrameInput guest =
+        keys({{slotKey(1, 2), KeyChange::Up}, {slotKey(0, 2), kDown}, {MatchKeyEnter, kDown}});
     star[0].submitLocal(host.changes, true);
     star[1].submitLocal(guest.changes, true);  // only the host's marks count
     star[2].submitLocal(0, false);
-    EXPECT_FALSE(star[0].wantsLocalInput());   // one record per played frame
+    EXPECT_FALSE(star[0].wantsLocalInput());  // one record per played frame
     for (uint32_t f = 0; f < kDelay; ++f) {
-        ASSERT_TRUE(star[0].takeFrame(frame));
-        EXPECT_EQ(frame.frame, f);
-        EXPECT_EQ(frame.input, FrameInput{});
+        ASSERT_TRUE(star[0].takeFrame(frame) && frame.frame == f && frame.input == FrameInput{});
     }
     EXPECT_FALSE(star[0].takeFrame(frame));  // the guest's record for frame 3 is missing
     // A guest that sends keys it does not own, or records in another machine's name.
     Inputs forged;
     forged.windowCount = 2;
     forged.windows[0] = {1, kDelay, 1, {guest.changes | kSecondMark}};
-    forged.windows[1] = {2, kDelay, 1, {uint32_t(KeyChange::Down) << (2 * slotKey(2, 0))}};
+    forged.windows[1] = {2, kDelay, 1, {keys({{slotKey(2, 0), kDown}}).changes}};
     star[0].receiveInputs(1, forged, 0);
     star.exchange();
     star.exchange();  // the host passes each guest's record on to the other
-    FrameInput expected;
-    expected.setChange(slotKey(0, 0), KeyChange::Down);
-    expected.setChange(MatchKeyEsc, KeyChange::Down);
-    expected.setChange(slotKey(1, 2), KeyChange::Up);
-    expected.clock = kSecondMs;
+    const FrameInput expected = keys(
+        {{slotKey(0, 0), kDown}, {MatchKeyEsc, kDown}, {slotKey(1, 2), KeyChange::Up}}, kSecondMs);
     for (int m = 0; m < 3; ++m) {
         for (int f = m ? 0 : kDelay; f < kDelay; ++f) star[m].takeFrame(frame);
         ASSERT_TRUE(star[m].takeFrame(frame));
@@ -170,8 +174,10 @@ TEST(Lockstep, ASilentMachineTurnsComAtTheSameFrameOnEveryMachine) {
 
 TEST(Lockstep, TheFirstCheckpointThatDiffersIsReported) {
     Star star(2, matchOf(0b11, {0, 1, 0, 0}));
-    const Checkpoint at[] = {{CheckpointKind::Frame, 99}, {CheckpointKind::Round, 0},
-                             {CheckpointKind::Frame, 199}, {CheckpointKind::Frame, 299}};
+    const Checkpoint at[] = {{CheckpointKind::Frame, 99},
+                             {CheckpointKind::Round, 0},
+                             {CheckpointKind::Frame, 199},
+                             {CheckpointKind::Frame, 299}};
     const Checkpoint guestAt[] = {at[0], at[1], {CheckpointKind::Round, 1}, at[3]};
     const uint64_t host[] = {5, 6, 7, 8};
     const uint64_t guest[] = {5, 6, 7, 80};  // the third was taken at another checkpoint
@@ -195,10 +201,12 @@ TEST(Lockstep, InputDelayCoversTheLongestPathThroughTheHost) {
         int delay;
     };
     const Case cases[] = {
-        {{}, 4, kInputDelayMargin},   {{1}, 4, 1 + kInputDelayMargin},
-        {{100}, 4, 13 + kInputDelayMargin},  // half a round trip: 50 ms, 12.5 frames
+        {{}, 4, kInputDelayMargin},
+        {{1}, 4, 1 + kInputDelayMargin},
+        {{100}, 4, 13 + kInputDelayMargin},           // half a round trip: 50 ms, 12.5 frames
         {{100, 60, 100}, 4, 25 + kInputDelayMargin},  // guest to guest through the host
-        {{100}, 40, 2 + kInputDelayMargin},  {{2000}, 4, kMaxInputDelay},
+        {{100}, 40, 2 + kInputDelayMargin},
+        {{2000}, 4, kMaxInputDelay},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(chooseInputDelay(c.roundTrips, c.periodMs), c.delay) << c.roundTrips.size();

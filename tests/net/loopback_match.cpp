@@ -1,6 +1,7 @@
 #include "tests/net/loopback_match.h"
 
 #include <chrono>
+#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -20,24 +21,16 @@ void waitFor(const std::function<bool()>& done) {
     }
 }
 
-uint32_t mix(uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7FEB352Du;
-    x ^= x >> 15;
-    x *= 0x846CA68Bu;
-    return x ^ (x >> 16);
-}
-
 uint64_t checksumOf(const std::vector<net::NetFrame>& frames) {
-    uint64_t sum = 1469598103934665603ull;
-    for (const net::NetFrame& f : frames) sum = (sum ^ f.input.changes ^ f.input.clock) * 1099511628211ull;
+    uint64_t sum = 0;
+    for (const net::NetFrame& f : frames) sum = sum * 31 + f.input.changes + f.input.clock;
     return sum;
 }
 
 }  // namespace
 
 uint32_t scriptedChanges(int machine, uint32_t frame) {
-    const uint32_t r = mix(frame * 4 + uint32_t(machine));
+    const uint32_t r = uint32_t(std::mt19937(frame * 4 + uint32_t(machine))());
     if (r % 8 != 0) return 0;  // most frames change nothing
     FrameInput input;
     input.setChange(int(r >> 8) % kMatchKeyCount, (r >> 16) & 1 ? KeyChange::Down : KeyChange::Up);
@@ -53,7 +46,8 @@ std::vector<FrameInput> expectedFrames(const net::MatchStart& start, int frames)
         const uint32_t read = uint32_t(f - start.inputDelay);
         for (uint8_t m = 0; m < net::kMaxMachines; ++m) {
             if (net::hasMachine(start.machines, m)) {
-                expected[f].changes |= scriptedChanges(m, read) & net::machineKeyBits(m, start.slotOwner);
+                expected[f].changes |=
+                    scriptedChanges(m, read) & net::machineKeyBits(m, start.slotOwner);
             }
         }
         if (scriptedMark(read)) clock += net::kSecondMs;
@@ -128,12 +122,14 @@ std::vector<Played> play(Machines& machines, const Script& script) {
             net::NetFrame frame;
             const auto until = Clock::now() + kPatience;
             do {
-                if (session.wantsLocalInput()) session.submitLocal(scriptedChanges(m, f), scriptedMark(f));
+                if (session.wantsLocalInput())
+                    session.submitLocal(scriptedChanges(m, f), scriptedMark(f));
                 out.end = session.takeFrame(frame, 5);
             } while (out.end == net::FrameStatus::Waiting && Clock::now() < until);
             if (out.end != net::FrameStatus::Ready) return;
             out.frames.push_back(frame);
-            out.atMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+            out.atMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
             if (frame.checksumDue) {
                 session.submitChecksum({net::CheckpointKind::Frame, frame.frame},
                                        checksumOf(out.frames) + (m == script.miscounter));
@@ -146,7 +142,8 @@ std::vector<Played> play(Machines& machines, const Script& script) {
         }
     };
     std::vector<std::thread> threads;
-    for (std::size_t m = 0; m < machines.sessions.size(); ++m) threads.emplace_back(playOne, int(m));
+    for (std::size_t m = 0; m < machines.sessions.size(); ++m)
+        threads.emplace_back(playOne, int(m));
     for (auto& thread : threads) thread.join();
     return played;
 }

@@ -30,11 +30,11 @@ net::MatchStart startMatch(Machines& machines, double framePeriodMs = 4);
 
 struct Script {
     int frames = 1000;
-    double periodMs = 0;       // 0: as fast as the lockstep lets each machine go
-    int quitter = -1;          // this machine stops after `quitAt` frames and calls `quit`
+    double periodMs = 0;  // 0: as fast as the lockstep lets each machine go
+    int quitter = -1;     // this machine stops after `quitAt` frames and calls `quit`
     int quitAt = 0;
     std::function<void(int machine)> quit = nullptr;
-    int miscounter = -1;       // this machine's checksums differ from the others'
+    int miscounter = -1;  // this machine's checksums differ from the others'
 };
 
 struct Played {

@@ -33,30 +33,11 @@ RefusalReason refusalOf(const NetSession& host, uint32_t gameVersion) {
     return event.refusal;
 }
 
-// Every machine played the scripted frames, the same ones, and ended the match normally.
-void expectAgreement(loopback::Machines& machines, const MatchStart& start, int frames) {
-    const auto played = loopback::play(machines, {frames});
-    const std::vector<FrameInput> expected = loopback::expectedFrames(start, frames);
-    for (std::size_t m = 0; m < played.size(); ++m) {
-        ASSERT_EQ(played[m].frames.size(), std::size_t(frames)) << "machine " << m;
-        for (int f = 0; f < frames; ++f) {
-            ASSERT_EQ(played[m].frames[f].input, expected[f]) << "machine " << m << " frame " << f;
-        }
-    }
-    machines.sessions[0]->sendDecision(Decision::NextRound);
-    machines.sessions[0]->sendDecision(Decision::EndMatch);
-    for (std::size_t m = 1; m < played.size(); ++m) {
-        Decision decision{};
-        EXPECT_EQ(machines.sessions[m]->takeDecision(decision, 5000), FrameStatus::Ready);
-        EXPECT_EQ(decision, Decision::NextRound);
-        EXPECT_EQ(machines.sessions[m]->takeDecision(decision, 5000), FrameStatus::Ready);
-        EXPECT_EQ(decision, Decision::EndMatch);
-        NetFrame frame;
-        EXPECT_EQ(machines.sessions[m]->takeFrame(frame), FrameStatus::Stopped);
-        StopReason reason;
-        Checkpoint at;
-        EXPECT_FALSE(machines.sessions[m]->stopped(reason, at));  // every checksum agreed
-    }
+StopReason stopReason(NetSession& session, Checkpoint* at = nullptr) {
+    StopReason reason{};
+    Checkpoint where;
+    EXPECT_TRUE(session.stopped(reason, at ? *at : where));
+    return reason;
 }
 
 }  // namespace
@@ -75,19 +56,39 @@ TEST(Session, JoinsAreRefusedFromAnotherVersionToAFullGameAndDuringAMatch) {
     EXPECT_EQ(refusalOf(*machines.sessions[0], 7), RefusalReason::MatchUnderWay);
 }
 
-TEST(Session, TwoAndFourMachinesOnLoopbackPlayTheSameFrames) {
-    for (int count : {2, 4}) {
-        loopback::Machines machines = loopback::gather(count);
+// Every machine plays the scripted frames, the same ones, and ends the match normally.
+TEST(Session, TwoAndFourMachinesPlayTheSameFramesDirectlyAndThroughDelayAndLoss) {
+    const struct {
+        int count;
+        loopback::Distance distance;
+        int frames;
+    } cases[] = {{2, {}, 3000}, {4, {}, 3000}, {2, {50, 0.02}, 600}, {4, {50, 0.02}, 600}};
+    for (const auto& c : cases) {
+        loopback::Machines machines = loopback::gather(c.count, c.distance);
         const MatchStart start = loopback::startMatch(machines);
-        expectAgreement(machines, start, 3000);
-    }
-}
-
-TEST(Session, TwoAndFourMachinesAgreeThroughDelayAndLoss) {
-    for (int count : {2, 4}) {
-        loopback::Machines machines = loopback::gather(count, {50, 0.02});
-        const MatchStart start = loopback::startMatch(machines);
-        expectAgreement(machines, start, 600);
+        const auto played = loopback::play(machines, {c.frames});
+        const std::vector<FrameInput> expected = loopback::expectedFrames(start, c.frames);
+        for (int m = 0; m < c.count; ++m) {
+            ASSERT_EQ(played[m].frames.size(), std::size_t(c.frames)) << "machine " << m;
+            for (int f = 0; f < c.frames; ++f) {
+                ASSERT_EQ(played[m].frames[f].input, expected[f])
+                    << "machine " << m << " frame " << f;
+            }
+        }
+        for (Decision d : {Decision::NextRound, Decision::EndMatch})
+            machines.sessions[0]->sendDecision(d);
+        for (int m = 1; m < c.count; ++m) {
+            for (Decision sent : {Decision::NextRound, Decision::EndMatch}) {
+                Decision taken{};
+                EXPECT_EQ(machines.sessions[m]->takeDecision(taken, 5000), FrameStatus::Ready);
+                EXPECT_EQ(taken, sent);
+            }
+            NetFrame frame;
+            EXPECT_EQ(machines.sessions[m]->takeFrame(frame), FrameStatus::Stopped);  // ended
+            StopReason reason;
+            Checkpoint at;
+            EXPECT_FALSE(machines.sessions[m]->stopped(reason, at));  // every checksum agreed
+        }
     }
 }
 
@@ -119,10 +120,7 @@ TEST(Session, ASilentMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) {
     EXPECT_TRUE(awaitEvent(*machines.sessions[1], NetEvent::Kind::HostGone, event));
     NetFrame frame;
     EXPECT_EQ(machines.sessions[1]->takeFrame(frame), FrameStatus::Stopped);
-    StopReason reason;
-    Checkpoint at;
-    ASSERT_TRUE(machines.sessions[1]->stopped(reason, at));
-    EXPECT_EQ(reason, StopReason::HostLeft);
+    EXPECT_EQ(stopReason(*machines.sessions[1]), StopReason::HostLeft);
 }
 
 TEST(Session, ADifferentChecksumStopsTheMatchOnEveryMachine) {
@@ -133,10 +131,8 @@ TEST(Session, ADifferentChecksumStopsTheMatchOnEveryMachine) {
     const auto played = loopback::play(machines, script);
     for (int m = 0; m < 3; ++m) {
         EXPECT_EQ(played[m].end, FrameStatus::Stopped);
-        StopReason reason;
         Checkpoint at;
-        ASSERT_TRUE(machines.sessions[m]->stopped(reason, at));
-        EXPECT_EQ(reason, StopReason::Divergence);
+        EXPECT_EQ(stopReason(*machines.sessions[m], &at), StopReason::Divergence);
         EXPECT_EQ(at, (Checkpoint{CheckpointKind::Frame, 99}));
     }
 }

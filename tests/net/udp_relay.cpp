@@ -9,6 +9,8 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 sockaddr_in loopback(uint16_t port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -28,9 +30,8 @@ int boundSocket() {
 
 }  // namespace
 
-UdpRelay::UdpRelay(uint16_t hostPort, int links, int oneWayDelayMs, double lossRate,
-                   uint32_t seed)
-    : host_(loopback(hostPort)), delay_(oneWayDelayMs), lossRate_(lossRate), random_(seed) {
+UdpRelay::UdpRelay(uint16_t hostPort, int links, int oneWayDelayMs, double lossRate, uint32_t seed)
+    : host_(loopback(hostPort)), delay_(oneWayDelayMs), lost_(lossRate), random_(seed) {
     for (int i = 0; i < links; ++i) {
         links_.push_back(std::make_unique<Link>());
         links_.back()->clientSide = boundSocket();
@@ -55,18 +56,18 @@ uint16_t UdpRelay::port(int link) const {
     return ntohs(address.sin_port);
 }
 
-void UdpRelay::receive(int from, const sockaddr_in* to, Link& link, bool fromClient) {
+void UdpRelay::receive(Link& link, bool fromClient) {
     std::vector<uint8_t> bytes(2048);
     sockaddr_in sender{};
     socklen_t length = sizeof sender;
-    for (;;) {
-        const ssize_t size = recvfrom(from, bytes.data(), bytes.size(), 0,
-                                      reinterpret_cast<sockaddr*>(&sender), &length);
-        if (size < 0) return;
+    const int from = fromClient ? link.clientSide : link.hostSide;
+    for (ssize_t size; (size = recvfrom(from, bytes.data(), bytes.size(), 0,
+                                        reinterpret_cast<sockaddr*>(&sender), &length)) >= 0;) {
         if (fromClient) link.client = sender;
-        if (link.cut || std::uniform_real_distribution<>(0, 1)(random_) < lossRate_) continue;
-        const int out = fromClient ? link.hostSide : link.clientSide;
-        pending_.push_back({Clock::now() + delay_, out, fromClient ? host_ : *to,
+        if (link.cut || lost_(random_)) continue;
+        pending_.push_back({Clock::now() + delay_,
+                            fromClient ? link.hostSide : link.clientSide,
+                            fromClient ? host_ : link.client,
                             {bytes.begin(), bytes.begin() + size}});
     }
 }
@@ -79,16 +80,14 @@ void UdpRelay::run() {
     }
     while (!quitting_) {
         poll(fds.data(), fds.size(), 1);
-        for (std::size_t i = 0; i < links_.size(); ++i) {
-            Link& link = *links_[i];
-            receive(link.clientSide, nullptr, link, true);
-            receive(link.hostSide, &link.client, link, false);
+        for (auto& link : links_) {
+            receive(*link, true);
+            receive(*link, false);
         }
-        while (!pending_.empty() && pending_.front().due <= Clock::now()) {
+        for (; !pending_.empty() && pending_.front().due <= Clock::now(); pending_.pop_front()) {
             const Datagram& d = pending_.front();
             sendto(d.socket, d.bytes.data(), d.bytes.size(), 0,
                    reinterpret_cast<const sockaddr*>(&d.to), sizeof d.to);
-            pending_.pop_front();
         }
     }
 }
