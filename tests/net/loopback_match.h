@@ -41,6 +41,7 @@ struct Played {
     std::vector<net::NetFrame> frames;
     std::vector<double> atMs;  // when each frame was taken, from the start of play
     net::FrameStatus end = net::FrameStatus::Ready;
+    long allocations = 0;  // made by the session while the machine played
 };
 
 // Plays the script on every machine at once; a machine ends after its frames, when its

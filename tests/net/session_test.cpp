@@ -70,6 +70,7 @@ TEST(Session, TwoAndFourMachinesPlayTheSameFramesDirectlyAndThroughDelayAndLoss)
         const std::vector<FrameInput> expected = loopback::expectedFrames(start, c.frames);
         for (int m = 0; m < c.count; ++m) {
             ASSERT_EQ(played[m].frames.size(), std::size_t(c.frames)) << "machine " << m;
+            EXPECT_EQ(played[m].allocations, 0) << "machine " << m;
             for (int f = 0; f < c.frames; ++f) {
                 ASSERT_EQ(played[m].frames[f].input, expected[f])
                     << "machine " << m << " frame " << f;
