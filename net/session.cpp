@@ -351,9 +351,7 @@ void NetSession::goodbye() {
             queue(bit(kHostMachine), Leave{});
         }
         drainOutbox();
-        for (int peer : peerOf_) {
-            if (peer >= 0) link_->disconnect(peer);
-        }
+        for (int peer = 0; peer < kLinkPeers; ++peer) link_->disconnect(peer);
         phase_ = Phase::Closed;
     }
     LinkEvent event;
@@ -361,7 +359,8 @@ void NetSession::goodbye() {
     while (link_->anyConnected() && nowMs() < until) link_->service(event, kServiceMs);
 }
 
-// Control messages go out in the order they were made, from either thread.
+// Control messages go out in the order they were made, from either thread. The network
+// thread empties the outbox every millisecond; a handful of messages per round fill it.
 void NetSession::queue(MachineMask to, const Message& message) {
     if (to == 0 || outboxCount_ == kOutboxSize) return;
     Outgoing& out = outbox_[(outboxHead_ + outboxCount_) % kOutboxSize];
