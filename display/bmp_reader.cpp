@@ -1,7 +1,8 @@
 #include "display/bmp_reader.h"
 
 #include <algorithm>
-#include <fstream>
+
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr uint16_t kBitsPerPixel = 8;
 constexpr uint32_t kMaxColours = 256;
 constexpr size_t kColourEntrySize = 4;  // blue, green, red, reserved
 // Anything larger cannot be a sane 8-bit bitmap of at most kBmpMaxDimension squared.
-constexpr std::streamoff kMaxFileSize = std::streamoff{1} << 30;
+constexpr size_t kMaxFileSize = size_t{1} << 30;
 
 uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -150,23 +151,16 @@ bool decodeBmp(const uint8_t* data, size_t size, BmpImage& image, std::string& e
 }
 
 bool readBmpFile(const std::string& path, BmpImage& image, std::string& error) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) {
-        error = path + ": cannot open the file";
+    std::string bytes;
+    if (!platform::readRegularFile(path, kMaxFileSize + 1, bytes, error)) {
+        error = path + ": " + error;
         return false;
     }
-    const std::streamoff length = file.tellg();
-    if (length < 0 || length > kMaxFileSize) {
-        error = path + ": cannot read the file (unusable size)";
+    if (bytes.size() > kMaxFileSize) {
+        error = path + ": the file is too large for a bitmap of the game";
         return false;
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), length)) {
-        error = path + ": cannot read the file";
-        return false;
-    }
-    if (!decodeBmp(bytes.data(), bytes.size(), image, error)) {
+    if (!decodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image, error)) {
         error = path + ": " + error;
         return false;
     }

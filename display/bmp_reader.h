@@ -30,5 +30,6 @@ struct BmpImage {
 // uncompressed 8-bit bitmap that fits in the given bytes.
 bool decodeBmp(const uint8_t* data, size_t size, BmpImage& image, std::string& error);
 
-// Reads and decodes a bitmap file. The reason on failure starts with the file's name.
+// Reads and decodes a bitmap file; anything but a regular file is refused without blocking.
+// The reason on failure starts with the file's name.
 bool readBmpFile(const std::string& path, BmpImage& image, std::string& error);

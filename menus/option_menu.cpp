@@ -162,6 +162,4 @@ void runOptionMenu(Game& game) {
         if (keys.take(key::Enter) && game.optionMenu.cursor == RowExit) break;
         waitSinceMark(game, 0);
     }
-    // Saved on every leaving, changed or not; a failed save keeps the previous file.
-    game.settings.saveSettings(game.settingsPath);
 }

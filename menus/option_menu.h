@@ -1,4 +1,4 @@
-// The option menu: eight rows, Left and Right change the values, saved when it is left.
+// The option menu: eight rows, Left and Right change the values (the caller saves them).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@ struct OptionMenu {
 
 inline constexpr int kOptionRows = 8;
 
-// Runs the screen until Enter on "EXIT", then writes the settings file.
+// Runs the screen until Enter on "EXIT"; the settings are then as the player left them.
 void runOptionMenu(Game& game);
 // Builds the screen on the back page and flips it into view, pointer on "EXIT".
 void drawOptionMenu(Game& game);

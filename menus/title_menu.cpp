@@ -3,6 +3,8 @@
 #include "menus/title_menu.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "shell/game.h"
 #include "shell/pacing.h"
@@ -41,10 +43,26 @@ void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
     }
 }
 
+void drawNotice(Game& game, const char* text) {
+    game.screen.DrawColourText(SurfacePage, text, kCentred, kNoticeY, kGlyphCell, kGlyphCell,
+                               kNoticeTile);
+}
+
+// Spaces over the notice's cells erase it (a space draws the blank glyph).
+void eraseNoticeWhenDue(Game& game) {
+    TitleMenu& title = game.titleMenu;
+    if (title.notice == nullptr || game.platform->ticks() - title.noticeShownAt < kNoticeMs) {
+        return;
+    }
+    drawNotice(game, std::string(std::strlen(title.notice), ' ').c_str());
+    title.notice = nullptr;
+}
+
 }  // namespace
 
 void drawTitle(Game& game) {
     game.titleMenu.cursor = 0;
+    game.titleMenu.notice = nullptr;
     Screen& screen = game.screen;
     screen.Clear(SurfacePage);
     screen.DrawText(SurfacePage, "REZI", -1, 36, 112, 112);
@@ -67,12 +85,19 @@ void moveTitleCursor(Game& game, int delta) {
     drawPointer(game, kPointer);
 }
 
+void showTitleNotice(Game& game, const char* text) {
+    drawNotice(game, text);
+    game.titleMenu.notice = text;
+    game.titleMenu.noticeShownAt = game.platform->ticks();
+}
+
 void runTitleInput(Game& game) {
     Keyboard& keys = game.keyboard;
     for (;;) {
         if (keys.take(key::Up)) moveTitleCursor(game, -1);
         if (keys.take(key::Down)) moveTitleCursor(game, +1);
         if (keys.take(key::Enter)) return;
+        eraseNoticeWhenDue(game);
         showPage(game);
         waitSinceMark(game, 0);
     }

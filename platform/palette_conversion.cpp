@@ -10,39 +10,52 @@ namespace {
 
 // Pixels converted per step: one 64-bit load of indices, eight table look-ups, no branches.
 constexpr int kStep = 8;
-static_assert(kPageWidth % kStep == 0, "a row must be a whole number of steps");
 
-void convertRow(const uint8_t* source, const uint32_t* colourTable, uint32_t* target) {
-    if constexpr (std::endian::native != std::endian::little) {
-        for (int x = 0; x < kPageWidth; ++x) target[x] = colourTable[source[x]];
-        return;
+void convertRow(const uint8_t* source, int columns, const uint32_t* colourTable,
+                uint32_t* target) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + kStep <= columns; x += kStep) {
+            uint64_t indices;
+            std::memcpy(&indices, source + x, sizeof indices);  // pixel x is byte 0
+            target[x + 0] = colourTable[indices & 0xFF];
+            target[x + 1] = colourTable[(indices >> 8) & 0xFF];
+            target[x + 2] = colourTable[(indices >> 16) & 0xFF];
+            target[x + 3] = colourTable[(indices >> 24) & 0xFF];
+            target[x + 4] = colourTable[(indices >> 32) & 0xFF];
+            target[x + 5] = colourTable[(indices >> 40) & 0xFF];
+            target[x + 6] = colourTable[(indices >> 48) & 0xFF];
+            target[x + 7] = colourTable[indices >> 56];
+        }
     }
-    for (int x = 0; x < kPageWidth; x += kStep) {
-        uint64_t indices;
-        std::memcpy(&indices, source + x, sizeof indices);  // little-endian: pixel x is byte 0
-        target[x + 0] = colourTable[indices & 0xFF];
-        target[x + 1] = colourTable[(indices >> 8) & 0xFF];
-        target[x + 2] = colourTable[(indices >> 16) & 0xFF];
-        target[x + 3] = colourTable[(indices >> 24) & 0xFF];
-        target[x + 4] = colourTable[(indices >> 32) & 0xFF];
-        target[x + 5] = colourTable[(indices >> 40) & 0xFF];
-        target[x + 6] = colourTable[(indices >> 48) & 0xFF];
-        target[x + 7] = colourTable[indices >> 56];
+    for (; x < columns; ++x) target[x] = colourTable[source[x]];
+}
+
+void convertRowWidened(const uint8_t* source, int columns, const uint32_t* colourTable,
+                       uint32_t* target, int scale) {
+    for (int x = 0; x < columns; ++x) {
+        const uint32_t colour = colourTable[source[x]];
+        for (int k = 0; k < scale; ++k) *target++ = colour;
     }
 }
 
 }  // namespace
 
-void buildColourTable(const PaletteEntry* palette, uint32_t* colourTable) {
-    for (int i = 0; i < kColourTableSize; ++i) colourTable[i] = colourOf(palette[i]);
-}
-
-void convertPage(const uint8_t* pixels, int pitch, const uint32_t* colourTable, uint32_t* out,
-                 int outPitch) {
+void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out,
+                  int outPitch, int scale) {
     auto* target = reinterpret_cast<uint8_t*>(out);
-    for (int y = 0; y < kPageHeight; ++y) {
-        convertRow(pixels + ptrdiff_t{pitch} * y, colourTable,
-                   reinterpret_cast<uint32_t*>(target + ptrdiff_t{outPitch} * y));
+    const size_t rowBytes = size_t(block.columns) * size_t(scale) * sizeof(uint32_t);
+    for (int y = 0; y < block.rows; ++y) {
+        const uint8_t* source = block.pixels + ptrdiff_t{block.pitch} * y;
+        auto* first = reinterpret_cast<uint32_t*>(target);
+        if (scale == 1) {
+            convertRow(source, block.columns, colourTable, first);
+        } else {
+            convertRowWidened(source, block.columns, colourTable, first, scale);
+        }
+        target += outPitch;
+        // The other rows of the squares are copies of the first.
+        for (int k = 1; k < scale; ++k, target += outPitch) std::memcpy(target, first, rowBytes);
     }
 }
 

@@ -9,21 +9,19 @@
 
 namespace platform {
 
-inline constexpr int kColourTableSize = 256;
-inline constexpr uint32_t kOpaqueAlpha = 0xFF000000u;
+// A block of page pixels to convert: `columns` x `rows` indices, rows `pitch` bytes apart.
+struct PageBlock {
+    const uint8_t* pixels = nullptr;
+    int pitch = kPageWidth;
+    int columns = kPageWidth;
+    int rows = kPageHeight;
+};
 
-// The colour of one palette entry as a 32-bit ARGB pixel (alpha 255, then red, green, blue).
-constexpr uint32_t colourOf(const PaletteEntry& entry) {
-    return kOpaqueAlpha | uint32_t{entry.red} << 16 | uint32_t{entry.green} << 8 | entry.blue;
-}
-
-// colourTable[i] := colourOf(palette[i]) for all 256 entries.
-void buildColourTable(const PaletteEntry* palette, uint32_t* colourTable);
-
-// Converts one kPageWidth x kPageHeight page: out pixel (x, y) := colourTable[pixel (x, y)].
-// `pitch` is the distance in bytes between rows of `pixels`, `outPitch` the distance in
-// bytes between rows of `out` (at least kPageWidth * 4, a multiple of 4).
-void convertPage(const uint8_t* pixels, int pitch, const uint32_t* colourTable, uint32_t* out,
-                 int outPitch);
+// Converts the block, every index becoming a `scale` x `scale` square of its colour:
+// out pixel (x, y) := colourTable[index (x / scale, y / scale)]. The table holds the 256
+// palette entries as pixels of the target's format. `outPitch` is the distance
+// in bytes between rows of `out` (a multiple of 4, at least columns * scale * 4).
+void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out,
+                  int outPitch, int scale = 1);
 
 }  // namespace platform

@@ -53,8 +53,6 @@ void SdlPads::stop() {
         if (controller.handle) SDL_GameControllerClose(controller.handle);
         controller = Controller{};
     }
-    queueHead_ = 0;
-    queueCount_ = 0;
 }
 
 bool SdlPads::handle(const SDL_Event& sdlEvent) {
@@ -75,14 +73,6 @@ bool SdlPads::handle(const SDL_Event& sdlEvent) {
     default:
         return false;
     }
-}
-
-bool SdlPads::takeEvent(Event& event) {
-    if (queueCount_ == 0) return false;
-    event = queue_[queueHead_];
-    queueHead_ = (queueHead_ + 1) % kQueueSize;
-    --queueCount_;
-    return true;
 }
 
 int SdlPads::slotOf(SDL_JoystickID id) const {
@@ -130,7 +120,7 @@ void SdlPads::remove(SDL_JoystickID id) {
     SDL_GameControllerClose(controller->handle);
     *controller = Controller{};
     if (slot == kNoSlot) return;
-    queue(Event{EventKind::PadRemoved, 0, false, slot});
+    out_.push(Event{EventKind::PadRemoved, 0, false, slot});
     giveFreeSlots();
 }
 
@@ -155,7 +145,7 @@ void SdlPads::giveFreeSlots() {
         if (!waiting || freeSlot == kNoSlot) return;
         waiting->slot = freeSlot;
         waiting->reported = 0;
-        queue(Event{EventKind::PadAdded, 0, false, freeSlot});
+        out_.push(Event{EventKind::PadAdded, 0, false, freeSlot});
         report(*waiting);
     }
 }
@@ -197,18 +187,9 @@ void SdlPads::report(Controller& controller) {
         const uint16_t bit = uint16_t(1u << b);
         if ((down & bit) == (controller.reported & bit)) continue;
         const EventKind kind = (down & bit) != 0 ? EventKind::PadDown : EventKind::PadUp;
-        queue(Event{kind, 0, false, controller.slot, static_cast<PadButton>(b)});
+        out_.push(Event{kind, 0, false, controller.slot, static_cast<PadButton>(b)});
     }
     controller.reported = down;
-}
-
-// The queue holds far more than one SDL event can make (a removal makes at most a
-// PadRemoved, a PadAdded and one press per button); should it ever be full, the newest
-// event is dropped rather than an old one overwritten.
-void SdlPads::queue(const Event& event) {
-    if (queueCount_ == kQueueSize) return;
-    queue_[(queueHead_ + queueCount_) % kQueueSize] = event;
-    ++queueCount_;
 }
 
 }  // namespace platform

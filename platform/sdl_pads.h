@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/event_queue.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -24,6 +25,9 @@ inline constexpr int kStickRelease = 12000;
 
 class SdlPads {
 public:
+    // Pad events go to `out`, in order.
+    explicit SdlPads(EventQueue& out) : out_(out) {}
+
     // Starts SDL's game controller subsystem (SDL then reports the controllers already
     // plugged in as added). Without it the game simply has no pads.
     void start();
@@ -33,15 +37,16 @@ public:
     // Takes an SDL event if it concerns game controllers: true when it did (whether or not
     // it made pad events for the game).
     bool handle(const SDL_Event& sdlEvent);
-    // The next pad event made by handle, in order; false when there is none.
-    bool takeEvent(Event& event);
 
     // Pad slot of a controller (by its SDL instance id), -1 when it has none.
     int slotOf(SDL_JoystickID id) const;
 
+    // The most pad events one SDL event makes: a controller unplugged with every button
+    // held lets go of them and leaves, and a waiting one takes its slot holding all of its.
+    static constexpr int kMostEventsAtOnce = 2 * kPadButtonCount + 2;
+
 private:
     static constexpr int kMaxControllers = 8;
-    static constexpr int kQueueSize = 32;
 
     struct Controller {
         SDL_GameController* handle = nullptr;
@@ -60,13 +65,10 @@ private:
     void button(const SDL_ControllerButtonEvent& press);
     void axis(const SDL_ControllerAxisEvent& motion);
     void report(Controller& controller);
-    void queue(const Event& event);
 
     std::array<Controller, kMaxControllers> controllers_{};
     uint64_t connections_ = 0;
-    std::array<Event, kQueueSize> queue_{};
-    int queueHead_ = 0;
-    int queueCount_ = 0;
+    EventQueue& out_;
 };
 
 }  // namespace platform

@@ -1,9 +1,18 @@
 // The program's platform: an SDL2 window, full-screen on the desktop's own resolution,
 // showing the 640 x 480 page scaled up with crisp square pixels. This header shows no SDL
 // type, so the program's entry point can include it without seeing SDL.
+//
+// Two threads share the work. The thread that calls run() (the program's main thread, as
+// SDL wants) owns SDL: the window, the system's events and showing the pictures. The game
+// runs on a thread of its own and reaches the display only through the Platform calls:
+// present() hands over a copy of the page and returns at once, events arrive through a
+// queue, and opening and closing the display are carried out by the main thread while the
+// game waits. So showing a picture, however slow the display, never delays a game frame.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,11 +20,7 @@
 
 namespace platform {
 
-// The Windows virtual-key code the game reads for an SDL key (SDL_Scancode and SDL_Keycode
-// as plain ints), or 0 for a key the game does not use. Keys are taken by their place on
-// the keyboard, so the players' key groups keep their shape on every layout, and the keypad
-// digits are digits whatever the Num Lock state.
-int virtualKeyFor(int sdlScancode, int sdlKeycode);
+struct Picture;
 
 class SdlPlatform : public Platform {
 public:
@@ -23,6 +28,11 @@ public:
     ~SdlPlatform() override;
     SdlPlatform(const SdlPlatform&) = delete;
     SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    // Runs `game` on its own thread and serves it from the calling thread until it returns;
+    // the display is closed by then. Returns what `game` returns, or throws what it throws.
+    // Every Platform call below is made by `game`, on its thread.
+    int run(const std::function<int()>& game);
 
     bool openDisplay(std::string& error) override;
     void closeDisplay() override;
@@ -33,9 +43,13 @@ public:
     uint32_t refreshIntervalMs() override;
     void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 
-    // Alt+Enter and F11 do this: full screen on the desktop <-> a resizable window.
-    void toggleFullScreen();
+    // Full screen (true) or a window; Alt+Enter and F11 switch between them.
     bool fullScreen() const;
+
+    // Called on the main thread after every picture shown, with the time showing it took
+    // (measurements and tests watch the display with it). Set it before run().
+    using ShowWatcher = std::function<void(const Picture&, std::chrono::steady_clock::duration)>;
+    void watchShows(ShowWatcher watcher);
 
 private:
     struct State;

@@ -3,13 +3,13 @@
 # on) and runs each one for a bounded time on a copy of its seed corpus, so the committed
 # corpus never changes. A crash, a leak or a hang fails the run; its input is kept in
 # <build-dir>/fuzz-artifacts for a regression test.
-# Usage: scripts/fuzz.sh [build-dir] [seconds per target]   (defaults: build-fuzz, 60)
+# Usage: scripts/fuzz.sh [build-dir] [seconds per target]   (defaults: build-fuzz, 30)
 # Without clang this is a failure in CI (CI=true) and a skip elsewhere.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build-fuzz}
-seconds=${2:-60}
-targets=(settings_fuzz char_bmp_fuzz)
+seconds=${2:-30}
+targets=(settings_fuzz char_bmp_fuzz replay_fuzz net_packet_fuzz)
 corpus_of() { echo "${1%_fuzz}"; }   # settings_fuzz -> fuzz/corpus/settings
 
 if ! command -v clang++ > /dev/null; then

@@ -8,8 +8,10 @@ build=${1:-$root/build}
 shift || true
 
 packages=(
-  cmake ninja-build g++ pkg-config libsdl2-dev       # the build and the one runtime library
+  cmake ninja-build g++ pkg-config                   # the build
+  libsdl2-dev libx11-dev                             # the runtime libraries: SDL, X under it
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
+  libenet-dev                                        # network play
   clang libclang-rt-14-dev                           # fuzzers
   xvfb xdotool x11-apps imagemagick python3          # the end-to-end test in a real window
 )

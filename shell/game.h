@@ -21,7 +21,8 @@
 #include "shell/settings.h"
 
 // Thrown by every ending of the program; it unwinds to main, which gives the display back
-// and returns the status. 0 for the player's endings, 1 when the program cannot start.
+// and returns the status. 0 for the player's endings, 1 when the program cannot start or
+// "EXIT" could not save the settings.
 struct ProgramExit {
     int status = 0;
 };

@@ -1,4 +1,5 @@
-// The program: the real SDL platform under the game.
+// The program: the real SDL platform under the game. The game runs on a thread of its own;
+// this, the main thread, serves it the display.
 #include <filesystem>
 #include <string>
 
@@ -19,5 +20,6 @@ std::string programDirectory(const char* argv0) {
 
 int main(int argc, char** argv) {
     platform::SdlPlatform machine("DIRAVIRU");
-    return runProgram(machine, programDirectory(argc > 0 ? argv[0] : nullptr));
+    const std::string exeDir = programDirectory(argc > 0 ? argv[0] : nullptr);
+    return machine.run([&] { return runProgram(machine, exeDir); });
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "match/match.h"
 #include "menus/option_menu.h"
@@ -19,23 +20,49 @@ enum TitleRow { RowStart = 0, RowFirstPlayer = 1, RowLastPlayer = 4, RowOption =
     throw ProgramExit{1};
 }
 
-// char.bmp from the current directory, or else from beside the program.
-std::string findCharBitmap(const Game& game, const std::string& exeDir) {
-    namespace fs = std::filesystem;
-    std::error_code ignored;
-    if (fs::exists(game.charBitmapName, ignored) || exeDir.empty()) return game.charBitmapName;
-    const fs::path besideProgram = fs::path(exeDir) / game.charBitmapName;
-    if (fs::exists(besideProgram, ignored)) return besideProgram.string();
-    return game.charBitmapName;  // missing in both: the loader reports it by this name
+// The path as an absolute one, for messages that name it; as it is when the current
+// directory is gone.
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
 }
 
-void loadCharBitmap(Game& game, const std::string& exeDir) {
-    const std::string path = findCharBitmap(game, exeDir);
-    std::string error;
-    if (!game.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
-        failStart(game, error);
+// Where char.bmp is looked for, in order: the current directory, then beside the program.
+// Both as absolute paths, so that every message names the file it tried; one place when
+// both are the same.
+std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> places{absolutePath(game.charBitmapName)};
+    if (!exeDir.empty()) {
+        const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
+        if (beside != places.front()) places.push_back(beside);
     }
-    game.screen.LoadPalette(path);
+    return places;
+}
+
+// The first usable char.bmp of its places. An unusable file that is there is passed over,
+// with one line saying so, when a later place serves; when none does, the start fails with
+// one line giving every place and why it could not be used.
+void loadCharBitmap(Game& game, const std::string& exeDir) {
+    std::string reasons;     // every place tried, with why it failed
+    std::string passedOver;  // the same for the places that hold a file
+    for (const std::string& path : charBitmapPlaces(game, exeDir)) {
+        std::string error;
+        if (game.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+            if (!passedOver.empty()) {
+                std::fprintf(stderr, "diraviru: using %s, passed over %s\n", path.c_str(),
+                             passedOver.c_str());
+            }
+            game.screen.LoadPalette(path);
+            return;
+        }
+        std::error_code ignored;
+        const bool present = std::filesystem::exists(path, ignored);
+        reasons += (reasons.empty() ? "" : "; ") + error;
+        if (present) passedOver += (passedOver.empty() ? "" : "; ") + error;
+    }
+    failStart(game, "no usable char.bmp: " + reasons);
 }
 
 void buildStartupTables(Game& game) {
@@ -44,6 +71,31 @@ void buildStartupTables(Game& game) {
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
+}
+
+// Saves the settings; when that fails, standard error gets one line with the file and the
+// reason, and the result is false. The previous file is then left as it was.
+bool saveSettingsOrTell(Game& game) {
+    const std::string path = absolutePath(game.settingsPath);
+    std::string error;
+    if (game.settings.saveSettings(path, error)) return true;
+    std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
+                 error.c_str());
+    return false;
+}
+
+// "EXIT" after a failed save: the notice stays up for kNoticeMs so the player sees why,
+// then the program ends with status 1. An ending pressed meanwhile (Pause, closing the
+// window) only ends it sooner; the status stays 1.
+[[noreturn]] void endAfterUnsavedNotice(Game& game) {
+    showTitleNotice(game, kSettingsNotSaved);
+    showPage(game);
+    try {
+        markFrameStart(game);
+        waitSinceMark(game, kNoticeMs);
+    } catch (const ProgramExit&) {
+    }
+    shutdown(game, 1);
 }
 
 int presentPlayers(const Game& game) {
@@ -76,11 +128,12 @@ void runTopLevelLoop(Game& game) {
         } else if (row >= RowFirstPlayer && row <= RowLastPlayer) {
             cyclePlayerType(game);
         } else if (row == RowOption) {
-            runOptionMenu(game);
+            runOptionMenu(game);  // saved on every leaving, changed or not
             drawTitle(game);
+            if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
         } else if (row == RowExit) {
-            game.settings.saveSettings(game.settingsPath);
-            shutdown(game, 0);
+            if (saveSettingsOrTell(game)) shutdown(game, 0);
+            endAfterUnsavedNotice(game);
         }
     }
 }

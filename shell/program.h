@@ -9,8 +9,8 @@ struct Game;
 namespace platform { class Platform; }
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
-// player ends it, 1 when it cannot start. exeDir is where char.bmp is looked for when the
-// current directory has none.
+// player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is
+// where char.bmp is looked for when the current directory has no usable one.
 int runProgram(platform::Platform& machine, const std::string& exeDir);
 // The same on a Game made by the caller (tests set its paths and seed first).
 int runGame(Game& game, const std::string& exeDir);

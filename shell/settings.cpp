@@ -15,8 +15,12 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -193,23 +197,6 @@ void readFields(const std::string& bytes, Settings& settings) {
     for (std::size_t i = 0; i < reading.lastRead; ++i) *lastFields[i] = reading.last[i];
 }
 
-// Up to kMaxFileBytes of the file; false when it cannot be opened.
-bool readFileBytes(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bytes.assign(kMaxFileBytes, '\0');
-    std::size_t filled = 0;
-    while (filled < kMaxFileBytes) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, kMaxFileBytes - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;  // end of file, or an error: what was read is what the file says
-        filled += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    bytes.resize(filled);
-    return true;
-}
-
 }  // namespace
 
 std::string encodeSettings(const Settings& settings) {
@@ -245,18 +232,22 @@ void clampSettings(Settings& settings) {
 
 void Settings::loadSettings(const std::string& path) {
     std::string bytes;
-    if (!readFileBytes(path, bytes)) return;  // no file: the current values stay
+    std::string ignored;
+    // No file keeps the current values; so does anything that is not a regular file (read
+    // as a damaged file with nothing in it), and it is never waited on.
+    if (!platform::readRegularFile(path, kMaxFileBytes, bytes, ignored)) return;
     decodeSettings(bytes, *this);
 }
 
-bool Settings::saveSettings(const std::string& path) const {
-    return replaceFileAtomically(path, encodeSettings(*this));
+bool Settings::saveSettings(const std::string& path, std::string& error) const {
+    return replaceFileAtomically(path, encodeSettings(*this), error);
 }
 
 bool writeAllBytes(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = ::write(fd, data, size);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;  // no progress: the file system took nothing more
         if (written <= 0) return false;
         data += written;
         size -= static_cast<std::size_t>(written);
@@ -264,17 +255,67 @@ bool writeAllBytes(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, const std::string& bytes,
-                           FileWriter writer) {
-    const std::string temp = path + kTempSuffix;
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
+namespace {
+
+// Writes, flushes and closes the open temporary file. Returns 0, or the system's error
+// number of the step that failed (a writer that fails without one counts as an
+// input/output error); the file is closed either way.
+int writeTemporary(int fd, const std::string& bytes, FileWriter writer) {
+    errno = 0;
+    int failure = 0;
+    if (!writer(fd, bytes.data(), bytes.size())) {
+        failure = errno != 0 ? errno : EIO;
+    } else if (::fsync(fd) != 0 && errno != EINVAL) {
+        failure = errno;  // EINVAL: a file system that cannot sync still keeps what was written
+    }
+    if (::close(fd) != 0 && failure == 0) failure = errno;
+    return failure;
+}
+
+// Creates (or truncates a stale) temporary file and opens it for writing; -1, with the
+// reason, when that fails or something other than a regular file has the name (a named
+// pipe is not waited on, a symbolic link is not followed, and neither is removed).
+int openTemporary(const std::string& temp, std::string& error) {
+    const int fd = ::open(temp.c_str(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW |
+                              O_CLOEXEC,
                           0666);
+    if (fd < 0) {
+        error = temp + ": " + std::strerror(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        error = temp + ": " + platform::kNotRegularFile;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+bool replaceFileAtomically(const std::string& path, const std::string& bytes,
+                           std::string& error, FileWriter writer) {
+    // A rename would replace a device or a named pipe, and fails on a folder: whatever is
+    // there is left alone, and nothing of ours is created.
+    if (platform::isPresentButNotRegular(path)) {
+        error = std::string(platform::kNotRegularFile) + ", not replaced";
+        return false;
+    }
+    const std::string temp = path + kTempSuffix;
+    const int fd = openTemporary(temp, error);
     if (fd < 0) return false;  // nothing of ours was created
-    bool ok = writer(fd, bytes.data(), bytes.size());
-    // A file system that cannot sync (EINVAL) still keeps what was written.
-    ok = ok && (::fsync(fd) == 0 || errno == EINVAL);
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (const int failure = writeTemporary(fd, bytes, writer); failure != 0) {
+        ::unlink(temp.c_str());
+        error = temp + ": " + std::strerror(failure);
+        return false;
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int failure = errno;
+        ::unlink(temp.c_str());
+        error = "renaming " + temp + " over it: " + std::strerror(failure);
+        return false;
+    }
+    return true;
 }

@@ -30,13 +30,15 @@ struct Settings {
     int32_t meteoriteTime = 60;
     int32_t meteoriteValue = 100;
 
-    // Reads the file over the current values; a missing file keeps them. What the file holds
-    // is brought into the option menu's ranges, so no value can index past a table or
-    // divide by zero.
+    // Reads the file over the current values; a missing file keeps them, and so does
+    // anything at the path that is not a regular file (a folder, a named pipe, a device),
+    // which is never waited on. What the file holds is brought into the option menu's
+    // ranges, so no value can index past a table or divide by zero.
     void loadSettings(const std::string& path);
-    // Writes the whole record atomically (a temporary file beside it, then a rename).
-    // False when nothing could be saved; the previous file is then left as it was.
-    bool saveSettings(const std::string& path) const;
+    // Writes the whole record atomically (a temporary file beside it, then a rename). False
+    // when nothing could be saved, with the reason in `error` (see replaceFileAtomically);
+    // the previous file is then left as it was.
+    bool saveSettings(const std::string& path, std::string& error) const;
 
     bool operator==(const Settings&) const = default;
 };
@@ -47,13 +49,17 @@ std::string encodeSettings(const Settings& settings);
 void decodeSettings(const std::string& bytes, Settings& settings);
 void clampSettings(Settings& settings);
 
-// Writes all `size` bytes to the open file descriptor; false when a write fails.
+// Writes all `size` bytes to the open file descriptor; false, with errno set, when a write
+// fails.
 using FileWriter = bool (*)(int fd, const char* data, std::size_t size);
 bool writeAllBytes(int fd, const char* data, std::size_t size);
 
 // Replaces the file at `path` with `bytes`: writes "<path>.tmp" through `writer`, flushes it
-// to disk, closes it and renames it over `path`. On any failure the temporary file is
-// removed, `path` keeps its previous content and the result is false. saveSettings uses it
-// with writeAllBytes; a test passes a writer that fails part way.
+// to disk, closes it and renames it over `path`. On any failure the result is false, `path`
+// keeps its previous content, no temporary file of ours is left, and `error` says which
+// step failed and why: "<path>.tmp: No space left on device" for the temporary file,
+// "renaming <path>.tmp over it: ..." for the rename, and "not a regular file, not replaced"
+// when `path` is a folder, a named pipe or a device (which a rename would replace or fail
+// on). saveSettings uses it with writeAllBytes; a test passes a writer that fails part way.
 bool replaceFileAtomically(const std::string& path, const std::string& bytes,
-                           FileWriter writer = writeAllBytes);
+                           std::string& error, FileWriter writer = writeAllBytes);

@@ -8,10 +8,11 @@ import os
 import sys
 import time
 
-from xvfb_game import XvfbGame
+from xvfb_game import XvfbGame, stop_on_signals
 
 
 def main():
+    stop_on_signals()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     exe = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "diraviru")
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0

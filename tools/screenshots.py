@@ -9,7 +9,7 @@ import subprocess
 import sys
 import time
 
-from xvfb_game import XvfbGame
+from xvfb_game import XvfbGame, stop_on_signals
 
 SECONDS_OF_PLAY = 10.0
 COUNTDOWN_SECONDS = 3.6
@@ -51,6 +51,7 @@ def capture_round_in_play(session):
 
 
 def main():
+    stop_on_signals()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     exe = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "diraviru")
     out = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "docs")

@@ -1,23 +1,56 @@
 """The real DIRAVIRU in a virtual X screen (Xvfb), driven with real key events (xdotool).
-Shared by the screenshot and CPU-share tools in this folder.
+Shared by the screenshot and CPU-share tools in this folder and by the tests that run the
+real program.
 
-A 1280 x 960 screen shows the 640 x 480 picture at exactly twice its size."""
+A 1280 x 960 screen shows the 640 x 480 picture at exactly twice its size.
+
+Everything started here stops with the program that started it: close() in a finally,
+SIGTERM and SIGHUP turned into a normal exit (stop_on_signals), and, should the starter be
+killed outright, the kernel's parent-death signal."""
+import ctypes
 import os
 import shutil
+import signal
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 
 SCREEN = "1280x960x24"
+EXIT_ROW = (250, 374, 314, 390)  # x0, y0, x1, y1 of "EXIT" on the title page
+PR_SET_PDEATHSIG = 1
 
 
-def free_display(first):
+def die_with_parent():
+    """Run in a child before it starts: it gets SIGTERM when the process that started it
+    ends, however that ends."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def stop_on_signals():
+    """SIGTERM and SIGHUP end the program as Ctrl+C does, so its finally blocks run."""
+    def leave(number, _frame):
+        sys.exit(128 + number)
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, leave)
+
+
+def free_displays(first):
+    """Display numbers from first on that no server holds now."""
     for number in range(first, first + 50):
         if not os.path.exists(f"/tmp/.X{number}-lock") and \
            not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise RuntimeError("no free X display number")
+            yield number
+
+
+def lock_owner(number):
+    """The process id in the display's lock file (the server holding it), or None."""
+    try:
+        with open(f"/tmp/.X{number}-lock") as lock:
+            return int(lock.read().strip())
+    except (OSError, ValueError):
+        return None
 
 
 def game_env():
@@ -31,44 +64,87 @@ def game_env():
     return env
 
 
+def stop(process, timeout=10):
+    """Ends a started process (politely, then for sure) and collects it."""
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def start_xvfb(first_display, env, *extra_args):
     """Starts Xvfb on the first free display from first_display on, sets DISPLAY in env, and
     returns the server once it answers. (Its socket appears before it takes connections, so
-    it is asked something until it does.)"""
-    number = free_display(first_display)
-    env["DISPLAY"] = f":{number}"
-    server = subprocess.Popen(
-        ["Xvfb", f":{number}", "-screen", "0", SCREEN, "-nolisten", "tcp", *extra_args],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.time() + 15
-    while subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
-                         capture_output=True).returncode != 0:
-        if server.poll() is not None or time.time() > deadline:
-            server.kill()
-            raise RuntimeError("Xvfb did not start")
-        time.sleep(0.05)
-    return server
+    it is asked something until it does.) Another program may take the same number at the
+    same moment: only a server that holds the display's lock file is ours, else the next
+    number is tried. A server that does not come up is stopped."""
+    for number in free_displays(first_display):
+        env["DISPLAY"] = f":{number}"
+        server = subprocess.Popen(
+            ["Xvfb", f":{number}", "-screen", "0", SCREEN, "-nolisten", "tcp", *extra_args],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+        try:
+            deadline = time.time() + 15
+            while server.poll() is None and (
+                    lock_owner(number) != server.pid or
+                    subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                                   capture_output=True).returncode != 0):
+                if time.time() > deadline:
+                    raise RuntimeError("Xvfb did not start")
+                time.sleep(0.05)
+        except BaseException:
+            stop(server)
+            raise
+        if server.poll() is None:
+            return server
+    raise RuntimeError("no free X display number")
 
 
 class XvfbGame:
-    """Starts Xvfb, then the game in a fresh working folder (so no settings file is read)."""
+    """Starts Xvfb, then (unless start_game is False) the game in a fresh working folder, so
+    no settings file is read. start_game() runs the game again, in a folder of the caller's
+    choosing; the path of the program may be relative to the caller's folder."""
 
-    def __init__(self, exe):
-        self.env = dict(os.environ)
+    def __init__(self, exe, start_game=True):
+        self.exe = os.path.abspath(exe)
+        self.env = game_env()
+        self.server = self.game = None
         # The server keeps its screen in a file in XWD format: reading it is cheap and
         # asks nothing of the server, so watching the screen does not slow the game down.
         self.fbdir = tempfile.mkdtemp(prefix="diraviru-fb-")
-        self.server = start_xvfb(171, self.env, "-fbdir", self.fbdir)
         self.workdir = tempfile.mkdtemp(prefix="diraviru-xvfb-")
+        try:
+            self.server = start_xvfb(171, self.env, "-fbdir", self.fbdir)
+            if start_game:
+                self.start_game(self.workdir)
+        except BaseException:
+            self.close()
+            raise
+
+    def start_game(self, workdir, stderr=None):
+        """Starts the game (after the last one ended) in workdir; stderr as for Popen."""
+        stop(self.game)
         self.started = time.monotonic()
-        self.game = subprocess.Popen([exe], cwd=self.workdir, env=self.env)
+        self.game = subprocess.Popen([self.exe], cwd=workdir, env=self.env, stderr=stderr,
+                                     preexec_fn=die_with_parent)
+
+    def wait_game(self, timeout):
+        """The game's exit status and what it wrote on standard error (when piped), once it
+        has ended; None for the status when it is still running after timeout seconds."""
+        try:
+            status = self.game.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None, ""
+        err = self.game.stderr.read().decode(errors="replace") if self.game.stderr else ""
+        return status, err
 
     def close(self):
-        if self.game.poll() is None:
-            self.game.terminate()
-            self.game.wait(10)
-        self.server.terminate()
-        self.server.wait(10)
+        stop(self.game)
+        stop(self.server)
         shutil.rmtree(self.fbdir, ignore_errors=True)
         shutil.rmtree(self.workdir, ignore_errors=True)
 
@@ -143,12 +219,19 @@ class XvfbGame:
             time.sleep(0.01)
         return time.monotonic() - self.started
 
-    def skip_logo(self):
-        """Ctrl held runs the logo unthrottled; the title follows."""
+    def skip_logo(self, timeout=20):
+        """Holds Ctrl, which runs the logo unthrottled, until the title shows its EXIT row.
+        RuntimeError when the game ends first or the title does not come in time."""
         self.xdotool("keydown", "ctrl")
-        time.sleep(1.0)
-        self.xdotool("keyup", "ctrl")
-        time.sleep(0.3)
+        try:
+            deadline = time.monotonic() + timeout
+            while self.lit_pixels(*EXIT_ROW) == 0:
+                if self.game.poll() is not None or time.monotonic() > deadline:
+                    raise RuntimeError("the title did not come")
+                time.sleep(0.05)
+        finally:
+            self.xdotool("keyup", "ctrl")
+        time.sleep(0.1)
 
     def set_players(self, types):
         """From the title with the pointer on START: each slot stepped from MAN to the given

@@ -9,7 +9,6 @@
 // change is known to be the intended one, they replace its recorded list.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,31 +20,8 @@
 
 #include "items/item_box.h"
 #include "shell/program.h"
+#include "tests/alloc/counting_new.h"
 #include "tests/support/test_game.h"
-
-// --- every operator new counts while `counting` is set ------------------------------------
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-void* allocate(std::size_t size, std::size_t align = alignof(std::max_align_t)) {
-    if (counting) ++allocations;
-    if (void* p = std::aligned_alloc(align, (size / align + 1) * align)) return p;
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-// The forms containers use; array forms stay the library's own, with their own deletes.
-using std::align_val_t, std::size_t;
-void* operator new(size_t n) { return allocate(n); }
-void* operator new(size_t n, align_val_t a) { return allocate(n, size_t(a)); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, size_t, align_val_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -128,7 +104,7 @@ public:
         return sums_;
     }
     unsigned itemsFired = 0;  // by the bots, as bits 1 << kind
-    long allocations = 0;     // while rounds ran
+    long allocationsInRounds = 0;
     int frameDamage = 0;      // pixels of the field's frame seen not whole
 
 private:
@@ -151,7 +127,7 @@ private:
 
     void seen(const Page& page) {
         counting = false;
-        allocations += ::allocations.exchange(0);
+        allocationsInRounds += ::allocations.exchange(0);
         hash_ = mix(hash_, &page.atMicros, sizeof page.atMicros);
         hash_ = mix(hash_, page.palette.data(), page.palette.size() * sizeof page.palette[0]);
         hash_ = mix(hash_, page.pixels.data(), page.pixels.size());
@@ -303,7 +279,7 @@ TEST_P(GoldenMatch, PlaysAsRecorded) {
 
     GoldenRun run(scenario);
     const std::vector<uint64_t> sums = run.play();
-    EXPECT_EQ(run.allocations, 0) << "allocated while a round ran";
+    EXPECT_EQ(run.allocationsInRounds, 0) << "allocated while a round ran";
     EXPECT_EQ(run.frameDamage, 0) << "pixels of the field's frame changed";
     EXPECT_EQ(run.itemsFired, scenario.itemsFired) << "item kinds fired, as bits 1 << kind";
     const auto [recorded, now] = std::mismatch(scenario.recorded.begin(), scenario.recorded.end(),

@@ -55,10 +55,11 @@ struct SettingsFile : ::testing::Test {
 // The defaults are exactly these 25 bytes; a save replaces the file whole and loads back; a
 // missing file keeps the values.
 TEST_F(SettingsFile, BytesOfASaveAndItsReadingBack) {
-    ASSERT_TRUE(record(kMax).saveSettings(path));
+    std::string error;
+    ASSERT_TRUE(record(kMax).saveSettings(path, error)) << error;
     EXPECT_EQ(readFile(path), "999 1 2" + block(100, 9050, 9050) + "1 999 9050");
     EXPECT_EQ(load(), record(kMax));
-    ASSERT_TRUE(Settings{}.saveSettings(path));
+    ASSERT_TRUE(Settings{}.saveSettings(path, error)) << error;
     EXPECT_EQ(readFile(path), "1 1 0" + block(16, 150, 150) + "0 60 100");
     Settings kept = record(kMax);
     kept.loadSettings(test.dir + "/missing.dat");
@@ -119,17 +120,19 @@ TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
     const std::string previous = encodeSettings(record({9, 0, 1, 53, 300, 450, 1, 30, 250}));
     write(previous);
     const std::string bytes = encodeSettings(record(kMax));
+    std::string error;
     std::signal(SIGXFSZ, SIG_IGN);
     const auto saveWithRoom = [&](rlim_t room) {  // the kernel's file size limit as a full disk
         rlimit normal{};
         ::getrlimit(RLIMIT_FSIZE, &normal);
         const rlimit lowered{room, normal.rlim_max};
-        const bool saved = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 && record(kMax).saveSettings(path);
+        const bool saved =
+            ::setrlimit(RLIMIT_FSIZE, &lowered) == 0 && record(kMax).saveSettings(path, error);
         ::setrlimit(RLIMIT_FSIZE, &normal);
         return saved;
     };
     for (rlim_t room = 0; room < bytes.size(); ++room) EXPECT_FALSE(saveWithRoom(room)) << room;
-    EXPECT_FALSE(replaceFileAtomically(path, bytes, [](int fd, const char* data, std::size_t size) {
+    EXPECT_FALSE(replaceFileAtomically(path, bytes, error, [](int fd, const char* data, std::size_t size) {
         fs::remove(fs::read_symlink("/proc/self/fd/" + std::to_string(fd)));  // the rename fails
         return writeAllBytes(fd, data, size);
     }));

@@ -1,32 +1,34 @@
 #!/usr/bin/env python3
-"""Starts the real DIRAVIRU program where it cannot start, and where its settings file is
-damaged.
+"""The real DIRAVIRU program where it cannot start, and with odd things in its folder.
 
-- "char.bmp" missing, empty, damaged (several ways), or no display at all: the program ends
-  with status 1 and exactly one line on standard error, saying what failed.
-- A damaged "dod_eved.dat": the program starts in a real window under Xvfb with the values
-  it could read (brought into range) and the defaults for the rest; EXIT on the title
-  writes them back, byte for byte.
+- No usable "char.bmp" (missing in both places, damaged, a named pipe), or no display at
+  all: status 1 and one line on standard error, naming every place tried.
+- Under Xvfb: a damaged "char.bmp" in the working folder is passed over (one line) for the
+  one beside the program; a damaged "dod_eved.dat" is read as far as it goes and written
+  back whole. A save that cannot be made shows "SETTINGS NOT SAVED", prints one line with
+  the file and the reason, ends with status 1 and leaves the folder as it was.
 
 Usage: startup_test.py <path to diraviru> <path to assets/char.bmp>
-Outside CI a machine without Xvfb, xdotool, xwd or convert skips the window part (77).
+Outside CI, without Xvfb or xdotool the window part is skipped (77). The read-only folder
+and the full disk are mounted in a mount namespace of the test's own; without root they
+are skipped, saying so.
 """
 import os
 import shutil
+import stat
 import struct
 import subprocess
 import sys
 import tempfile
 import time
+from contextlib import suppress
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
-from xvfb_game import game_env, start_xvfb  # noqa: E402  (the shared Xvfb start-up)
+from xvfb_game import XvfbGame  # noqa: E402  (the shared Xvfb driver)
 
 SKIP = 77
-WINDOW_TOOLS = ["Xvfb", "xdotool", "xwd", "convert"]
-SCALE = 2                     # a 1280 x 960 screen shows the 640 x 480 page at twice its size
-EXIT_ROW = (250, 374, 64, 16)  # x, y, width, height of "EXIT" on the title page
-RUN_SECONDS = 30
+NOTICE = (176, 430, 464, 446)  # x0, y0, x1, y1 of "SETTINGS NOT SAVED" on the title page
+OWN_MOUNTS = "DIRAVIRU_STARTUP_OWN_MOUNTS"
 
 
 class Failure(Exception):
@@ -38,177 +40,163 @@ def check(condition, message):
         raise Failure(message)
 
 
-def settings_bytes(first, block, last):
-    """The file's layout: "%d %d %d", three raw little-endian ints, "%d %d %d"."""
-    return ("%d %d %d" % first).encode() + struct.pack("<3i", *block) + \
-        ("%d %d %d" % last).encode()
+def four_bits(real):
+    """The bitmap with 4 bits per pixel in its header, which the game cannot use."""
+    return real[:28] + struct.pack("<H", 4) + real[30:]
 
 
-# --- the program where it cannot start ----------------------------------------------------
-
-def bad_bitmaps(real):
-    """(name, bytes) of char.bmp files the program must refuse."""
-    header_only = real[:54]
-    four_bits = bytearray(real)
-    struct.pack_into("<H", four_bits, 28, 4)
-    rle = bytearray(real)
-    struct.pack_into("<I", rle, 30, 1)
-    tiny = bytearray(real)
-    struct.pack_into("<ii", tiny, 18, 16, 16)   # too small for the 512 x 96 glyph area
-    return [
-        ("empty", b""),
-        ("text", b"this is not a bitmap\n"),
-        ("headers only", header_only),
-        ("cut in the pixels", real[:len(real) // 2]),
-        ("4 bits per pixel", bytes(four_bits)),
-        ("RLE compressed", bytes(rle)),
-        ("16 x 16 image", bytes(tiny)),
-    ]
-
-
-def run_until_end(command, cwd, env):
-    try:
-        result = subprocess.run(command, cwd=cwd, env=env, capture_output=True,
-                                timeout=RUN_SECONDS)
-    except subprocess.TimeoutExpired:
-        raise Failure(f"{command[0]} in {cwd} did not end")
-    return result.returncode, result.stderr.decode(errors="replace")
+def folder_state(folder):
+    """Every name in the folder with its content (files) or its kind (anything else)."""
+    def state(path):
+        mode = os.lstat(path).st_mode
+        return open(path, "rb").read() if stat.S_ISREG(mode) else stat.S_IFMT(mode)
+    return {name: state(os.path.join(folder, name)) for name in os.listdir(folder)}
 
 
 def expect_one_line_failure(what, command, cwd, env, mentions):
-    status, err = run_until_end(command, cwd, env)
-    lines = err.splitlines()
-    check(status == 1, f"{what}: status {status}, not 1; stderr: {err!r}")
-    check(len(lines) == 1 and err.endswith("\n"),
-          f"{what}: {len(lines)} lines on stderr, not one: {err!r}")
-    check(mentions in lines[0], f"{what}: stderr {lines[0]!r} does not mention {mentions!r}")
-
-
-def headless_env(**extra):
-    """No display but SDL's dummy video driver, which opens without any screen."""
-    env = {k: v for k, v in os.environ.items()
-           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
-    env.update(extra)
-    return env
+    result = subprocess.run(command, cwd=cwd, env=env, capture_output=True, timeout=30)
+    err = result.stderr.decode(errors="replace")
+    check(result.returncode == 1, f"{what}: status {result.returncode}, not 1; stderr: {err!r}")
+    check(err.count("\n") == 1 and err.endswith("\n"), f"{what}: not one line: {err!r}")
+    for text in mentions:
+        check(text in err, f"{what}: {err!r} does not mention {text!r}")
 
 
 def check_refusals(exe, real_bmp, scratch):
-    # A copy of the program with no char.bmp beside it, so that only the one in the
-    # current directory counts (it is looked for there first, then beside the program).
-    alone = os.path.join(scratch, "bin")
+    # A copy of the program with no char.bmp beside it: only the working folder's counts.
+    alone, run = os.path.join(scratch, "bin"), os.path.join(scratch, "run")
     os.makedirs(alone)
-    program = os.path.join(alone, "diraviru")
-    shutil.copy2(exe, program)
-    run = os.path.join(scratch, "run")
     os.makedirs(run)
-    dummy = headless_env(SDL_VIDEODRIVER="dummy")
-
-    expect_one_line_failure("char.bmp missing", [program], run, dummy, "char.bmp")
-    for name, data in bad_bitmaps(real_bmp):
-        with open(os.path.join(run, "char.bmp"), "wb") as f:
-            f.write(data)
-        expect_one_line_failure(f"char.bmp {name}", [program], run, dummy, "char.bmp")
-        # A bad one in the current directory is not passed over for the good one beside
-        # the real program.
-        expect_one_line_failure(f"char.bmp {name} beside a good one", [exe], run, dummy,
-                                "char.bmp")
-    os.remove(os.path.join(run, "char.bmp"))
-    check(not os.path.exists(os.path.join(run, "dod_eved.dat")),
-          "a program that could not start wrote the settings file")
-
-    # No display at all: nothing to fall back on. XDG_RUNTIME_DIR is set as in any login
-    # session, so that the windowing libraries probed on the way stay quiet.
-    runtime = os.path.join(scratch, "xdg")
-    os.makedirs(runtime, mode=0o700)
-    expect_one_line_failure("no display", [exe], run,
-                            headless_env(XDG_RUNTIME_DIR=runtime), "display")
-    expect_one_line_failure("unknown video driver", [exe], run,
-                            headless_env(XDG_RUNTIME_DIR=runtime,
-                                         SDL_VIDEODRIVER="nonexistent"), "display")
-    # The good char.bmp beside the program still serves a start from another directory.
-    # (Checked with the window below.)
+    program = shutil.copy2(exe, os.path.join(alone, "diraviru"))
+    dummy = dict(os.environ, SDL_VIDEODRIVER="dummy")
+    here, beside = os.path.join(run, "char.bmp"), os.path.join(alone, "char.bmp")
+    expect_one_line_failure("char.bmp missing", [program], run, dummy,
+                            [f"{here}: No such file", f"{beside}: No such file"])
+    for name, data in [("empty", b""), ("cut short", real_bmp[:2000]),
+                       ("4 bits per pixel", four_bits(real_bmp)), ("a named pipe", None)]:
+        if data is None:
+            os.mkfifo(here)
+        else:
+            open(here, "wb").write(data)
+        expect_one_line_failure(f"char.bmp {name}", [program], run, dummy,
+                                [here + ": " + ("not a regular file" if data is None else "")])
+        os.remove(here)
+    check(os.listdir(run) == [], "a program that could not start wrote in its folder")
 
 
-# --- the program with a damaged settings file, in a real window ---------------------------
+# --- in a real window ---------------------------------------------------------------------
 
-def page_area_lit(env, x, y, width, height):
-    """Whether any pixel of the page rectangle shows a colour other than black."""
-    xwd = subprocess.run(["xwd", "-root", "-silent"], env=env, check=True,
-                         capture_output=True).stdout
-    crop = f"{width * SCALE}x{height * SCALE}+{x * SCALE}+{y * SCALE}"
-    gray = subprocess.run(["convert", "xwd:-", "-crop", crop, "-depth", "8", "gray:-"],
-                          input=xwd, check=True, capture_output=True).stdout
-    return any(gray)
+def play_to_exit(session, workdir):
+    """Runs the game in workdir to EXIT on the title; the status, standard error, and
+    whether the notice showed."""
+    session.start_game(workdir, stderr=subprocess.PIPE)
+    try:
+        session.skip_logo()
+    except RuntimeError:
+        raise Failure(f"no title in {workdir}: {session.wait_game(1)}")
+    session.press("Up")
+    session.press("Return", after=0)
+    deadline, notice = time.monotonic() + 1.0, False
+    while not notice and time.monotonic() < deadline and session.game.poll() is None:
+        notice = session.lit_pixels(*NOTICE) > 0
+        time.sleep(0.05)
+    return (*session.wait_game(30), notice)
 
 
-def press(env, key):
-    subprocess.run(["xdotool", "keydown", key], env=env, check=True)
-    time.sleep(0.08)
-    subprocess.run(["xdotool", "keyup", key], env=env, check=True)
-    time.sleep(0.12)
-
-
-
-def check_damaged_settings(exe, scratch):
-    workdir = os.path.join(scratch, "settings")
-    os.makedirs(workdir)
+def check_passed_over_bitmap(session, exe, real_bmp, workdir):
     # wait 1234 (above its range), itemsOn 0, explosionType 9 (no such kind), then the
     # block cut after its first integer (BOMB 20): the rest is missing.
-    damaged = b"1234 0 9" + struct.pack("<i", 20) + b"\x96\x00"
-    with open(os.path.join(workdir, "dod_eved.dat"), "wb") as f:
-        f.write(damaged)
-    expected = settings_bytes((999, 0, 2), (20, 150, 150), (0, 60, 100))
+    open(os.path.join(workdir, "dod_eved.dat"), "wb").write(
+        b"1234 0 9" + struct.pack("<i", 20) + b"\x96\x00")
+    open(os.path.join(workdir, "char.bmp"), "wb").write(four_bits(real_bmp))
+    status, err, notice = play_to_exit(session, workdir)
+    passed = f"diraviru: using {os.path.dirname(exe)}/char.bmp, passed over {workdir}/char.bmp: "
+    check(status == 0 and not notice, f"EXIT: status {status}, notice {notice}, stderr {err!r}")
+    check(err.startswith(passed) and err.count("\n") == 1, f"stderr: {err!r}")
+    saved = open(os.path.join(workdir, "dod_eved.dat"), "rb").read()
+    expected = b"999 0 2" + struct.pack("<3i", 20, 150, 150) + b"0 60 100"  # its layout
+    check(saved == expected, f"settings written back: {saved.hex()} not {expected.hex()}")
 
-    env = game_env()
-    server = start_xvfb(141, env)
-    game = None
-    try:
-        game = subprocess.Popen([exe], cwd=workdir, env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.PIPE)
-        # Ctrl held runs the logo unthrottled; the title shows its EXIT row.
-        subprocess.run(["xdotool", "keydown", "ctrl"], env=env, check=True)
-        deadline = time.time() + 20
-        while game.poll() is None and not page_area_lit(env, *EXIT_ROW):
-            check(time.time() < deadline, "the title never showed its EXIT row")
-            time.sleep(0.2)
-        subprocess.run(["xdotool", "keyup", "ctrl"], env=env, check=True)
-        if game.poll() is not None:
-            raise Failure("the game ended at start-up: " +
-                          game.stderr.read().decode(errors="replace"))
-        # The title starts on START; Up wraps round to EXIT, which saves and ends.
-        press(env, "Up")
-        press(env, "Return")
+
+# What stands in the way of a save, and the reason the line gives after the file's path.
+UNSAVED = {"a named pipe as dod_eved.dat": "not a regular file, not replaced",
+           "a folder dod_eved.dat.tmp": "{}.tmp: Is a directory",
+           "a read-only folder": "{}.tmp: Read-only file system",
+           "a full disk": "{}.tmp: No space left on device"}
+
+
+def check_unsaved(session, scratch, can_mount):
+    for number, (what, reason) in enumerate(UNSAVED.items()):
+        own_disk = what in ("a read-only folder", "a full disk")  # a small tmpfs of its own
+        if own_disk and not can_mount:
+            continue
+        workdir = os.path.join(scratch, f"unsaved{number}")
+        path = os.path.join(workdir, "dod_eved.dat")
+        os.makedirs(workdir)
+        if own_disk:
+            subprocess.run(["mount", "-t", "tmpfs", "-o", "size=8k", "tmpfs", workdir], check=True)
         try:
-            status = game.wait(RUN_SECONDS)
-        except subprocess.TimeoutExpired:
-            raise Failure("EXIT did not end the game")
-        err = game.stderr.read().decode(errors="replace")
-        game = None
-        check(status == 0, f"EXIT ended with status {status}; stderr: {err!r}")
-        check(err == "", f"a normal run printed: {err!r}")
-        saved = open(os.path.join(workdir, "dod_eved.dat"), "rb").read()
-        check(saved == expected, f"settings written back: {saved.hex()} not {expected.hex()}")
-    finally:
-        if game is not None:
-            game.kill()
-            game.wait()
-        server.terminate()
-        server.wait(10)
+            if what == "a named pipe as dod_eved.dat":
+                os.mkfifo(path)
+            else:
+                open(path, "wb").write(b"the previous file")
+            if what == "a folder dod_eved.dat.tmp":
+                os.mkdir(path + ".tmp")
+            if what == "a read-only folder":
+                subprocess.run(["mount", "-o", "remount,ro", workdir], check=True)
+            if what == "a full disk":  # every byte left taken
+                with suppress(OSError), open(f"{workdir}/filler", "wb", buffering=0) as filler:
+                    while filler.write(bytes(4096)):
+                        pass
+            before = folder_state(workdir)
+            status, err, notice = play_to_exit(session, workdir)
+            line = f"diraviru: cannot save the settings to {path}: {reason.format(path)}\n"
+            check(notice, f"{what}: no SETTINGS NOT SAVED on the title")
+            check(status == 1 and err == line, f"{what}: status {status}, stderr {err!r}")
+            check(folder_state(workdir) == before, f"{what}: the folder changed")
+        finally:
+            if own_disk:
+                subprocess.run(["umount", workdir], check=True)
+
+
+def own_mount_namespace():
+    """As root, runs this test again in a mount namespace of its own, so that its mounts
+    vanish with it however it ends. True when mounts can be made."""
+    if os.environ.get(OWN_MOUNTS):
+        return True
+    if os.geteuid() != 0 or shutil.which("unshare") is None or \
+       subprocess.run(["unshare", "--mount", "true"], capture_output=True).returncode != 0:
+        return False
+    os.environ[OWN_MOUNTS] = "1"
+    os.execvp("unshare", ["unshare", "--mount", "--propagation", "private",
+                          sys.executable, *sys.argv])
 
 
 def main():
-    exe, char_bmp = os.path.abspath(sys.argv[1]), sys.argv[2]
-    real_bmp = open(char_bmp, "rb").read()
+    can_mount = own_mount_namespace()
+    exe, real_bmp = os.path.abspath(sys.argv[1]), open(sys.argv[2], "rb").read()
     scratch = tempfile.mkdtemp(prefix="diraviru-startup-")
     try:
         check_refusals(exe, real_bmp, scratch)
-        missing = [tool for tool in WINDOW_TOOLS if shutil.which(tool) is None]
+        missing = [tool for tool in ("Xvfb", "xdotool") if shutil.which(tool) is None]
         if missing:
             print("refusals passed; missing tools for the window part: " + " ".join(missing))
             return 1 if os.environ.get("CI") == "true" else SKIP
-        check_damaged_settings(exe, scratch)
+        session = XvfbGame(exe, start_game=False)
+        try:
+            check_passed_over_bitmap(session, exe, real_bmp, os.path.join(scratch, "run"))
+            check_unsaved(session, scratch, can_mount)
+        finally:
+            session.close()
+        # As bare an environment as a new user's: whatever the libraries underneath would
+        # say, one line.
+        bare = {k: v for k, v in os.environ.items()
+                if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "XDG_RUNTIME_DIR")}
+        expect_one_line_failure("no display", [exe], scratch, bare, ["display"])
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
+    if not can_mount:
+        print("skipped the read-only folder and the full disk: mounting them needs root")
     print("start-up checks passed")
     return 0
 

@@ -1,6 +1,7 @@
-# The real program where it cannot start (char.bmp missing or bad, no display) and with a
-# damaged settings file in a real window under Xvfb. Outside CI a machine without Xvfb or
-# xdotool skips the window part (exit 77); in CI it fails.
+# The real program where it cannot start (char.bmp missing or bad, no display), and in a real
+# window under Xvfb with a damaged char.bmp or settings file and with saves that fail.
+# Outside CI a machine without Xvfb or xdotool skips the window part (exit 77); in CI it
+# fails.
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_FOUND)
   add_test(NAME startup_real_program

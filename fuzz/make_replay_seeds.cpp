@@ -1,0 +1,76 @@
+// Writes the seed corpus of replay_fuzz into a folder (fuzz/corpus/replay): replays made by
+// the recorder (a match of people and computer players, one closed during the match, one
+// ended at once), one of them cut short at a few places, one of a newer format, and a
+// settings file, which is no replay.
+//
+// Usage: make_replay_seeds <folder>   (built with the fuzz targets)
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "replay/recorder.h"
+#include "replay/replay.h"
+
+namespace {
+
+constexpr int kFramesPerSecond = 250;
+
+// A round of `seconds` in which 1P and 2P tap a key now and then and the clock advances.
+void recordRound(ReplayRecorder& recorder, int seconds, int round) {
+    recorder.beginRound();
+    for (int f = 1; f <= seconds * kFramesPerSecond; ++f) {
+        FrameInput input;
+        if (f % 97 == 0) input.setChange(slotKey(0, f % 3), KeyChange::Down);
+        if (f % 97 == 20) input.setChange(slotKey(0, (f - 20) % 3), KeyChange::Up);
+        if (f % 151 == 0) input.setChange(slotKey(1, f % 3), KeyChange::Down);
+        if (f % 151 == 9) input.setChange(slotKey(1, (f - 9) % 3), KeyChange::Up);
+        if (f == 400) input.setChange(MatchKeyPageDown, KeyChange::Down);
+        recorder.frame(input, f % kFramesPerSecond == 0);
+    }
+    FrameInput enter;
+    enter.setChange(MatchKeyEnter, KeyChange::Down);
+    recorder.frame(enter, false);
+    recorder.endRound(0xC0FFEEull * (round + 1), {100 * round, 37, 0, -4});
+}
+
+std::string recorded(int rounds, int seconds, bool ended) {
+    ReplayStart start;
+    start.gameVersion = "1.0";
+    start.randomState = 12345;
+    start.frameCounters = {0, 1, 0, 3, 2};
+    start.settings.itemsOn = 1;
+    start.settings.meteoritesOn = 1;
+    start.playerTypes = {PlayerMan, PlayerMan, PlayerCom, PlayerNon};
+    ReplayRecorder recorder(start);
+    for (int r = 0; r < rounds; ++r) recordRound(recorder, seconds, r);
+    if (ended) recorder.endMatch();
+    return encodeReplay(recorder.replay());
+}
+
+bool write(const std::string& folder, const std::string& name, const std::string& bytes) {
+    std::ofstream out(folder + "/" + name, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_replay_seeds <folder>\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    const std::string match = recorded(2, 3, true);
+    std::string newer = match;
+    newer[8] = static_cast<char>(kReplayFormat + 1);
+    bool ok = write(folder, "match.dvr", match) &&
+              write(folder, "closed.dvr", recorded(1, 2, false)) &&
+              write(folder, "no_rounds.dvr", recorded(0, 0, true)) &&
+              write(folder, "newer_format.dvr", newer) &&
+              write(folder, "settings.dat", encodeSettings({}));
+    for (const std::size_t size : {4, 12, 40, 60, 200}) {
+        ok = ok && write(folder, "cut_" + std::to_string(size) + ".dvr", match.substr(0, size));
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,540 @@
+#include "net/session.h"
+
+#include <charconv>
+
+#include "net/enet_link.h"
+
+namespace net {
+namespace {
+
+constexpr uint32_t kServiceMs = 1;  // the network thread's longest sleep
+// When a peer is sent inputs: new records at most this often (a few arrivals share a
+// packet), acknowledgements alone or records it has not acknowledged this long after the
+// last packet, and something at least this often.
+constexpr int64_t kRecordGapMs = 2;
+constexpr int64_t kAckGapMs = 16;
+constexpr int64_t kResendMs = 8;
+constexpr int64_t kHeartbeatMs = 50;
+constexpr int64_t kGoodbyeMs = 300;  // how long leaving waits for the last packets
+constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
+constexpr int kPlayerMan = 1;
+
+MachineMask bit(uint8_t machine) { return MachineMask(1u << machine); }
+
+NetEvent eventOf(NetEvent::Kind kind, uint8_t machine = 0, const Name& name = {}) {
+    NetEvent event;
+    event.kind = kind;
+    event.machine = machine;
+    event.name = name;
+    return event;
+}
+
+}  // namespace
+
+bool parseAddress(std::string_view text, std::string& name, uint16_t& port) {
+    const std::size_t colon = text.rfind(':');
+    port = kDefaultPort;
+    if (colon != std::string_view::npos) {
+        const std::string_view digits = text.substr(colon + 1);
+        unsigned value = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (error != std::errc() || end != digits.data() + digits.size() || value == 0 ||
+            value > 65535) {
+            return false;
+        }
+        port = uint16_t(value);
+        text = text.substr(0, colon);
+    }
+    name = std::string(text);
+    return !name.empty();
+}
+
+std::unique_ptr<NetSession> NetSession::host(const SessionOptions& options, std::string& error) {
+    auto link = EnetLink::listen(options.port, kLinkPeers, LinkSettings{options.silenceMs}, error);
+    if (!link) return nullptr;
+    return std::unique_ptr<NetSession>(new NetSession(true, options, std::move(link)));
+}
+
+std::unique_ptr<NetSession> NetSession::join(const std::string& address,
+                                             const SessionOptions& options, std::string& error) {
+    std::string name;
+    uint16_t port = 0;
+    if (!parseAddress(address, name, port)) {
+        error = "not an address: " + address;
+        return nullptr;
+    }
+    auto link = EnetLink::connect(name, port, LinkSettings{options.silenceMs}, error);
+    if (!link) return nullptr;
+    return std::unique_ptr<NetSession>(new NetSession(false, options, std::move(link)));
+}
+
+NetSession::NetSession(bool hosting, const SessionOptions& options, std::unique_ptr<EnetLink> link)
+    : hosting_(hosting), options_(options), link_(std::move(link)) {
+    port_ = hosting ? link_->port() : 0;
+    phase_ = hosting ? Phase::Lobby : Phase::Connecting;
+    lobby_.names[kHostMachine] = makeName(options.name);
+    peerOf_.fill(-1);
+    machineOf_.fill(-1);
+    thread_ = std::thread([this] { run(); });
+}
+
+NetSession::~NetSession() {
+    quitting_ = true;
+    thread_.join();
+}
+
+int64_t NetSession::nowMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 epoch_)
+        .count();
+}
+
+// ---- The network thread ----------------------------------------------------------------
+
+void NetSession::run() {
+    while (!quitting_) {
+        LinkEvent event;
+        bool got = link_->service(event, kServiceMs);
+        {
+            std::lock_guard lock(mutex_);
+            while (got) {
+                handle(event);
+                got = link_->service(event, 0);
+            }
+            tick();
+            bytesSent_ = link_->bytesSent();
+        }
+        changed_.notify_all();
+    }
+    goodbye();
+}
+
+void NetSession::handle(const LinkEvent& event) {
+    const int peer = event.peer;
+    if (peer < 0 || peer >= kLinkPeers) return;
+    switch (event.kind) {
+    case LinkEvent::Kind::Connected:
+        if (!hosting_) {
+            JoinRequest request;
+            request.gameVersion = options_.gameVersion;
+            request.name = makeName(options_.name);
+            Packet packet;
+            if (encodeMessage(request, packet)) link_->send(peer, packet, true);
+        }
+        return;
+    case LinkEvent::Kind::Disconnected:
+        if (!hosting_) {
+            hostGone();
+        } else if (machineOf_[peer] >= 0) {
+            machineLeft(uint8_t(machineOf_[peer]));
+        }
+        return;
+    case LinkEvent::Kind::Received:
+        if (decodeMessage(event.data, event.size, scratch_)) {
+            const int from = hosting_ ? machineOf_[peer] : kHostMachine;
+            if (phase_ == Phase::Match && from >= 0) lockstep_.heard(uint8_t(from), nowMs());
+            if (hosting_) {
+                handleHost(peer, scratch_);
+            } else {
+                handleClient(scratch_);
+            }
+        }
+        return;
+    }
+}
+
+bool NetSession::currentMatch(uint8_t match) const {
+    return phase_ == Phase::Match && match == lockstep_.match().match;
+}
+
+void NetSession::handleHost(int peer, const Message& message) {
+    const int machine = machineOf_[peer];
+    if (const auto* request = std::get_if<JoinRequest>(&message)) {
+        if (machine < 0) join(peer, *request);
+        return;
+    }
+    if (machine < 0) return;
+    const uint8_t m = uint8_t(machine);
+    if (const auto* inputs = std::get_if<Inputs>(&message)) {
+        if (currentMatch(inputs->match)) lockstep_.receiveInputs(m, *inputs, nowMs());
+    } else if (const auto* checksum = std::get_if<Checksum>(&message)) {
+        if (currentMatch(checksum->match)) lockstep_.receiveChecksum(m, *checksum);
+    } else if (std::holds_alternative<Leave>(message)) {
+        machineLeft(m);
+        link_->disconnect(peer);
+    }
+}
+
+void NetSession::join(int peer, const JoinRequest& request) {
+    int machine = -1;
+    for (int m = 1; m < kMaxMachines && machine < 0; ++m) {
+        if (!hasMachine(lobby_.machines, m)) machine = m;
+    }
+    Refusal refusal;
+    if (request.protocolVersion != kProtocolVersion ||
+        request.gameVersion != options_.gameVersion) {
+        refusal.reason = RefusalReason::OtherVersion;
+    } else if (phase_ == Phase::Match) {
+        refusal.reason = RefusalReason::MatchUnderWay;
+    } else if (machine < 0) {
+        refusal.reason = RefusalReason::GameFull;
+    } else {
+        const uint8_t m = uint8_t(machine);
+        machineOf_[peer] = m;
+        peerOf_[m] = peer;
+        lobby_.machines |= bit(m);
+        lobby_.names[m] = request.name;
+        send(m, Welcome{m, lobby_}, true);
+        queue(otherMachines() & ~bit(m), lobby_);
+        pushEvent(eventOf(NetEvent::Kind::MachineJoined, m, request.name));
+        return;
+    }
+    Packet packet;
+    if (encodeMessage(refusal, packet)) link_->send(peer, packet, true);
+    link_->disconnect(peer);
+}
+
+// The host loses a machine: its slots go back to the host's title and, in a match, to the
+// computer from the frame the host decides, on every machine.
+void NetSession::machineLeft(uint8_t machine) {
+    if (!hasMachine(lobby_.machines, machine)) return;
+    const Name name = lobby_.names[machine];
+    lobby_.machines &= MachineMask(~bit(machine));
+    lobby_.names[machine] = Name{};
+    for (uint8_t& owner : lobby_.slotOwner) {
+        if (owner == machine) owner = kHostMachine;
+    }
+    if (peerOf_[machine] >= 0) machineOf_[peerOf_[machine]] = -1;
+    peerOf_[machine] = -1;
+    if (phase_ == Phase::Match && lockstep_.inMatch(machine) && !lockstep_.gone(machine)) {
+        const uint32_t from = lockstep_.dropMachine(machine);
+        queue(otherMachines(), MachineGone{lockstep_.match().match, machine, from});
+    }
+    queue(otherMachines(), lobby_);
+    pushEvent(eventOf(NetEvent::Kind::MachineLeft, machine, name));
+}
+
+void NetSession::handleClient(const Message& message) {
+    if (const auto* welcome = std::get_if<Welcome>(&message)) {
+        if (phase_ != Phase::Connecting) return;
+        self_ = welcome->yourMachine;
+        lobby_ = welcome->lobby;
+        peerOf_[kHostMachine] = 0;
+        phase_ = Phase::Lobby;
+        pushEvent(eventOf(NetEvent::Kind::Welcomed, self_));
+    } else if (const auto* refusal = std::get_if<Refusal>(&message)) {
+        if (phase_ != Phase::Connecting) return;
+        phase_ = Phase::Closed;
+        NetEvent event = eventOf(NetEvent::Kind::Refused);
+        event.refusal = refusal->reason;
+        pushEvent(event);
+    } else if (const auto* lobby = std::get_if<Lobby>(&message)) {
+        if (phase_ == Phase::Lobby || phase_ == Phase::Match) updateLobby(*lobby);
+    } else if (const auto* start = std::get_if<MatchStart>(&message)) {
+        if ((phase_ != Phase::Lobby && phase_ != Phase::Match) ||
+            !hasMachine(start->machines, self_)) {
+            return;
+        }
+        lockstep_.start(*start, self_, nowMs());
+        phase_ = Phase::Match;
+        stopped_ = false;
+        decisionsMade_ = decisionsTaken_ = 0;
+        lastSent_.fill(0);
+        pushEvent(eventOf(NetEvent::Kind::MatchStarted));
+    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
+        if (currentMatch(inputs->match)) lockstep_.receiveInputs(kHostMachine, *inputs, nowMs());
+    } else if (const auto* decision = std::get_if<HostDecision>(&message)) {
+        if (currentMatch(decision->match) && decision->index == decisionsMade_ &&
+            decisionsMade_ - decisionsTaken_ < kDecisionRing) {
+            decisions_[decisionsMade_++ % kDecisionRing] = decision->decision;
+        }
+    } else if (const auto* checksum = std::get_if<Checksum>(&message)) {
+        if (currentMatch(checksum->match)) lockstep_.receiveChecksum(kHostMachine, *checksum);
+    } else if (const auto* gone = std::get_if<MachineGone>(&message)) {
+        if (currentMatch(gone->match)) lockstep_.machineGone(gone->machine, gone->fromFrame);
+    } else if (const auto* stop = std::get_if<Stop>(&message)) {
+        if (currentMatch(stop->match)) stopMatch(stop->reason, stop->at);
+    }
+}
+
+// A joined machine's lobby, with the joins and leaves it shows.
+void NetSession::updateLobby(const Lobby& lobby) {
+    for (uint8_t m = 1; m < kMaxMachines; ++m) {
+        if (hasMachine(lobby.machines, m) && !hasMachine(lobby_.machines, m)) {
+            pushEvent(eventOf(NetEvent::Kind::MachineJoined, m, lobby.names[m]));
+        } else if (!hasMachine(lobby.machines, m) && hasMachine(lobby_.machines, m)) {
+            pushEvent(eventOf(NetEvent::Kind::MachineLeft, m, lobby_.names[m]));
+        }
+    }
+    lobby_ = lobby;
+    pushEvent(eventOf(NetEvent::Kind::LobbyChanged));
+}
+
+void NetSession::hostGone() {
+    if (phase_ == Phase::Closed) return;
+    if (phase_ == Phase::Connecting) {
+        pushEvent(eventOf(NetEvent::Kind::ConnectFailed));
+    } else {
+        if (phase_ == Phase::Match) stopMatch(StopReason::HostLeft, {});
+        pushEvent(eventOf(NetEvent::Kind::HostGone));
+    }
+    phase_ = Phase::Closed;
+    link_->disconnectNow(0);
+}
+
+void NetSession::stopMatch(StopReason reason, Checkpoint at) {
+    if (stopped_ || phase_ != Phase::Match) return;
+    if (hosting_) queue(otherMachines(), Stop{lockstep_.match().match, reason, at});
+    stopped_ = true;
+    stopReason_ = reason;
+    stopAt_ = at;
+    phase_ = Phase::Lobby;
+    NetEvent event = eventOf(NetEvent::Kind::MatchStopped);
+    event.stop = reason;
+    event.at = at;
+    pushEvent(event);
+}
+
+void NetSession::tick() {
+    if (phase_ == Phase::Match) {
+        const MachineMask silent = lockstep_.silentPeers(nowMs(), options_.silenceMs);
+        for (uint8_t m = 0; m < kMaxMachines; ++m) {
+            if (!hasMachine(silent, m)) continue;
+            if (!hosting_) {
+                hostGone();
+                return;
+            }
+            link_->disconnectNow(peerOf_[m]);
+            machineLeft(m);
+        }
+        Checkpoint at;
+        if (lockstep_.diverged(at)) stopMatch(StopReason::Divergence, at);
+    }
+    drainOutbox();
+    if (phase_ == Phase::Match) sendInputs();
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        roundTrips_[m] = peerOf_[m] >= 0 ? link_->roundTripMs(peerOf_[m]) : 0;
+    }
+}
+
+void NetSession::sendInputs() {
+    const int64_t now = nowMs();
+    for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
+        const int64_t quiet = now - lastSent_[peer];
+        const bool due = (quiet >= kRecordGapMs && lockstep_.newRecordsFor(peer)) ||
+                         (quiet >= kResendMs && lockstep_.peerLacksRecords(peer)) ||
+                         (quiet >= kAckGapMs && lockstep_.newAcksFor(peer)) ||
+                         quiet >= kHeartbeatMs;
+        if (!due || peerOf_[peer] < 0) continue;
+        if (!lockstep_.inputsFor(peer, scratch_.emplace<Inputs>(), kInputBudget, now)) continue;
+        send(peer, scratch_, false);
+        lastSent_[peer] = now;
+    }
+}
+
+void NetSession::drainOutbox() {
+    for (; outboxCount_ > 0; --outboxCount_) {
+        const Outgoing& out = outbox_[outboxHead_];
+        for (uint8_t m = 0; m < kMaxMachines; ++m) {
+            if (hasMachine(out.to, m) && peerOf_[m] >= 0) link_->send(peerOf_[m], out.packet, true);
+        }
+        outboxHead_ = (outboxHead_ + 1) % kOutboxSize;
+    }
+}
+
+void NetSession::goodbye() {
+    {
+        std::lock_guard lock(mutex_);
+        if (hosting_ && phase_ == Phase::Match) stopMatch(StopReason::HostLeft, {});
+        if (!hosting_ && phase_ != Phase::Connecting && phase_ != Phase::Closed) {
+            queue(bit(kHostMachine), Leave{});
+        }
+        drainOutbox();
+        for (int peer = 0; peer < kLinkPeers; ++peer) link_->disconnect(peer);
+        phase_ = Phase::Closed;
+    }
+    LinkEvent event;
+    const int64_t until = nowMs() + kGoodbyeMs;
+    while (link_->anyConnected() && nowMs() < until) link_->service(event, kServiceMs);
+}
+
+// Control messages go out in the order they were made, from either thread. The network
+// thread empties the outbox every millisecond; a handful of messages per round fill it.
+void NetSession::queue(MachineMask to, const Message& message) {
+    if (to == 0 || outboxCount_ == kOutboxSize) return;
+    Outgoing& out = outbox_[(outboxHead_ + outboxCount_) % kOutboxSize];
+    if (!encodeMessage(message, out.packet)) return;
+    out.to = to;
+    ++outboxCount_;
+}
+
+void NetSession::send(uint8_t machine, const Message& message, bool reliable) {
+    Packet packet;
+    if (peerOf_[machine] >= 0 && encodeMessage(message, packet)) {
+        link_->send(peerOf_[machine], packet, reliable);
+    }
+}
+
+void NetSession::pushEvent(const NetEvent& event) {
+    if (eventCount_ == kEventRing) return;  // the game has stopped looking; keep the oldest
+    events_[(eventHead_ + eventCount_++) % kEventRing] = event;
+}
+
+// The machines this one sends control messages to: the host's joined machines (those in
+// the running match, during one), or the host.
+MachineMask NetSession::otherMachines() const {
+    if (!hosting_) return bit(kHostMachine);
+    MachineMask mask = lobby_.machines & MachineMask(~bit(kHostMachine));
+    if (phase_ == Phase::Match) {
+        for (uint8_t m = 1; m < kMaxMachines; ++m) {
+            if (!lockstep_.inMatch(m) || lockstep_.gone(m)) mask &= MachineMask(~bit(m));
+        }
+    }
+    return mask;
+}
+
+// ---- The game's side -------------------------------------------------------------------
+
+uint8_t NetSession::self() const {
+    std::lock_guard lock(mutex_);
+    return self_;
+}
+
+bool NetSession::pollEvent(NetEvent& event) {
+    std::lock_guard lock(mutex_);
+    if (eventCount_ == 0) return false;
+    event = events_[eventHead_];
+    eventHead_ = (eventHead_ + 1) % kEventRing;
+    --eventCount_;
+    return true;
+}
+
+Lobby NetSession::lobby() const {
+    std::lock_guard lock(mutex_);
+    return lobby_;
+}
+
+uint32_t NetSession::roundTripMs(uint8_t machine) const {
+    std::lock_guard lock(mutex_);
+    return machine < kMaxMachines ? roundTrips_[machine] : 0;
+}
+
+uint64_t NetSession::bytesSent() const {
+    std::lock_guard lock(mutex_);
+    return bytesSent_;
+}
+
+bool NetSession::giveSlot(int slot, uint8_t machine) {
+    std::lock_guard lock(mutex_);
+    if (!hosting_ || phase_ != Phase::Lobby || slot < 0 || slot >= kNetSlots ||
+        machine >= kMaxMachines || !hasMachine(lobby_.machines, machine)) {
+        return false;
+    }
+    lobby_.slotOwner[slot] = machine;
+    queue(otherMachines(), lobby_);
+    return true;
+}
+
+bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
+    std::lock_guard lock(mutex_);
+    if (!hosting_ || phase_ != Phase::Lobby || setup.settings.size() > kMaxSettingsBytes)
+        return false;
+    MatchStart start;
+    start.match = ++matchCount_;
+    start.randomState = setup.randomState;
+    start.frameCounters = setup.frameCounters;
+    start.settingsLength = uint8_t(setup.settings.size());
+    std::copy(setup.settings.begin(), setup.settings.end(), start.settings.begin());
+    start.playerTypes = setup.playerTypes;
+    start.slotOwner = lobby_.slotOwner;
+    for (int slot = 0; slot < kNetSlots; ++slot) {
+        if (start.slotOwner[slot] != kHostMachine) start.playerTypes[slot] = kPlayerMan;
+    }
+    start.machines = lobby_.machines;
+    std::array<uint32_t, kMaxMachines> trips{};
+    for (uint8_t m = 1; m < kMaxMachines; ++m) {
+        if (hasMachine(start.machines, m)) trips[m] = roundTrips_[m];
+    }
+    start.inputDelay = uint8_t(chooseInputDelay(trips, setup.framePeriodMs));
+    start.checksumEvery = setup.checksumEvery;
+    Packet check;
+    if (!encodeMessage(start, check)) return false;
+    lockstep_.start(start, kHostMachine, nowMs());
+    phase_ = Phase::Match;
+    stopped_ = false;
+    decisionsMade_ = decisionsTaken_ = 0;
+    lastSent_.fill(0);
+    queue(otherMachines(), start);
+    started = start;
+    return true;
+}
+
+bool NetSession::matchStart(MatchStart& started) const {
+    std::lock_guard lock(mutex_);
+    if (phase_ != Phase::Match) return false;
+    started = lockstep_.match();
+    return true;
+}
+
+bool NetSession::wantsLocalInput() const {
+    std::lock_guard lock(mutex_);
+    return phase_ == Phase::Match && lockstep_.wantsLocalInput();
+}
+
+void NetSession::submitLocal(uint32_t changes, bool secondAdvanced) {
+    std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Match) lockstep_.submitLocal(changes, secondAdvanced);
+}
+
+FrameStatus NetSession::takeFrame(NetFrame& frame, int waitMs) {
+    std::unique_lock lock(mutex_);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (phase_ != Phase::Match) return FrameStatus::Stopped;
+        if (lockstep_.takeFrame(frame)) return FrameStatus::Ready;
+        if (changed_.wait_until(lock, until) == std::cv_status::timeout) {
+            return phase_ != Phase::Match       ? FrameStatus::Stopped
+                   : lockstep_.takeFrame(frame) ? FrameStatus::Ready
+                                                : FrameStatus::Waiting;
+        }
+    }
+}
+
+void NetSession::submitChecksum(Checkpoint at, uint64_t value) {
+    std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Match) queue(otherMachines(), lockstep_.submitChecksum(at, value));
+}
+
+void NetSession::sendDecision(Decision decision) {
+    std::lock_guard lock(mutex_);
+    if (!hosting_ || phase_ != Phase::Match) return;
+    queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision});
+    if (decision == Decision::EndMatch) phase_ = Phase::Lobby;
+}
+
+FrameStatus NetSession::takeDecision(Decision& decision, int waitMs) {
+    std::unique_lock lock(mutex_);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+        if (phase_ != Phase::Match) return FrameStatus::Stopped;
+        if (decisionsTaken_ < decisionsMade_) {
+            decision = decisions_[decisionsTaken_++ % kDecisionRing];
+            if (decision == Decision::EndMatch) phase_ = Phase::Lobby;
+            return FrameStatus::Ready;
+        }
+        if (changed_.wait_until(lock, until) == std::cv_status::timeout)
+            return FrameStatus::Waiting;
+    }
+}
+
+bool NetSession::stopped(StopReason& reason, Checkpoint& at) const {
+    std::lock_guard lock(mutex_);
+    if (stopped_) {
+        reason = stopReason_;
+        at = stopAt_;
+    }
+    return stopped_;
+}
+
+}  // namespace net

@@ -1,0 +1,214 @@
+// The lockstep rules, frame by frame, over an in-memory star of machines that loses packets.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "net/lockstep.h"
+#include "tests/net/loopback_match.h"
+
+using namespace net;
+
+namespace {
+
+constexpr int kDelay = 3;
+constexpr KeyChange kDown = KeyChange::Down;
+
+FrameInput keys(std::initializer_list<std::pair<int, KeyChange>> changes, uint32_t clock = 0) {
+    FrameInput input;
+    for (auto [key, change] : changes) input.setChange(key, change);
+    input.clock = clock;
+    return input;
+}
+
+MatchStart matchOf(MachineMask machines, std::array<uint8_t, kNetSlots> owners) {
+    MatchStart start;
+    start.machines = machines;
+    start.slotOwner = owners;
+    start.playerTypes = {1, 1, 1, 1};
+    start.inputDelay = kDelay;
+    start.checksumEvery = 100;
+    return start;
+}
+
+// Machines 0 .. n-1 of one match; `exchange` passes what each would send to the host or
+// from it, losing some.
+struct Star {
+    std::vector<std::unique_ptr<Lockstep>> machines;
+    std::mt19937 random{99};
+    double loss = 0;
+    MachineMask deaf = 0;  // machines that neither send nor receive any more
+    MachineMask idle = 0;  // machines that play no frames for now
+
+    Star(int n, const MatchStart& start) {
+        for (int m = 0; m < n; ++m) {
+            machines.push_back(std::make_unique<Lockstep>());
+            machines.back()->start(start, uint8_t(m), 0);
+        }
+    }
+    Lockstep& operator[](int m) { return *machines[m]; }
+    void exchange(int64_t nowMs = 0) {
+        for (auto& from : machines) {
+            for (auto& to : machines) {
+                Inputs inputs;
+                const bool hostLink =
+                    (from->self() == kHostMachine) != (to->self() == kHostMachine);
+                if (!hostLink || hasMachine(deaf, from->self()) || hasMachine(deaf, to->self()) ||
+                    !from->inputsFor(to->self(), inputs, 1100, nowMs) ||
+                    std::uniform_real_distribution<>(0, 1)(random) < loss) {
+                    continue;
+                }
+                to->receiveInputs(from->self(), inputs, nowMs);
+            }
+        }
+    }
+    // Every machine that still plays submits its scripted keys and takes what frames it can.
+    void playRound(std::vector<std::vector<NetFrame>>& played) {
+        for (std::size_t m = 0; m < machines.size(); ++m) {
+            if (hasMachine(deaf | idle, uint8_t(m))) continue;
+            Lockstep& machine = *machines[m];
+            NetFrame frame;
+            do {
+                const uint32_t f = machine.nextFrame();
+                if (machine.wantsLocalInput()) {
+                    machine.submitLocal(loopback::scriptedChanges(int(m), f),
+                                        loopback::scriptedMark(f));
+                }
+            } while (machine.takeFrame(frame) && (played[m].push_back(frame), true));
+        }
+    }
+};
+
+}  // namespace
+
+TEST(Lockstep, LocalKeysActAfterTheDelayOnceEveryMachineHasSpoken) {
+    Star star(3, matchOf(0b111, {0, 1, 2, 0}));
+    NetFrame frame;
+    // Each presses a key of its own, one of another slot's and one of the host's keys.
+    const FrameInput host =
+        keys({{slotKey(0, 0), kDown}, {MatchKeyEsc, kDown}, {slotKey(1, 1), kDown}});
+    const FrameInput guest =
+        keys({{slotKey(1, 2), KeyChange::Up}, {slotKey(0, 2), kDown}, {MatchKeyEnter, kDown}});
+    star[0].submitLocal(host.changes, true);
+    star[1].submitLocal(guest.changes, true);  // only the host's marks count
+    star[2].submitLocal(0, false);
+    EXPECT_FALSE(star[0].wantsLocalInput());  // one record per played frame
+    for (uint32_t f = 0; f < kDelay; ++f) {
+        ASSERT_TRUE(star[0].takeFrame(frame) && frame.frame == f && frame.input == FrameInput{});
+    }
+    EXPECT_FALSE(star[0].takeFrame(frame));  // the guest's record for frame 3 is missing
+    // A guest that sends keys it does not own, or records in another machine's name.
+    Inputs forged;
+    forged.windowCount = 2;
+    forged.windows[0] = {1, kDelay, 1, {guest.changes | kSecondMark}};
+    forged.windows[1] = {2, kDelay, 1, {keys({{slotKey(2, 0), kDown}}).changes}};
+    star[0].receiveInputs(1, forged, 0);
+    star.exchange();
+    star.exchange();  // the host passes each guest's record on to the other
+    const FrameInput expected = keys(
+        {{slotKey(0, 0), kDown}, {MatchKeyEsc, kDown}, {slotKey(1, 2), KeyChange::Up}}, kSecondMs);
+    for (int m = 0; m < 3; ++m) {
+        for (int f = m ? 0 : kDelay; f < kDelay; ++f) star[m].takeFrame(frame);
+        ASSERT_TRUE(star[m].takeFrame(frame));
+        EXPECT_EQ(frame.input, expected) << "machine " << m;
+    }
+}
+
+TEST(Lockstep, FourMachinesPlayTheSameFramesThroughHeavyLoss) {
+    // The host plays slot 0, machine 1 slot 1, machine 2 slots 2 and 3; machine 3 watches.
+    const MatchStart start = matchOf(0b1111, {0, 1, 2, 2});
+    Star star(4, start);
+    star.loss = 0.3;
+    std::vector<std::vector<NetFrame>> played(4);
+    constexpr std::size_t kFrames = 3000;
+    for (int turn = 0; turn < 100000 && played[3].size() < kFrames; ++turn) {
+        star.playRound(played);
+        star.exchange(turn);  // a turn is a millisecond
+    }
+    for (int m = 0; m < 4; ++m) ASSERT_GE(played[m].size(), kFrames) << "machine " << m;
+    const std::vector<FrameInput> expected = loopback::expectedFrames(start, kFrames);
+    for (uint32_t f = 0; f < kFrames; ++f) {
+        for (int m = 0; m < 4; ++m) {
+            ASSERT_EQ(played[m][f].input, expected[f]) << "machine " << m << " frame " << f;
+            ASSERT_EQ(played[m][f].checksumDue, f % 100 == 99);
+        }
+    }
+}
+
+TEST(Lockstep, ASilentMachineTurnsComAtTheSameFrameOnEveryMachine) {
+    const MatchStart start = matchOf(0b111, {0, 1, 2, 2});
+    Star star(3, start);
+    std::vector<std::vector<NetFrame>> played(3);
+    for (int turn = 0; turn < 50; ++turn) {
+        if (turn == 45) star.idle = 0b001;  // the host lags; the others play what it passed on
+        star.playRound(played);
+        star.exchange(turn);
+    }
+    star.deaf = 0b100;
+    for (int turn = 0; turn < 50; ++turn) {
+        star.playRound(played);
+        star.exchange(3000);
+    }
+    EXPECT_EQ(star[0].silentPeers(3048, 3000), 0);
+    EXPECT_EQ(star[0].silentPeers(3049, 3000), 0b100);
+    EXPECT_EQ(star[1].silentPeers(3999, 3000), 0);  // it hears the host, not machine 2
+    // The frame after the last record of machine 2 the host holds: nobody played past it.
+    const uint32_t from = star[0].dropMachine(2);
+    EXPECT_GT(from, played[0].size());
+    star[1].machineGone(2, from);
+    star.deaf = star.idle = 0;  // a late packet of the gone machine changes nothing
+    for (int turn = 0; turn < 200; ++turn) {
+        star.playRound(played);
+        star.exchange(4000);
+    }
+    for (int m = 0; m < 2; ++m) {
+        ASSERT_GT(played[m].size(), from + 100);
+        for (uint32_t f = 0; f < from + 100; ++f) {
+            EXPECT_EQ(played[m][f].slotsToCom, f == from ? 0b1100 : 0) << m << " " << f;
+            EXPECT_EQ(played[m][f].input, played[0][f].input);
+        }
+    }
+}
+
+TEST(Lockstep, TheFirstCheckpointThatDiffersIsReported) {
+    Star star(2, matchOf(0b11, {0, 1, 0, 0}));
+    const Checkpoint at[] = {{CheckpointKind::Frame, 99},
+                             {CheckpointKind::Round, 0},
+                             {CheckpointKind::Frame, 199},
+                             {CheckpointKind::Frame, 299}};
+    const Checkpoint guestAt[] = {at[0], at[1], {CheckpointKind::Round, 1}, at[3]};
+    const uint64_t host[] = {5, 6, 7, 8};
+    const uint64_t guest[] = {5, 6, 7, 80};  // the third was taken at another checkpoint
+    for (int i = 0; i < 2; ++i) star[1].receiveChecksum(0, star[0].submitChecksum(at[i], host[i]));
+    for (int i = 0; i < 4; ++i) {
+        star[0].receiveChecksum(1, star[1].submitChecksum(guestAt[i], guest[i]));
+    }
+    Checkpoint first;
+    EXPECT_FALSE(star[1].diverged(first));  // it has not seen the host's third yet
+    for (int i = 2; i < 4; ++i) star[1].receiveChecksum(0, star[0].submitChecksum(at[i], host[i]));
+    ASSERT_TRUE(star[0].diverged(first));
+    EXPECT_EQ(first, at[2]);
+    ASSERT_TRUE(star[1].diverged(first));
+    EXPECT_EQ(first, guestAt[2]);
+}
+
+TEST(Lockstep, InputDelayCoversTheLongestPathThroughTheHost) {
+    struct Case {
+        std::vector<uint32_t> roundTrips;
+        double periodMs;
+        int delay;
+    };
+    const Case cases[] = {
+        {{}, 4, kInputDelayMargin},
+        {{1}, 4, 1 + kInputDelayMargin},
+        {{100}, 4, 13 + kInputDelayMargin},           // half a round trip: 50 ms, 12.5 frames
+        {{100, 60, 100}, 4, 25 + kInputDelayMargin},  // guest to guest through the host
+        {{100}, 40, 2 + kInputDelayMargin},
+        {{2000}, 4, kMaxInputDelay},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(chooseInputDelay(c.roundTrips, c.periodMs), c.delay) << c.roundTrips.size();
+    }
+}
