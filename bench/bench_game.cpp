@@ -10,7 +10,6 @@ BenchGame::BenchGame() : game(makeGame(machine)) {
     Game& g = *game;
     g.charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
     g.settingsPath = "/dev/null";
-    g.fixedSeed = 1;
     installScreenWaitHook(g);
     std::string error;
     if (!g.screen.Open(machine, error) ||

@@ -73,6 +73,9 @@ public:
 
     // Milliseconds since some fixed point; wraps round after 2^32.
     virtual uint32_t ticks() = 0;
+    // The calendar time in whole seconds since the epoch; start-up seeds the game's random
+    // numbers with it, so that every start plays differently.
+    virtual int64_t calendarTime() = 0;
     // Length of one display refresh in milliseconds (17 for an unknown display, about 60 Hz).
     virtual uint32_t refreshIntervalMs() = 0;
 

@@ -46,6 +46,7 @@ public:
     bool failOpen = false;             // openDisplay fails (as with no display)
     uint32_t pollCostMicros = 2;       // virtual time each poll takes, so polling loops end
     uint32_t refreshMs = 17;
+    int64_t calendarSeconds = 0;       // what calendarTime() reads: the seed of a scripted run
     bool keepAllPages = false;         // keep every presented page, not only the last
     std::function<void(const PresentedPage&)> onPresent;  // called on every present
 
@@ -70,6 +71,7 @@ public:
     bool pollEvent(Event& event) override;
     bool waitEvent(Event& event, uint32_t timeoutMs) override;
     uint32_t ticks() override;
+    int64_t calendarTime() override { return calendarSeconds; }
     uint32_t refreshIntervalMs() override { return refreshMs; }
     void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -420,6 +421,8 @@ uint32_t SdlPlatform::ticks() {
     const auto elapsed = std::chrono::floor<milliseconds>(Clock::now() - state_->clockOrigin);
     return static_cast<uint32_t>(elapsed.count());  // wraps round after 2^32 ms
 }
+
+int64_t SdlPlatform::calendarTime() { return static_cast<int64_t>(std::time(nullptr)); }
 
 uint32_t SdlPlatform::refreshIntervalMs() { return state_->refreshMs; }
 

@@ -39,6 +39,7 @@ public:
     bool pollEvent(Event& event) override;
     bool waitEvent(Event& event, uint32_t timeoutMs) override;
     uint32_t ticks() override;
+    int64_t calendarTime() override;
     uint32_t refreshIntervalMs() override;
     void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "display/screen.h"
@@ -58,9 +57,6 @@ struct Game {
 
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
-    // When set, the generator is seeded with this instead of the calendar time, so that a
-    // scripted run plays the same every time.
-    std::optional<uint32_t> fixedSeed;
 };
 
 // A fresh Game on the heap (it is several megabytes).

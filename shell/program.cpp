@@ -1,7 +1,6 @@
 #include "shell/program.h"
 
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <vector>
 
@@ -69,7 +68,8 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 void buildStartupTables(Game& game) {
     game.screen.MapField();
     game.directions.build();
-    game.random.seed(game.fixedSeed ? *game.fixedSeed : static_cast<uint32_t>(std::time(nullptr)));
+    // Every start plays differently; a scripted platform fixes the seed by its calendar time.
+    game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
 }
 

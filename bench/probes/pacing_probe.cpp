@@ -63,6 +63,7 @@ public:
         return inner_.waitEvent(event, timeoutMs);
     }
     uint32_t ticks() override { return inner_.ticks(); }
+    int64_t calendarTime() override { return inner_.calendarTime(); }
     uint32_t refreshIntervalMs() override { return inner_.refreshIntervalMs(); }
     void present(const uint8_t* pixels, int pitch, const platform::PaletteEntry* palette) override {
         const Clock::time_point start = Clock::now();

@@ -11,7 +11,7 @@
 
 #include "menus/title_menu.h"
 #include "shell/program.h"
-#include "tests/menus/menu_checks.h"
+#include "tests/support/test_game.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ TEST(UnsavedSettings, ArePointedOutOnTheTitleAndEndExitWithStatusOne) {
             bool pointerMoved = false, erased = false;
             machine.onPresent = [&](const platform::ScriptedPlatform::PresentedPage& page) {
                 const uint8_t* pixels = page.pixels.data();
-                Screen& s = ref->screen;
+                Game& s = *ref;
                 if (shows(s, pixels, kSettingsNotSaved, noticeX, kNoticeY, kNoticeTile)) {
                     firstMs = firstMs ? firstMs : page.atMicros / 1000;
                     lastMs = page.atMicros / 1000;

@@ -1,10 +1,10 @@
 #include "tests/support/test_game.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 #include "shell/pacing.h"
@@ -13,27 +13,26 @@ std::string sourcePath(const std::string& relative) {
     return std::string(DIRAVIRU_SOURCE_DIR) + "/" + relative;
 }
 
-std::string makeTempDir() {
-    static std::atomic<int> counter{0};
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() /
-                         ("diraviru-test-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(counter++));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir.string();
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TestGame::TestGame() : game(makeGame(machine)), dir(makeTempDir()) {
+TestGame::TestGame() : game(makeGame(machine)) {
+    static std::atomic<int> counter{0};
+    namespace fs = std::filesystem;
+    dir = (fs::temp_directory_path() / ("diraviru-test-" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(counter++))).string();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
     Game& g = *game;
     g.settingsPath = dir + "/dod_eved.dat";
     g.charBitmapName = sourcePath("assets/char.bmp");
-    g.fixedSeed = 1;
     installScreenWaitHook(g);
     std::string error;
-    if (!g.screen.Open(machine, error)) ADD_FAILURE() << "display: " << error;
-    if (!g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
-        ADD_FAILURE() << "char.bmp: " << error;
+    if (!g.screen.Open(machine, error) ||
+        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        ADD_FAILURE() << error;
     }
     g.screen.LoadPalette(g.charBitmapName);
     g.screen.MapField();
@@ -46,16 +45,47 @@ TestGame::~TestGame() {
     std::filesystem::remove_all(dir, ignored);
 }
 
-int countPixels(const Screen& screen, SurfaceId id, int x0, int y0, int x1, int y1,
-                uint8_t value) {
-    int count = 0;
-    for (int y = y0; y <= y1; ++y) {
-        for (int x = x0; x <= x1; ++x) count += screen.Pixel(id, x, y) == value ? 1 : 0;
-    }
-    return count;
+void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
+    Game& game = *test;
+    game.players.type = types;
+    game.settings.itemsOn = 0;
+    game.settings.wait = 0;
+    startRound(game);
+    runCountdown(game);
+    game.match.secondStamp = game.platform->ticks();
+    test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
 }
 
-int countSolid(const Screen& screen, SurfaceId id, int x0, int y0, int x1, int y1) {
-    const int area = (x1 - x0 + 1) * (y1 - y0 + 1);
-    return area - countPixels(screen, id, x0, y0, x1, y1, 0);
+void placeHead(Game& game, int slot, float x, float y, int32_t direction) {
+    game.players.x[slot] = x;
+    game.players.y[slot] = y;
+    game.players.pixelX[slot] = static_cast<int32_t>(x);
+    game.players.pixelY[slot] = static_cast<int32_t>(y);
+    game.players.direction[slot] = direction;
+}
+
+uint8_t& fieldAt(Game& game, int x, int y) {
+    return game.screen.FieldPixels[y * game.screen.FieldPitch + x];
+}
+
+std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
+    const uint8_t* pixels = game.screen.Pixels(id);
+    return std::vector<uint8_t>(pixels, pixels + kSurfaceBytes);
+}
+
+::testing::AssertionResult shows(Game& game, const uint8_t* page, const std::string& text, int x,
+                                 int y, int tile, int cell) {
+    Screen& screen = game.screen;
+    screen.Clear(SurfaceSpare7);
+    if (tile < 0) screen.DrawText(SurfaceSpare7, text.c_str(), x, y, cell, cell);
+    else screen.DrawColourText(SurfaceSpare7, text.c_str(), x, y, cell, cell, tile);
+    const int width = static_cast<int>(text.size()) * cell;
+    const int left = x == kCentred ? (kScreenWidth - width) / 2 : x;
+    for (int row = y; row < y + cell; ++row) {
+        const uint8_t* want = screen.Pixels(SurfaceSpare7) + row * kSurfacePitch + left;
+        if (std::memcmp(want, page + row * kSurfacePitch + left, width) != 0) {
+            return ::testing::AssertionFailure() << "\"" << text << "\" differs in row " << row;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }

@@ -1,18 +1,26 @@
-// A Game on the scripted platform, ready for tests: display open, the real char.bmp
-// loaded, direction tables built, generator seeded with 1, settings at their defaults and
-// kept in a temporary directory.
+// A Game on the scripted platform, ready for tests, and checks of what a page shows.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "match/match.h"
 #include "platform/scripted_platform.h"
+#include "round/round.h"
 #include "shell/game.h"
 
 std::string sourcePath(const std::string& relative);  // a path inside the repository
-std::string makeTempDir();                           // a fresh empty directory
+std::string readFile(const std::string& path);       // "" when there is none
 
+inline constexpr int8_t N = PlayerNon, M = PlayerMan, C = PlayerCom;
+
+// Display open, the real char.bmp loaded, direction tables built, generator seeded with 1,
+// settings at their defaults and kept in a fresh temporary folder.
 struct TestGame {
     TestGame();
     ~TestGame();
@@ -22,11 +30,17 @@ struct TestGame {
 
     platform::ScriptedPlatform machine;
     std::unique_ptr<Game> game;
-    std::string dir;  // the temporary directory holding the settings file
+    std::string dir;
 };
 
-// How many pixels of the rectangle [x0, x1] x [y0, y1] (inclusive) of a surface hold value.
-int countPixels(const Screen& screen, SurfaceId id, int x0, int y0, int x1, int y1,
-                uint8_t value);
-// How many pixels of the rectangle are not 0.
-int countSolid(const Screen& screen, SurfaceId id, int x0, int y0, int x1, int y1);
+// Sets a round up as match flow does, countdown included: no item boxes, WAIT 0.
+void setUpRound(TestGame& test, std::array<int8_t, kSlots> types);
+// A head at a position and heading, as if its last trail test was made there.
+void placeHead(Game& game, int slot, float x, float y, int32_t direction);
+uint8_t& fieldAt(Game& game, int x, int y);
+std::vector<uint8_t> surface(const Game& game, SurfaceId id = SurfacePrimary);
+
+// Whether `page` holds exactly what the Screen's own call draws for `text` at (x, y) in
+// square cells (tile < 0: DrawText, else DrawColourText in that tile), over the text's cells.
+::testing::AssertionResult shows(Game& game, const uint8_t* page, const std::string& text, int x,
+                                 int y, int tile = -1, int cell = 16);

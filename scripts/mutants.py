@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Mutation testing: breaks one rule of the game at a time and runs the suite, which should
+fail. Each mutant in the list (scripts/mutants.txt) is one small edit of one source file;
+this script applies it to a scratch copy of the sources inside the build folder (the checkout
+itself is never touched), rebuilds incrementally, runs the tests and prints which mutants
+survived and the share killed. Not part of CI: a run takes a while.
+
+Usage: scripts/mutants.py [build folder = build-mutants] [--list FILE] [--only TEXT ...]
+                          [--skip-xvfb] [--timeout SECONDS]
+
+A mutant is three lines, blocks separated by blank lines, '#' starting a comment:
+    [short-name] path/of/the/file.cpp
+    - the exact text to replace (it must occur exactly once in the file)
+    + the text that replaces it (a lone '+' removes the text)
+In both texts "\\n" stands for a line break and "\\\\" for a backslash.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+XVFB_TESTS = "e2e|startup"  # the tests that need a real window
+
+
+def unescape(text):
+    return re.sub(r"\\(.)", lambda m: "\n" if m.group(1) == "n" else m.group(1), text)
+
+
+def read_mutants(path):
+    mutants, block = [], []
+    for line in open(path, encoding="utf-8").read().splitlines() + [""]:
+        if line.startswith("#"):
+            continue
+        if line.strip():
+            block.append(line)
+            continue
+        if not block:
+            continue
+        shape = [line[:1] for line in block]
+        if shape != ["[", "-", "+"]:
+            sys.exit(f"{path}: a mutant is '[name] file', '- old', '+ new': {block}")
+        name, _, file = block[0][1:].partition("] ")
+        mutants.append((name, file.strip(), unescape(block[1][2:]), unescape(block[2][2:])))
+        block = []
+    return mutants
+
+
+def sync_sources(scratch):
+    """The checkout's files (tracked, or new and not ignored) copied into `scratch`; files that
+    did not change keep their times, so the next build is incremental."""
+    files = subprocess.run(["git", "ls-files", "--cached", "--others", "--exclude-standard"],
+                           cwd=ROOT, capture_output=True, text=True, check=True).stdout.split()
+    wanted = set(files)
+    for folder, _, names in os.walk(scratch):  # what the checkout no longer has goes
+        for name in names:
+            if os.path.relpath(os.path.join(folder, name), scratch) not in wanted:
+                os.remove(os.path.join(folder, name))
+    for name in files:
+        source, target = os.path.join(ROOT, name), os.path.join(scratch, name)
+        if not os.path.isfile(source):
+            continue
+        with open(source, "rb") as f:
+            content = f.read()
+        if os.path.exists(target) and open(target, "rb").read() == content:
+            continue
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as f:
+            f.write(content)
+
+
+def run(command, timeout=None):
+    try:
+        return subprocess.run(command, capture_output=True, text=True, timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return -1
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build", nargs="?", default=os.path.join(ROOT, "build-mutants"))
+    parser.add_argument("--list", default=os.path.join(ROOT, "scripts", "mutants.txt"))
+    parser.add_argument("--only", nargs="*", default=[], help="mutants whose name has this text")
+    parser.add_argument("--skip-xvfb", action="store_true", help="leave out the real-window tests")
+    parser.add_argument("--timeout", type=int, default=120, help="seconds for one test")
+    args = parser.parse_args()
+
+    mutants = [m for m in read_mutants(args.list) if not args.only or any(o in m[0] for o in args.only)]
+    scratch, out = os.path.join(args.build, "source"), os.path.join(args.build, "out")
+    sync_sources(scratch)
+    ctest = ["ctest", "--test-dir", out, "-j", str(os.cpu_count() or 2), "--stop-on-failure",
+             "--timeout", str(args.timeout)] + (["-E", XVFB_TESTS] if args.skip_xvfb else [])
+    if run(["cmake", "-S", scratch, "-B", out, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]) or \
+            run(["cmake", "--build", out]) or run(ctest):
+        sys.exit("the unmutated sources do not build or pass their tests in " + out)
+
+    results = []
+    for name, file, old, new in mutants:
+        path = os.path.join(scratch, file)
+        original = open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+        if original.count(old) != 1:
+            results.append((name, "STALE"))
+            print(f"{name:36} STALE: the text occurs {original.count(old)} times in {file}", flush=True)
+            continue
+        started = time.monotonic()
+        try:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(original.replace(old, new))
+            if run(["cmake", "--build", out]) != 0:
+                verdict = "NOT BUILT"
+            else:
+                verdict = "KILLED" if run(ctest) != 0 else "SURVIVED"
+        finally:
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(original)
+        results.append((name, verdict))
+        print(f"{name:36} {verdict:9} {time.monotonic() - started:5.0f} s  {file}", flush=True)
+
+    judged = [r for r in results if r[1] in ("KILLED", "SURVIVED")]
+    killed = sum(1 for r in judged if r[1] == "KILLED")
+    print(f"\nkilled {killed} of {len(judged)} ({100 * killed / max(len(judged), 1):.0f}%)")
+    for name, verdict in results:
+        if verdict != "KILLED":
+            print(f"  {verdict}: {name}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,79 @@
+// Rules of the round frame that a whole match seldom shows: crashes of one frame, the keys of
+// people, the round clock and the limits of WAIT.
+#include "tests/support/test_game.h"
+
+// Frame 1: 1P runs into a trail and its BOMB rings cover the empty pixel 2P enters in the
+// same frame, yet 2P lives, for all heads are tested before any crash is handled; 3P and 4P
+// enter one empty pixel, both live and 4P's colour shows. Frame 2: 2P runs into a ring, 3P
+// and 4P into each other's last pixel: paid in slot order at a rising rate and, nobody being
+// left, no bonus; an Enter still down does not end the pause, a new one does.
+TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
+    TestGame test;
+    Game& game = *test;
+    setUpRound(test, {M, M, M, M});
+    game.match.time = 7;  // four players: rate 1.0
+    game.players.speedLevel = {0, 0, 0, 0};
+    placeHead(game, 0, 100.5f, 200.5f, 0);
+    placeHead(game, 1, 104.5f, 201.5f, 90);  // into (104, 200), on 1P's ring of radius 3
+    placeHead(game, 2, 300.5f, 300.5f, 0);
+    placeHead(game, 3, 302.5f, 300.5f, 180);
+    drawHeads(game);
+    fieldAt(game, 101, 200) = playerColour[2];
+    ASSERT_FALSE(playRoundFrame(game));
+    EXPECT_EQ(game.players.alive, (std::array<int32_t, kSlots>{0, 1, 1, 1}));
+    EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
+    EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
+    ASSERT_NE(fieldAt(game, 104, 199), 0) << "1P's rings";
+
+    game.keyboard.keyDown[key::Enter] = 1;
+    const uint32_t enterAt = game.platform->ticks() + 1500;
+    test.machine.keyPress(enterAt, key::Enter);
+    ASSERT_TRUE(playRoundFrame(game));
+    EXPECT_GE(game.platform->ticks(), enterAt);
+    EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{7, 10, 14, 17}));
+    EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND",
+                      96, 232, 7));
+}
+
+// Each slot's keys turn its head at its step, 30 degrees, each key once: both turn keys
+// cancel, the item key with nothing held is used up, a key still held does not act again.
+TEST(RoundFrame, PeoplesKeysTurnTheirOwnHeadOncePerPress) {
+    TestGame test;
+    Game& game = *test;
+    setUpRound(test, {M, M, M, M});
+    game.players.speedLevel = {0, 0, 0, 0};
+    const int keys[] = {'Q', 'Z', 'M', 0x28, 0x63};  // 1P both turns, 2P right, 3P item, 4P left
+    for (int code : keys) game.keyboard.keyDown[code] = 1;
+    for (int frame = 0; frame < 2; ++frame) ASSERT_FALSE(playRoundFrame(game));
+    EXPECT_EQ(game.players.direction, (std::array<int32_t, kSlots>{0, 240, 90, 210}));
+    for (int code : keys) EXPECT_EQ(game.keyboard.keyDown[code], 0);
+}
+
+// The clock counts whole seconds, at most one a frame, across the tick count's wrap; Page
+// Down and Page Up change WAIT within 0..999 and redraw it even at a limit.
+TEST(RoundFrame, ClockCountsSecondsAndWaitStaysWithinItsLimits) {
+    TestGame test;
+    Game& game = *test;
+    setUpRound(test, {M, M, N, N});
+    test.machine.setTicks(UINT32_MAX - 400);
+    game.match.secondStamp = game.platform->ticks();
+    game.match.time = 41;
+    for (const auto& [advance, time] : {std::pair{999u, 41}, {1u, 42}, {5000u, 43}, {0u, 43}}) {
+        test.machine.advance(advance);
+        updateRoundTime(game);
+        EXPECT_EQ(game.match.time, time) << advance;
+    }
+    const uint8_t* page = game.screen.Pixels(SurfacePrimary);
+    EXPECT_TRUE(shows(game, page, "00043", 416, 16, 8));
+    const struct { int32_t before; int key; int32_t after; const char* shown; } cases[] = {
+        {5, key::PageDown, 6, "006"}, {5, key::PageUp, 4, "004"},
+        {999, key::PageDown, 999, "999"}, {0, key::PageUp, 0, "000"}};
+    for (const auto& c : cases) {
+        game.settings.wait = c.before;
+        game.screen.FillBox(SurfacePrimary, 256, 16, 48, 16, 0);
+        game.keyboard.keyDown[c.key] = 1;
+        adjustWait(game);
+        EXPECT_EQ(game.settings.wait, c.after);
+        EXPECT_TRUE(shows(game, page, c.shown, 256, 16, 8));
+    }
+}

@@ -1,0 +1,117 @@
+// The message pump and its waits on the scripted clock, and game controllers as keys.
+#include <functional>
+
+#include "shell/pacing.h"
+#include "shell/pad_input.h"
+#include "tests/support/test_game.h"
+
+using platform::PadButton;
+using Keys = std::vector<int>;
+
+// busyDelay(n) lasts n x 4 ms, with one poll for 0; waitSinceMark counts from its mark; both
+// across the tick count's wrap. With Ctrl held every wait ends after one poll; pressed, Ctrl
+// ends a wait at once. Keys set and clear their entries; codes outside the table are not
+// recorded.
+TEST(Pacing, WaitsLastTheirTimeUnlessCtrlIsHeld) {
+    TestGame test;
+    auto& machine = test.machine;
+    machine.setTicks(UINT32_MAX - 5);
+    busyDelay(*test, 0);
+    EXPECT_EQ(machine.pollCount(), 1u);
+    markFrameStart(*test);
+    machine.advance(3);
+    waitSinceMark(*test, 20);
+    EXPECT_EQ(machine.ticks(), 14u);
+    for (const int32_t n : {1, 10, 999}) {
+        const uint32_t start = machine.ticks();
+        busyDelay(*test, n);
+        EXPECT_EQ(machine.ticks() - start, 4u * n) << n;
+    }
+    machine.setTicks(0);
+    for (const int code : {key::Ctrl, int{'Q'}, 199, 200, 255, 100000, -3}) machine.keyDown(0, code);
+    markFrameStart(*test);
+    waitSinceMark(*test, 900);
+    busyDelay(*test, 999);
+    busyDelay(*test, 999);
+    EXPECT_EQ(machine.ticks(), 0u);
+    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 3);
+    EXPECT_EQ(test->keyboard.keyDown[199], 1);
+    machine.keyUp(0, 'Q');
+    machine.keyUp(0, key::Ctrl);
+    busyDelay(*test, 5);
+    EXPECT_EQ(machine.ticks(), 20u);
+    EXPECT_EQ(test->keyboard.keyDown['Q'], 0);
+    machine.keyDown(27, key::Ctrl);
+    busyDelay(*test, 250);
+    EXPECT_EQ(machine.ticks(), 27u);
+}
+
+namespace {
+
+struct PadGame : TestGame {
+    uint32_t now() { return game->platform->ticks(); }
+    // Pumps for `ms` milliseconds; `script` happens in the first. The codes then down.
+    Keys step(const std::function<void(uint32_t)>& script, uint32_t ms = 1) {
+        script(now() + 1);
+        markFrameStart(*game);
+        waitSinceMark(*game, ms);
+        Keys down;
+        for (int code = 0; code < kKeyTableSize; ++code) {
+            if (game->keyboard.keyDown[code] != 0) down.push_back(code);
+        }
+        return down;
+    }
+    Keys press(int pad, PadButton button) {  // what a press sets; its release leaves nothing
+        const Keys pressed = step([&](uint32_t t) { machine.padDown(t, pad, button); });
+        EXPECT_EQ(step([&](uint32_t t) { machine.padUp(t, pad, button); }), Keys{});
+        return pressed;
+    }
+};
+
+}  // namespace
+
+// In a round a pad presses its own slot's keys (1P's Left is Q, never the Left arrow); on the
+// menus every pad presses the arrows, Enter and Esc.
+TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
+    PadGame pads;
+    const int inMenus[] = {37, 39, 38, 40, 13, 13, 27, 0, 0};  // in the order of PadButton
+    const int inRoundKeys[4][9] = {{'Q', 'Z', 0, 0, 'A', 13, 27, 'Q', 'Z'},
+                                   {'B', 'M', 0, 0, 'N', 13, 27, 'B', 'M'},
+                                   {0x25, 0x27, 0, 0, 0x28, 13, 27, 0x25, 0x27},
+                                   {0x63, 0x69, 0, 0, 0x66, 13, 27, 0x63, 0x69}};
+    for (const bool inRound : {false, true}) {
+        setRoundRunning(*pads, inRound);
+        for (int pad = 0; pad < platform::kMaxPads; ++pad)
+            for (int b = 0; b < platform::kPadButtonCount; ++b) {
+                const int code = inRound ? inRoundKeys[pad][b] : inMenus[b];
+                const Keys pressed = pads.press(pad, PadButton(b));
+                EXPECT_EQ(pressed, code ? Keys{code} : Keys{}) << inRound << " " << pad << " " << b;
+            }
+    }
+}
+
+// A held button presses its key again after 400 ms, then every 33 ms; two pads holding one
+// key keep it down until both let go; a round starting, or the pad going, lets go of it.
+TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
+    PadGame pads;
+    auto& pad = pads.machine;
+    std::vector<uint32_t> pressedAt;
+    const uint32_t down = pads.now() + 100;
+    pad.padPress(down, 0, PadButton::Down, 1000);
+    while (pads.now() < down + 1100) {
+        pumpMessagesWaiting(*pads, 1000);
+        if (pads->keyboard.take(key::Down)) pressedAt.push_back(pads.now() - down);
+    }
+    ASSERT_EQ(pressedAt.size(), 20u);
+    for (size_t i = 1; i < pressedAt.size(); ++i) EXPECT_EQ(pressedAt[i], 367 + 33 * i) << i;
+
+    pads.step([&](uint32_t t) {
+        pad.padDown(t, 0, PadButton::Left);
+        pad.padDown(t, 3, PadButton::Left);
+    });
+    EXPECT_EQ(pads.step([&](uint32_t t) { pad.padUp(t, 0, PadButton::Left); }), Keys{key::Left});
+    const RoundRunning round(*pads);
+    EXPECT_EQ(pads.step([](uint32_t) {}, 1000), Keys{});
+    EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{0x25});
+    EXPECT_EQ(pads.step([&](uint32_t t) { pad.padRemoved(t, 2); }, 1000), Keys{});
+}
