@@ -120,8 +120,8 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
         ++showerFrame;
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);
-        const bool showerDone = game.meteorites.meteorShowerActive == 0 ||
-                                (lastFrame != 0 && showerFrame >= lastFrame);
+        const bool showerDone =
+            game.meteorites.meteorShowerActive == 0 || (lastFrame != 0 && showerFrame >= lastFrame);
         if (explosionsDone || showerDone) {
             state.PauseTiming();
             if (explosionsDone) relaunchExplosions();
@@ -162,12 +162,10 @@ void plainLaunch(PlainTables& tables, Random& random) {
     }
 }
 
-bool plainWithin(float x, float y) {
-    return x >= 1.0f && x <= 638.0f && y >= 33.0f && y <= 414.0f;
-}
+bool plainWithin(float x, float y) { return x >= 1.0f && x <= 638.0f && y >= 33.0f && y <= 414.0f; }
 
-void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& dirs,
-               uint8_t* field, int pitch) {
+void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& dirs, uint8_t* field,
+               int pitch) {
     const int32_t age = ++tables.age[slot];
     bool flying = false;
     for (int i = 0; i < kParticles; ++i) {

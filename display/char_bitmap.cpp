@@ -24,11 +24,11 @@ bool Screen::LoadBitmap(const std::string& path, int width, int height, int x, i
     if (!readBmpFile(path, image, error)) {
         return false;
     }
-    if (width < 0 || height < 0 || srcX < 0 || srcY < 0 ||
-        int64_t{srcX} + width > image.width || int64_t{srcY} + height > image.height) {
+    if (width < 0 || height < 0 || srcX < 0 || srcY < 0 || int64_t{srcX} + width > image.width ||
+        int64_t{srcY} + height > image.height) {
         error = path + ": the image is " + std::to_string(image.width) + " x " +
-                std::to_string(image.height) + ", too small for " + std::to_string(width) +
-                " x " + std::to_string(height) + " pixels at (" + std::to_string(srcX) + ", " +
+                std::to_string(image.height) + ", too small for " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels at (" + std::to_string(srcX) + ", " +
                 std::to_string(srcY) + ")";
         return false;
     }

@@ -99,8 +99,10 @@ int64_t halfWidthAt(int64_t radius, int64_t end, int64_t t) {
     // The widest column of the octant whose height is t: the largest a with
     // a^2 + t^2 - t < r^2, within the octant.
     const Wide limit = Wide{radius} * radius - Wide{t} * t + t;
-    const int64_t widest = limit <= 0 ? -1
-        : std::min(end, largestBelow(limit, [](int64_t a, Wide l) { return Wide{a} * a < l; }));
+    const int64_t widest =
+        limit <= 0
+            ? -1
+            : std::min(end, largestBelow(limit, [](int64_t a, Wide l) { return Wide{a} * a < l; }));
     return widest >= 0 && heightAt(radius, widest) == t ? widest : -1;
 }
 

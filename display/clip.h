@@ -24,18 +24,30 @@ inline bool clipCopy(int x, int y, const Rect& source, CopyArea& area) {
     // 64-bit so that no sum of the caller's values can overflow.
     int64_t left = source.left, top = source.top, right = source.right, bottom = source.bottom;
     int64_t dstX = x, dstY = y;
-    if (left < 0) { dstX -= left; left = 0; }
-    if (top < 0) { dstY -= top; top = 0; }
-    if (dstX < 0) { left -= dstX; dstX = 0; }
-    if (dstY < 0) { top -= dstY; dstY = 0; }
+    if (left < 0) {
+        dstX -= left;
+        left = 0;
+    }
+    if (top < 0) {
+        dstY -= top;
+        top = 0;
+    }
+    if (dstX < 0) {
+        left -= dstX;
+        dstX = 0;
+    }
+    if (dstY < 0) {
+        top -= dstY;
+        dstY = 0;
+    }
     right = std::min({right, int64_t{kScreenWidth}, left + kScreenWidth - dstX});
     bottom = std::min({bottom, int64_t{kScreenHeight}, top + kScreenHeight - dstY});
     if (right <= left || bottom <= top) {
         return false;
     }
-    area = CopyArea{static_cast<int>(dstX), static_cast<int>(dstY), static_cast<int>(left),
-                    static_cast<int>(top),  static_cast<int>(right - left),
-                    static_cast<int>(bottom - top)};
+    area = CopyArea{static_cast<int>(dstX),         static_cast<int>(dstY),
+                    static_cast<int>(left),         static_cast<int>(top),
+                    static_cast<int>(right - left), static_cast<int>(bottom - top)};
     return true;
 }
 
@@ -47,7 +59,7 @@ inline bool clipBox(int64_t x, int64_t y, int64_t width, int64_t height, CopyAre
     if (right <= left || bottom <= top) {
         return false;
     }
-    area = CopyArea{static_cast<int>(left), static_cast<int>(top), 0, 0,
+    area = CopyArea{static_cast<int>(left),         static_cast<int>(top),         0, 0,
                     static_cast<int>(right - left), static_cast<int>(bottom - top)};
     return true;
 }

@@ -69,8 +69,8 @@ Rect areaAt(int srcX, int srcY, int width, int height) {
 
 }  // namespace
 
-void Screen::Copy(int x, int y, int srcX, int srcY, int width, int height,
-                  SurfaceId destination, SurfaceId from) {
+void Screen::Copy(int x, int y, int srcX, int srcY, int width, int height, SurfaceId destination,
+                  SurfaceId from) {
     CopyRect(x, y, areaAt(srcX, srcY, width, height), destination, from);
 }
 

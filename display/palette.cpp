@@ -37,9 +37,9 @@ void Screen::ShadePaletteEntry(int index, int32_t delta) {
         LivePalette[index] = base;
         return;
     }
-    LivePalette[index] = PaletteEntry{shadeComponent(base.red, delta),
-                                      shadeComponent(base.green, delta),
-                                      shadeComponent(base.blue, delta), 0};
+    LivePalette[index] =
+        PaletteEntry{shadeComponent(base.red, delta), shadeComponent(base.green, delta),
+                     shadeComponent(base.blue, delta), 0};
 }
 
 uint32_t Screen::PaletteRgb(int index) const {

@@ -72,8 +72,7 @@ void Screen::DrawFrame(SurfaceId destination, int left, int top, int right, int 
     DrawLine(destination, left, bottom, right, bottom, colour);
 }
 
-void Screen::FillBox(SurfaceId destination, int x, int y, int width, int height,
-                     uint32_t colour) {
+void Screen::FillBox(SurfaceId destination, int x, int y, int width, int height, uint32_t colour) {
     CopyArea area;
     if (width <= 0 || height <= 0 || !clipBox(x, y, width, height, area)) {
         return;

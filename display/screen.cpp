@@ -34,15 +34,16 @@ void Screen::Close() {
 
 uint8_t* Screen::Pixels(SurfaceId id) {
     switch (id) {
-    case SurfacePrimary: return pages_[shownPage_].data();
-    case SurfaceBack: return pages_[1 - shownPage_].data();
-    default: return pages_[id].data();
+        case SurfacePrimary:
+            return pages_[shownPage_].data();
+        case SurfaceBack:
+            return pages_[1 - shownPage_].data();
+        default:
+            return pages_[id].data();
     }
 }
 
-const uint8_t* Screen::Pixels(SurfaceId id) const {
-    return const_cast<Screen*>(this)->Pixels(id);
-}
+const uint8_t* Screen::Pixels(SurfaceId id) const { return const_cast<Screen*>(this)->Pixels(id); }
 
 void Screen::Clear(SurfaceId id) { std::memset(Pixels(id), ColourEmpty, kSurfaceBytes); }
 

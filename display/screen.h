@@ -20,7 +20,7 @@ enum SurfaceId : int {
     SurfacePage = 3,     // composed screens
     SurfaceOverlay = 4,  // effect drawings laid over the field with a keyed copy
     SurfaceSpare5 = 5,
-    SurfaceSaved = 6,    // the visible page saved around an animation
+    SurfaceSaved = 6,  // the visible page saved around an animation
     SurfaceSpare7 = 7,
 };
 
@@ -35,8 +35,8 @@ inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
 inline constexpr int kCentred = -1;
 inline constexpr int kGlyphCell = 16;
 
-inline constexpr uint8_t ColourEmpty = 0;   // empty field, cleared surfaces, the transparent key
-inline constexpr uint8_t ColourFrame = 255; // the frame round the play field
+inline constexpr uint8_t ColourEmpty = 0;    // empty field, cleared surfaces, the transparent key
+inline constexpr uint8_t ColourFrame = 255;  // the frame round the play field
 
 // The play field inside the frame; every whole-field copy uses exactly this rectangle.
 inline constexpr int kFieldLeft = 1;
@@ -67,11 +67,11 @@ public:
     bool IsOpen() const { return platform_ != nullptr; }
     void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
 
-    void Flip();                      // exchanges the pages, presents, waits for the refresh
-    void Clear(SurfaceId id);         // every pixel of the surface becomes 0
-    void MapField();                  // FieldPixels / FieldPitch := the page shown now
-    void WaitVerticalBlank();         // returns at the next display refresh
-    void ResetPalette();              // LivePalette := BasePalette, shown
+    void Flip();               // exchanges the pages, presents, waits for the refresh
+    void Clear(SurfaceId id);  // every pixel of the surface becomes 0
+    void MapField();           // FieldPixels / FieldPitch := the page shown now
+    void WaitVerticalBlank();  // returns at the next display refresh
+    void ResetPalette();       // LivePalette := BasePalette, shown
     void ShadePaletteEntry(int index, int32_t delta);
     uint32_t PaletteRgb(int index) const;  // red + green * 256 + blue * 65536 of BasePalette
 
@@ -105,8 +105,8 @@ public:
     void CopyRectKeyed(int x, int y, Rect source, SurfaceId destination, SurfaceId from);
     void Copy(int x, int y, int srcX, int srcY, int width, int height, SurfaceId destination,
               SurfaceId from);
-    void CopyKeyed(int x, int y, int srcX, int srcY, int width, int height,
-                   SurfaceId destination, SurfaceId from);
+    void CopyKeyed(int x, int y, int srcX, int srcY, int width, int height, SurfaceId destination,
+                   SurfaceId from);
 
     // --- text from the character bitmap ------------------------------------------------
     // x or y of -1 centres the text on the 640 x 480 page (not for PutGlyph, whose (x, y) is
@@ -141,7 +141,7 @@ private:
 
     platform::Platform* platform_ = nullptr;
     WaitHook waitHook_;
-    int shownPage_ = 0;            // which of pages_[0], pages_[1] is SurfacePrimary
+    int shownPage_ = 0;  // which of pages_[0], pages_[1] is SurfacePrimary
     uint32_t lastPresent_ = 0;
     std::array<std::array<uint8_t, kSurfaceBytes>, kSurfaceCount> pages_{};
 };

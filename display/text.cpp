@@ -130,8 +130,8 @@ void Screen::PutGlyph(SurfaceId destination, char character, int x, int y) {
 // instead, which erases), then every character's stencil glyph is laid over it with key 0,
 // so the tile shows through the stencil's index-0 pixels. All tiles go down before the
 // first stencil.
-void Screen::DrawColourText(SurfaceId destination, const char* text, int x, int y,
-                            int cellWidth, int cellHeight, int tile) {
+void Screen::DrawColourText(SurfaceId destination, const char* text, int x, int y, int cellWidth,
+                            int cellHeight, int tile) {
     if (text == nullptr) {
         return;
     }

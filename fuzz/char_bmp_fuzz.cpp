@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::size_t kWidthField = 18;   // file header 14 + information header offset 4
+constexpr std::size_t kWidthField = 18;  // file header 14 + information header offset 4
 constexpr std::size_t kHeightField = 22;
 constexpr std::size_t kPixelOffsetField = 10;
 
@@ -26,8 +26,8 @@ uint8_t fileByteOf(const uint8_t* data, int x, int y) {
     const auto width = static_cast<int32_t>(fieldAt(data, kWidthField));
     const auto height = static_cast<int32_t>(fieldAt(data, kHeightField));
     const std::size_t stride = (static_cast<std::size_t>(width) + 3) / 4 * 4;
-    const std::size_t rows = height < 0 ? static_cast<std::size_t>(-int64_t{height})
-                                        : static_cast<std::size_t>(height);
+    const std::size_t rows =
+        height < 0 ? static_cast<std::size_t>(-int64_t{height}) : static_cast<std::size_t>(height);
     const std::size_t row = height < 0 ? static_cast<std::size_t>(y) : rows - 1 - y;
     return data[fieldAt(data, kPixelOffsetField) + row * stride + static_cast<std::size_t>(x)];
 }

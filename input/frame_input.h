@@ -27,9 +27,7 @@ struct FrameInput {
     uint32_t changes = 0;  // the KeyChange of MatchKey k in bits 2k and 2k + 1
     uint32_t clock = 0;    // the round clock: the tick count (ms) as this frame reads it
 
-    KeyChange change(int key) const {
-        return static_cast<KeyChange>((changes >> (2 * key)) & 3u);
-    }
+    KeyChange change(int key) const { return static_cast<KeyChange>((changes >> (2 * key)) & 3u); }
     void setChange(int key, KeyChange change) {
         changes = (changes & ~(3u << (2 * key))) | (uint32_t(change) << (2 * key));
     }

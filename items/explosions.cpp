@@ -30,8 +30,7 @@ constexpr int32_t kRingLimit = 800;
 constexpr int32_t kFullTurn = 360;
 
 bool withinBounds(float x, float y) {
-    return x >= kParticleLeft && x <= kParticleRight && y >= kParticleTop &&
-           y <= kParticleBottom;
+    return x >= kParticleLeft && x <= kParticleRight && y >= kParticleTop && y <= kParticleBottom;
 }
 
 int32_t particleCount(const Settings& settings, int32_t type) {
@@ -49,8 +48,7 @@ void payCrashAward(Game& game, int slot) {
 // The caption and item label of the slot's line at the bottom of the page vanish.
 void blankPanelLine(Game& game, int slot) {
     game.screen.DrawColourText(SurfacePrimary, kPanelBlank, panelLineX(slot), panelLineY(slot),
-                               kGlyphCell, kGlyphCell,
-                               slot + 1);
+                               kGlyphCell, kGlyphCell, slot + 1);
 }
 
 // Rings two pixels apart round the head pixel, drawn on the overlay and laid over the field
@@ -165,9 +163,9 @@ int32_t tickParticles(Game& game, int slot, bool turning) {
     Screen& screen = game.screen;
     const int32_t* standing = table.pixels[table.standing].data();
     int32_t* landing = table.pixels[1 - table.standing].data();
-    const int32_t flying = moveColumns(table.count, screen.FieldPitch, table.x.data(),
-                                       table.y.data(), table.stepX.data(), table.stepY.data(),
-                                       table.speed.data(), landing);
+    const int32_t flying =
+        moveColumns(table.count, screen.FieldPitch, table.x.data(), table.y.data(),
+                    table.stepX.data(), table.stepY.data(), table.speed.data(), landing);
     if (turning) {
         turnColumns(table.count, game.directions.dirX.data(), game.directions.dirY.data(),
                     table.direction.data(), table.speed.data(), table.stepX.data(),

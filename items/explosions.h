@@ -44,8 +44,8 @@ struct ParticleTable {
     // columns and writes where they land into the other; then the two change roles.
     alignas(64) std::array<std::array<int32_t, kParticlesPerSlot>, 2> pixels{};
     int32_t standing = 0;  // pixels[standing]: where the particles stand now
-    int32_t count = 0;   // entries in use
-    int32_t flying = 0;  // of those, still within the bounds
+    int32_t count = 0;     // entries in use
+    int32_t flying = 0;    // of those, still within the bounds
 
     // The entry i of [0, count) as a record (active is 0 once it has left the field).
     Particle particle(int i) const;

@@ -53,14 +53,23 @@ void flashScreen(Game& game) {
 
 void applyItem(Game& game, int slot, int32_t kind) {
     switch (kind) {
-    case ItemSpeedUp:
-        if (game.players.speedLevel[slot] > 0) game.players.speedLevel[slot] -= 1;
-        break;
-    case ItemLaserShot: fireLaser(game, slot); break;
-    case ItemWarp: warpPlayer(game, slot); break;
-    case ItemChange: changePlaces(game, slot); break;
-    case ItemBomb: detonateBomb(game, slot); break;
-    default: break;
+        case ItemSpeedUp:
+            if (game.players.speedLevel[slot] > 0) game.players.speedLevel[slot] -= 1;
+            break;
+        case ItemLaserShot:
+            fireLaser(game, slot);
+            break;
+        case ItemWarp:
+            warpPlayer(game, slot);
+            break;
+        case ItemChange:
+            changePlaces(game, slot);
+            break;
+        case ItemBomb:
+            detonateBomb(game, slot);
+            break;
+        default:
+            break;
     }
 }
 
@@ -120,7 +129,8 @@ void useItem(Game& game, int slot) {
     const int32_t kind = players.items[slot][players.itemCount[slot]];
     applyItem(game, slot, kind);
 
-    if (players.itemCount[slot] > 0 && validKind(players.items[slot][players.itemCount[slot] - 1])) {
+    if (players.itemCount[slot] > 0 &&
+        validKind(players.items[slot][players.itemCount[slot] - 1])) {
         showItemLabel(game, slot, players.items[slot][players.itemCount[slot] - 1]);
     } else {
         game.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),

@@ -8,11 +8,11 @@ struct Game;
 struct Players;
 
 struct Match {
-    int32_t round = 0;                      // 0-based; shown as round + 1
-    std::array<int32_t, 5> frameCounters{}; // counter k runs 0..k; never reset between rounds
-    uint32_t secondStamp = 0;               // tick count when time last advanced
-    int32_t time = 0;                       // whole seconds of the round
-    float scoreRate = 1.0f;                 // points per second of time
+    int32_t round = 0;                       // 0-based; shown as round + 1
+    std::array<int32_t, 5> frameCounters{};  // counter k runs 0..k; never reset between rounds
+    uint32_t secondStamp = 0;                // tick count when time last advanced
+    int32_t time = 0;                        // whole seconds of the round
+    float scoreRate = 1.0f;                  // points per second of time
 };
 
 // The KEY column of the score table: turn-left, item and turn-right key of each slot. For

@@ -51,8 +51,8 @@ void placePlayerAtStart(Players& players, int slot) {
 
 void drawRoundHeader(Game& game) {
     char header[64];
-    std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d",
-                  game.match.round + 1, game.settings.wait, game.match.time);
+    std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d", game.match.round + 1,
+                  game.settings.wait, game.match.time);
     game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kGlyphCell, kGlyphCell,
                                kHeaderTile);
 }
@@ -60,8 +60,8 @@ void drawRoundHeader(Game& game) {
 void drawItemCaption(Game& game, int slot) {
     char caption[24];
     std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
-    game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot),
-                               panelLineY(slot), kGlyphCell, kGlyphCell, slot + 1);
+    game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot), panelLineY(slot), kGlyphCell,
+                               kGlyphCell, slot + 1);
 }
 
 void showRoundPage(Game& game) {
@@ -107,8 +107,8 @@ void startRound(Game& game) {
             match.scoreRate += kRatePerEmptySlot;
         }
     }
-    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell, kGlyphCell,
-                          kTextTile);
+    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell,
+                          kGlyphCell, kTextTile);
     drawHeads(game);
     game.meteorites.meteorShowerActive = 0;
     // A box of the last round is dropped; round play starts without one.

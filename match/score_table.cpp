@@ -54,8 +54,8 @@ void drawScoreTable(Game& game) {
     }
     screen.DrawColourText(SurfacePage, "PUSH ENTER KEY TO START", kCentred, kStartLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
-    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEndLineY, kGlyphCell, kGlyphCell,
-                          kTextTile);
+    screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEndLineY, kGlyphCell,
+                          kGlyphCell, kTextTile);
 
     screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
     screen.Flip();

@@ -8,12 +8,12 @@
 namespace {
 
 constexpr const char* kLogoLine = "VEVAZI SOFT 1998";
-constexpr int kLogoX = 64;          // the first letter's cell
+constexpr int kLogoX = 64;  // the first letter's cell
 constexpr int kLogoY = 224;
-constexpr int kLogoCell = 32;       // 32 x 32 cells
-constexpr char kLogoCursor = 91;    // '['
+constexpr int kLogoCell = 32;     // 32 x 32 cells
+constexpr char kLogoCursor = 91;  // '['
 constexpr char kBlank = 32;
-constexpr int kBlinkSteps = 16;     // eight blinks: drawn, erased
+constexpr int kBlinkSteps = 16;  // eight blinks: drawn, erased
 constexpr uint32_t kStepMs = 100;
 constexpr uint32_t kFinalPauseMs = 1000;
 

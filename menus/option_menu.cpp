@@ -62,20 +62,29 @@ void drawPointer(Game& game, char character) {
 void formatOptionValue(const Settings& settings, int row, char* text, std::size_t size) {
     text[0] = '\0';
     switch (row) {
-    case RowWait: std::snprintf(text, size, "%03d", settings.wait); break;
-    case RowItem: std::snprintf(text, size, "%s", kOnOffLabels[settings.itemsOn != 0]); break;
-    case RowExplosionType:
-        std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(settings)]);
-        break;
-    case RowExplosionValue:
-        std::snprintf(text, size, "%04d", settings.explosionValue[explosionIndex(settings)]);
-        break;
-    case RowMeteorite:
-        std::snprintf(text, size, "%s", kOnOffLabels[settings.meteoritesOn != 0]);
-        break;
-    case RowMeteoriteTime: std::snprintf(text, size, "%03d", settings.meteoriteTime); break;
-    case RowMeteoriteValue: std::snprintf(text, size, "%04d", settings.meteoriteValue); break;
-    default: break;
+        case RowWait:
+            std::snprintf(text, size, "%03d", settings.wait);
+            break;
+        case RowItem:
+            std::snprintf(text, size, "%s", kOnOffLabels[settings.itemsOn != 0]);
+            break;
+        case RowExplosionType:
+            std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(settings)]);
+            break;
+        case RowExplosionValue:
+            std::snprintf(text, size, "%04d", settings.explosionValue[explosionIndex(settings)]);
+            break;
+        case RowMeteorite:
+            std::snprintf(text, size, "%s", kOnOffLabels[settings.meteoritesOn != 0]);
+            break;
+        case RowMeteoriteTime:
+            std::snprintf(text, size, "%03d", settings.meteoriteTime);
+            break;
+        case RowMeteoriteValue:
+            std::snprintf(text, size, "%04d", settings.meteoriteValue);
+            break;
+        default:
+            break;
     }
 }
 
@@ -130,23 +139,32 @@ void changeOptionValue(Game& game, int delta) {
     Settings& settings = game.settings;
     const int row = game.optionMenu.cursor;
     switch (row) {
-    case RowWait: stepValue(settings.wait, delta, kWaitMin, kWaitMax, false); break;
-    case RowItem: stepValue(settings.itemsOn, delta, 0, 1, true); break;
-    case RowExplosionType:
-        stepValue(settings.explosionType, delta, ExplosionBomb, ExplosionCosmo2, true);
-        // Each type keeps its own value: row 4 now shows the new type's.
-        drawOptionValue(game, SurfacePrimary, RowExplosionValue);
-        break;
-    case RowExplosionValue: stepExplosionValue(settings, delta); break;
-    case RowMeteorite: stepValue(settings.meteoritesOn, delta, 0, 1, true); break;
-    case RowMeteoriteTime:
-        stepValue(settings.meteoriteTime, delta, kMeteoriteTimeMin, kMeteoriteTimeMax, false);
-        break;
-    case RowMeteoriteValue:
-        stepValue(settings.meteoriteValue, delta * kMeteoriteValueStep, kMeteoriteValueMin,
-                  kMeteoriteValueMax, false);
-        break;
-    default: break;  // "EXIT" has no value
+        case RowWait:
+            stepValue(settings.wait, delta, kWaitMin, kWaitMax, false);
+            break;
+        case RowItem:
+            stepValue(settings.itemsOn, delta, 0, 1, true);
+            break;
+        case RowExplosionType:
+            stepValue(settings.explosionType, delta, ExplosionBomb, ExplosionCosmo2, true);
+            // Each type keeps its own value: row 4 now shows the new type's.
+            drawOptionValue(game, SurfacePrimary, RowExplosionValue);
+            break;
+        case RowExplosionValue:
+            stepExplosionValue(settings, delta);
+            break;
+        case RowMeteorite:
+            stepValue(settings.meteoritesOn, delta, 0, 1, true);
+            break;
+        case RowMeteoriteTime:
+            stepValue(settings.meteoriteTime, delta, kMeteoriteTimeMin, kMeteoriteTimeMax, false);
+            break;
+        case RowMeteoriteValue:
+            stepValue(settings.meteoriteValue, delta * kMeteoriteValueStep, kMeteoriteValueMin,
+                      kMeteoriteValueMax, false);
+            break;
+        default:
+            break;  // "EXIT" has no value
     }
     drawOptionValue(game, SurfacePrimary, row);
 }

@@ -25,8 +25,8 @@ constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
 int rowY(int row) { return kRowTop + kRowSpacing * row; }
 
 void drawPointer(Game& game, char character) {
-    game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor),
-                         kGlyphCell, kGlyphCell);
+    game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor), kGlyphCell,
+                         kGlyphCell);
 }
 
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".

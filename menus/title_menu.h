@@ -6,7 +6,7 @@
 struct Game;
 
 struct TitleMenu {
-    int32_t cursor = 0;  // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
+    int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
     const char* notice = nullptr;  // the line under the rows, while it is shown
     uint32_t noticeShownAt = 0;    // platform ticks when it appeared
 };

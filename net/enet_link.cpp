@@ -105,26 +105,26 @@ bool EnetLink::service(LinkEvent& event, uint32_t timeoutMs) {
     event = LinkEvent{};
     event.peer = int(e.peer - host_->peers);
     switch (e.type) {
-    case ENET_EVENT_TYPE_CONNECT:
-        // A host hears connection requests; only ours carry the magic.
-        if (listening_ && e.data != kConnectMagic) {
-            enet_peer_reset(e.peer);
+        case ENET_EVENT_TYPE_CONNECT:
+            // A host hears connection requests; only ours carry the magic.
+            if (listening_ && e.data != kConnectMagic) {
+                enet_peer_reset(e.peer);
+                return false;
+            }
+            configurePeer(e.peer, settings_);
+            event.kind = LinkEvent::Kind::Connected;
+            return true;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            event.kind = LinkEvent::Kind::Disconnected;
+            return true;
+        case ENET_EVENT_TYPE_RECEIVE:
+            received_ = e.packet;
+            event.kind = LinkEvent::Kind::Received;
+            event.data = e.packet->data;
+            event.size = e.packet->dataLength;
+            return true;
+        default:
             return false;
-        }
-        configurePeer(e.peer, settings_);
-        event.kind = LinkEvent::Kind::Connected;
-        return true;
-    case ENET_EVENT_TYPE_DISCONNECT:
-        event.kind = LinkEvent::Kind::Disconnected;
-        return true;
-    case ENET_EVENT_TYPE_RECEIVE:
-        received_ = e.packet;
-        event.kind = LinkEvent::Kind::Received;
-        event.data = e.packet->data;
-        event.size = e.packet->dataLength;
-        return true;
-    default:
-        return false;
     }
 }
 

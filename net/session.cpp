@@ -114,33 +114,33 @@ void NetSession::handle(const LinkEvent& event) {
     const int peer = event.peer;
     if (peer < 0 || peer >= kLinkPeers) return;
     switch (event.kind) {
-    case LinkEvent::Kind::Connected:
-        if (!hosting_) {
-            JoinRequest request;
-            request.gameVersion = options_.gameVersion;
-            request.name = makeName(options_.name);
-            Packet packet;
-            if (encodeMessage(request, packet)) link_->send(peer, packet, true);
-        }
-        return;
-    case LinkEvent::Kind::Disconnected:
-        if (!hosting_) {
-            hostGone();
-        } else if (machineOf_[peer] >= 0) {
-            machineLeft(uint8_t(machineOf_[peer]));
-        }
-        return;
-    case LinkEvent::Kind::Received:
-        if (decodeMessage(event.data, event.size, scratch_)) {
-            const int from = hosting_ ? machineOf_[peer] : kHostMachine;
-            if (phase_ == Phase::Match && from >= 0) lockstep_.heard(uint8_t(from), nowMs());
-            if (hosting_) {
-                handleHost(peer, scratch_);
-            } else {
-                handleClient(scratch_);
+        case LinkEvent::Kind::Connected:
+            if (!hosting_) {
+                JoinRequest request;
+                request.gameVersion = options_.gameVersion;
+                request.name = makeName(options_.name);
+                Packet packet;
+                if (encodeMessage(request, packet)) link_->send(peer, packet, true);
             }
-        }
-        return;
+            return;
+        case LinkEvent::Kind::Disconnected:
+            if (!hosting_) {
+                hostGone();
+            } else if (machineOf_[peer] >= 0) {
+                machineLeft(uint8_t(machineOf_[peer]));
+            }
+            return;
+        case LinkEvent::Kind::Received:
+            if (decodeMessage(event.data, event.size, scratch_)) {
+                const int from = hosting_ ? machineOf_[peer] : kHostMachine;
+                if (phase_ == Phase::Match && from >= 0) lockstep_.heard(uint8_t(from), nowMs());
+                if (hosting_) {
+                    handleHost(peer, scratch_);
+                } else {
+                    handleClient(scratch_);
+                }
+            }
+            return;
     }
 }
 

@@ -11,8 +11,7 @@ namespace {
 // Pixels converted per step: one 64-bit load of indices, eight table look-ups, no branches.
 constexpr int kStep = 8;
 
-void convertRow(const uint8_t* source, int columns, const uint32_t* colourTable,
-                uint32_t* target) {
+void convertRow(const uint8_t* source, int columns, const uint32_t* colourTable, uint32_t* target) {
     int x = 0;
     if constexpr (std::endian::native == std::endian::little) {
         for (; x + kStep <= columns; x += kStep) {
@@ -41,8 +40,8 @@ void convertRowWidened(const uint8_t* source, int columns, const uint32_t* colou
 
 }  // namespace
 
-void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out,
-                  int outPitch, int scale) {
+void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out, int outPitch,
+                  int scale) {
     auto* target = reinterpret_cast<uint8_t*>(out);
     const size_t rowBytes = size_t(block.columns) * size_t(scale) * sizeof(uint32_t);
     for (int y = 0; y < block.rows; ++y) {

@@ -21,7 +21,7 @@ struct PageBlock {
 // out pixel (x, y) := colourTable[index (x / scale, y / scale)]. The table holds the 256
 // palette entries as pixels of the target's format. `outPitch` is the distance
 // in bytes between rows of `out` (a multiple of 4, at least columns * scale * 4).
-void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out,
-                  int outPitch, int scale = 1);
+void convertBlock(const PageBlock& block, const uint32_t* colourTable, uint32_t* out, int outPitch,
+                  int scale = 1);
 
 }  // namespace platform

@@ -38,11 +38,11 @@ enum class EventKind : uint8_t {
 inline constexpr int kMaxPads = 4;
 
 enum class PadButton : uint8_t {
-    Left,           // the d-pad or the left stick, each way
+    Left,  // the d-pad or the left stick, each way
     Right,
     Up,
     Down,
-    Fire,           // the south face button (A on most pads)
+    Fire,  // the south face button (A on most pads)
     Start,
     Back,
     LeftShoulder,
@@ -54,8 +54,8 @@ struct Event {
     EventKind kind = EventKind::None;
     int key = 0;
     bool repeat = false;
-    int pad = 0;                          // pad events: the pad slot 0..kMaxPads-1
-    PadButton button = PadButton::Left;   // PadDown and PadUp: which button
+    int pad = 0;                         // pad events: the pad slot 0..kMaxPads-1
+    PadButton button = PadButton::Left;  // PadDown and PadUp: which button
 };
 
 class Platform {

@@ -19,9 +19,9 @@ uint64_t microsOf(uint32_t ms) { return uint64_t{ms} * kMicrosPerMs; }
 void ScriptedPlatform::push(uint32_t atMs, Event event) {
     const uint64_t at = microsOf(atMs);
     // After every event of the same or an earlier time, so equal times keep their order.
-    const auto place = std::upper_bound(
-        queue_.begin(), queue_.end(), at,
-        [](uint64_t time, const Timed& queued) { return time < queued.atMicros; });
+    const auto place =
+        std::upper_bound(queue_.begin(), queue_.end(), at,
+                         [](uint64_t time, const Timed& queued) { return time < queued.atMicros; });
     queue_.insert(place, Timed{at, event});
 }
 
@@ -118,8 +118,7 @@ void ScriptedPlatform::present(const uint8_t* pixels, int pitch, const PaletteEn
     // The buffers are reused, so a long run of presents does not allocate each time.
     last_.pixels.resize(size_t{kPageWidth} * kPageHeight);
     for (int y = 0; y < kPageHeight; ++y) {
-        std::memcpy(&last_.pixels[size_t{kPageWidth} * y], pixels + size_t(pitch) * y,
-                    kPageWidth);
+        std::memcpy(&last_.pixels[size_t{kPageWidth} * y], pixels + size_t(pitch) * y, kPageWidth);
     }
     last_.palette.assign(palette, palette + kPaletteSize);
     if (keepAllPages) pages_.push_back(last_);

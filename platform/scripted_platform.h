@@ -21,8 +21,8 @@ public:
     };
     struct PresentedPage {
         uint64_t atMicros;
-        std::vector<uint8_t> pixels;           // 640 x 480, pitch 640
-        std::vector<PaletteEntry> palette;     // 256 entries
+        std::vector<uint8_t> pixels;        // 640 x 480, pitch 640
+        std::vector<PaletteEntry> palette;  // 256 entries
     };
 
     // --- the script ---------------------------------------------------------------------
@@ -43,11 +43,11 @@ public:
     void quitWhenIdleAfter(uint32_t ms) { idleQuitMicros_ = uint64_t{ms} * 1000; }
 
     // --- configuration ------------------------------------------------------------------
-    bool failOpen = false;             // openDisplay fails (as with no display)
-    uint32_t pollCostMicros = 2;       // virtual time each poll takes, so polling loops end
+    bool failOpen = false;        // openDisplay fails (as with no display)
+    uint32_t pollCostMicros = 2;  // virtual time each poll takes, so polling loops end
     uint32_t refreshMs = 17;
-    int64_t calendarSeconds = 0;       // what calendarTime() reads: the seed of a scripted run
-    bool keepAllPages = false;         // keep every presented page, not only the last
+    int64_t calendarSeconds = 0;  // what calendarTime() reads: the seed of a scripted run
+    bool keepAllPages = false;    // keep every presented page, not only the last
     std::function<void(const PresentedPage&)> onPresent;  // called on every present
 
     // --- inspection ---------------------------------------------------------------------

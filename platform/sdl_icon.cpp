@@ -11,22 +11,10 @@ namespace {
 // One letter a cell; a head is its trail's letter in capitals.
 constexpr int kArtSize = 16;
 constexpr const char* kArt[kArtSize] = {
-    "wwwwwwwwwwwwwwww",
-    "wkkkkkkkYYkkkkkw",
-    "wkkkkkkyYYkGGkkw",
-    "wkkkkyykkkkGGkkw",
-    "wkkyykkkkggkkkkw",
-    "wyykkkkggkkkkkkw",
-    "wkkkkggkkBBkkkkw",
-    "wkkggkkkkBBkkkkw",
-    "wggkkkkbbkkkRRkw",
-    "wkkkkbbkkkkrRRkw",
-    "wkkbbkkkkrrkkkkw",
-    "wbbkkkkrrkkkkkkw",
-    "wkkkkrrkkkkkkkkw",
-    "wkkrrkkkkkkkkkkw",
-    "wrrkkkkkkkkkkkkw",
-    "wwwwwwwwwwwwwwww",
+    "wwwwwwwwwwwwwwww", "wkkkkkkkYYkkkkkw", "wkkkkkkyYYkGGkkw", "wkkkkyykkkkGGkkw",
+    "wkkyykkkkggkkkkw", "wyykkkkggkkkkkkw", "wkkkkggkkBBkkkkw", "wkkggkkkkBBkkkkw",
+    "wggkkkkbbkkkRRkw", "wkkkkbbkkkkrRRkw", "wkkbbkkkkrrkkkkw", "wbbkkkkrrkkkkkkw",
+    "wkkkkrrkkkkkkkkw", "wkkrrkkkkkkkkkkw", "wrrkkkkkkkkkkkkw", "wwwwwwwwwwwwwwww",
 };
 constexpr int kCellPixels = 4;  // a 64 x 64 icon with crisp cells
 

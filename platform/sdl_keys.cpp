@@ -66,8 +66,7 @@ int virtualKeyFor(int sdlScancode, int sdlKeycode) {
 }
 
 bool isWindowToggle(const SDL_Keysym& key) {
-    const bool enter =
-        key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER;
+    const bool enter = key.scancode == SDL_SCANCODE_RETURN || key.scancode == SDL_SCANCODE_KP_ENTER;
     return key.scancode == SDL_SCANCODE_F11 || (enter && (key.mod & KMOD_ALT) != 0);
 }
 

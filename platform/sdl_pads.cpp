@@ -23,26 +23,26 @@ uint16_t stickAlong(uint16_t bits, PadButton negative, PadButton positive, int v
 
 int padButtonFor(int sdlControllerButton) {
     switch (sdlControllerButton) {
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-        return static_cast<int>(PadButton::Left);
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-        return static_cast<int>(PadButton::Right);
-    case SDL_CONTROLLER_BUTTON_DPAD_UP:
-        return static_cast<int>(PadButton::Up);
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-        return static_cast<int>(PadButton::Down);
-    case SDL_CONTROLLER_BUTTON_A:  // the south face button, whatever the pad prints on it
-        return static_cast<int>(PadButton::Fire);
-    case SDL_CONTROLLER_BUTTON_START:
-        return static_cast<int>(PadButton::Start);
-    case SDL_CONTROLLER_BUTTON_BACK:
-        return static_cast<int>(PadButton::Back);
-    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        return static_cast<int>(PadButton::LeftShoulder);
-    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
-        return static_cast<int>(PadButton::RightShoulder);
-    default:
-        return kNotUsed;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return static_cast<int>(PadButton::Left);
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return static_cast<int>(PadButton::Right);
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return static_cast<int>(PadButton::Up);
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return static_cast<int>(PadButton::Down);
+        case SDL_CONTROLLER_BUTTON_A:  // the south face button, whatever the pad prints on it
+            return static_cast<int>(PadButton::Fire);
+        case SDL_CONTROLLER_BUTTON_START:
+            return static_cast<int>(PadButton::Start);
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return static_cast<int>(PadButton::Back);
+        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+            return static_cast<int>(PadButton::LeftShoulder);
+        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+            return static_cast<int>(PadButton::RightShoulder);
+        default:
+            return kNotUsed;
     }
 }
 
@@ -57,21 +57,21 @@ void SdlPads::stop() {
 
 bool SdlPads::handle(const SDL_Event& sdlEvent) {
     switch (sdlEvent.type) {
-    case SDL_CONTROLLERDEVICEADDED:
-        add(sdlEvent.cdevice.which);
-        return true;
-    case SDL_CONTROLLERDEVICEREMOVED:
-        remove(sdlEvent.cdevice.which);
-        return true;
-    case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP:
-        button(sdlEvent.cbutton);
-        return true;
-    case SDL_CONTROLLERAXISMOTION:
-        axis(sdlEvent.caxis);
-        return true;
-    default:
-        return false;
+        case SDL_CONTROLLERDEVICEADDED:
+            add(sdlEvent.cdevice.which);
+            return true;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            remove(sdlEvent.cdevice.which);
+            return true;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            button(sdlEvent.cbutton);
+            return true;
+        case SDL_CONTROLLERAXISMOTION:
+            axis(sdlEvent.caxis);
+            return true;
+        default:
+            return false;
     }
 }
 

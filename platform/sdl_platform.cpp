@@ -251,26 +251,26 @@ void SdlPlatform::State::handle(const SDL_Event& event) {
     }
     if (pads.handle(event)) return;
     switch (event.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        handleKey(event.key);
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-        if (event.button.button == SDL_BUTTON_RIGHT) events.push(Event{EventKind::RightButton});
-        break;
-    case SDL_WINDOWEVENT:
-        handleWindowEvent(event.window);
-        break;
-    case SDL_QUIT:
-        events.push(Event{EventKind::Quit});
-        break;
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-        presenter.redrawAll();
-        redraw = true;
-        break;
-    default:
-        break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            handleKey(event.key);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_RIGHT) events.push(Event{EventKind::RightButton});
+            break;
+        case SDL_WINDOWEVENT:
+            handleWindowEvent(event.window);
+            break;
+        case SDL_QUIT:
+            events.push(Event{EventKind::Quit});
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            presenter.redrawAll();
+            redraw = true;
+            break;
+        default:
+            break;
     }
 }
 
@@ -296,22 +296,22 @@ void SdlPlatform::State::handleKey(const SDL_KeyboardEvent& key) {
 
 void SdlPlatform::State::handleWindowEvent(const SDL_WindowEvent& windowEvent) {
     switch (windowEvent.event) {
-    case SDL_WINDOWEVENT_CLOSE:
-        events.push(Event{EventKind::Close});
-        break;
-    case SDL_WINDOWEVENT_EXPOSED:
-    case SDL_WINDOWEVENT_SHOWN:
-    case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        presenter.redrawAll();
-        redraw = true;
-        break;
-    case SDL_WINDOWEVENT_MOVED:
-    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
-        readRefreshRate();
-        break;
-    default:
-        break;
+        case SDL_WINDOWEVENT_CLOSE:
+            events.push(Event{EventKind::Close});
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            presenter.redrawAll();
+            redraw = true;
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            readRefreshRate();
+            break;
+        default:
+            break;
     }
 }
 
@@ -323,9 +323,7 @@ int SdlPlatform::State::msUntilShowDue() {
     if (!redraw && !mailbox.fresh()) return kIdleWaitMs;
     if (presenter.paced()) return 0;
     const Clock::duration left = lastShow + showInterval - Clock::now();
-    return left <= Clock::duration::zero()
-               ? 0
-               : int(std::chrono::ceil<milliseconds>(left).count());
+    return left <= Clock::duration::zero() ? 0 : int(std::chrono::ceil<milliseconds>(left).count());
 }
 
 void SdlPlatform::State::showIfDue() {

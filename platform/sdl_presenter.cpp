@@ -83,8 +83,8 @@ bool SdlPresenter::startRenderer(int driverIndex, Uint32 flags, bool acceptSoftw
     }
     SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
     SDL_RendererInfo info;
-    paced_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
-             (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    paced_ =
+        SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     return true;
 }
 
@@ -147,8 +147,8 @@ void SdlPresenter::showOnTexture(const Picture& picture, RowBand changed) {
             redrawAll_ = true;  // these rows are still to be drawn
             return;
         }
-        const PageBlock block{picture.page.data() + size_t{kPageWidth} * changed.first,
-                              kPageWidth, kPageWidth, rows.h};
+        const PageBlock block{picture.page.data() + size_t{kPageWidth} * changed.first, kPageWidth,
+                              kPageWidth, rows.h};
         convertBlock(block, colours_.data(), static_cast<uint32_t*>(target), targetPitch);
         SDL_UnlockTexture(texture_);
     }

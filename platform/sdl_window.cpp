@@ -26,8 +26,8 @@ bool SdlWindow::open(const char* title, const DisplayTraits& traits) {
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-        window_ = SDL_CreateWindow(title, place.x, place.y, place.w, place.h,
-                                   flags | SDL_WINDOW_OPENGL);
+        window_ =
+            SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags | SDL_WINDOW_OPENGL);
     }
     if (!window_) window_ = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!window_) return false;

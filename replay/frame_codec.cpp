@@ -27,8 +27,7 @@ std::size_t encodeFrameToken(const FrameToken& token, uint8_t* out) {
         if (change == KeyChange::None) continue;
         if (previous != nullptr) *previous |= kMoreFollow;
         previous = &out[n];
-        out[n++] = static_cast<uint8_t>(key << kKeyShift |
-                                        (change == KeyChange::Down ? 0 : kIsUp));
+        out[n++] = static_cast<uint8_t>(key << kKeyShift | (change == KeyChange::Down ? 0 : kIsUp));
     }
     return n;
 }

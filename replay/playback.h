@@ -47,11 +47,11 @@ private:
     std::size_t nextRound_ = 0;  // rounds handed out so far
     const ReplayRound* round_ = nullptr;
     FrameTokenReader tokens_{{}};
-    FrameToken ahead_;       // the round's next frame that is not empty
+    FrameToken ahead_;  // the round's next frame that is not empty
     bool haveAhead_ = false;
-    uint32_t served_ = 0;    // frames of the round handed out
+    uint32_t served_ = 0;  // frames of the round handed out
     uint32_t clock_ = kReplayRoundStartClock;
     bool pastEnd_ = false;
-    int checked_ = 0;        // rounds checked
+    int checked_ = 0;  // rounds checked
     int firstDiffering_ = 0;
 };

@@ -78,9 +78,12 @@ public:
     uint32_t varint() {
         uint32_t value = 0;
         switch (getVarint(bytes_, pos_, value)) {
-        case VarintRead::Ok: return value;
-        case VarintRead::Short: refuse("truncated: ends in " + where);
-        case VarintRead::Bad: break;
+            case VarintRead::Ok:
+                return value;
+            case VarintRead::Short:
+                refuse("truncated: ends in " + where);
+            case VarintRead::Bad:
+                break;
         }
         refuse("damaged: a malformed number in " + where);
     }

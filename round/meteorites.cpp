@@ -105,8 +105,8 @@ void stepMeteorites(Game& game) {
     }
     const int32_t* standing = shower.pixels[shower.standing].data();
     int32_t* landing = shower.pixels[1 - shower.standing].data();
-    shower.flying = moveColumns(shower.count, shower.x.data(), shower.speed.data(),
-                                shower.row.data(), landing);
+    shower.flying =
+        moveColumns(shower.count, shower.x.data(), shower.speed.data(), shower.row.data(), landing);
     plotMovingDots(shower.count, standing, landing, game.screen.FieldPixels, meteorColour);
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {

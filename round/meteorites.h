@@ -34,8 +34,8 @@ struct Meteorites {
     // land into the other; then the two change roles.
     alignas(64) std::array<std::array<int32_t, kMeteorSlots>, 2> pixels{};
     int32_t standing = 0;  // pixels[standing]: where the meteorites stand now
-    int32_t count = 0;   // entries in use
-    int32_t flying = 0;  // of those, still in flight
+    int32_t count = 0;     // entries in use
+    int32_t flying = 0;    // of those, still in flight
     int32_t meteorShowerActive = 0;
 
     // The entry i of [0, count) as a record (active is 0 once it has vanished).

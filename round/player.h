@@ -45,7 +45,7 @@ struct Players {
     std::array<float, kSlots> y{};
     std::array<int32_t, kSlots> direction{};  // whole degrees 0..359; 0 right, 90 up
     std::array<int32_t, kSlots> alive{};
-    std::array<int32_t, kSlots> pixelX{};     // the pixel of the last trail test
+    std::array<int32_t, kSlots> pixelX{};  // the pixel of the last trail test
     std::array<int32_t, kSlots> pixelY{};
     std::array<int32_t, kSlots> speedLevel{};
     std::array<int32_t, kSlots> itemCount{};

@@ -14,8 +14,8 @@ namespace {
 
 constexpr uint32_t kMsPerSecond = 1000;
 constexpr int kHeaderY = 16;
-constexpr int kWaitDigitsX = 256;   // cell 15 of the header line
-constexpr int kTimeDigitsX = 416;   // cell 25 of the header line
+constexpr int kWaitDigitsX = 256;  // cell 15 of the header line
+constexpr int kTimeDigitsX = 416;  // cell 25 of the header line
 constexpr int kHeaderTile = 8;
 constexpr int32_t kSurvivorBonus = 100;
 
@@ -29,7 +29,8 @@ constexpr int kMessageY = (kScreenHeight - kMessageHeight) / 2;  // 232
 void drawHeaderNumber(Game& game, const char* format, int32_t value, int x) {
     char text[16];
     std::snprintf(text, sizeof text, format, value);
-    game.screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kGlyphCell, kGlyphCell, kHeaderTile);
+    game.screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kGlyphCell, kGlyphCell,
+                               kHeaderTile);
 }
 
 int playersInPlay(const Game& game) {
@@ -40,8 +41,8 @@ int playersInPlay(const Game& game) {
 
 // trunc(time * scoreRate) + 100, the product in double precision.
 int32_t survivorBonus(const Match& match) {
-    const double earned = std::trunc(static_cast<double>(match.time) *
-                                     static_cast<double>(match.scoreRate));
+    const double earned =
+        std::trunc(static_cast<double>(match.time) * static_cast<double>(match.scoreRate));
     return static_cast<int32_t>(earned) + kSurvivorBonus;
 }
 

@@ -7,10 +7,10 @@
 namespace {
 
 constexpr int32_t kTurn = 30;
-constexpr int kAheadLimit = 16;     // looks at steps 1..15 straight ahead
-constexpr int kSideLimit = 15;      // looks at steps 1..14 to either side
-constexpr int32_t kRandomTurnOdds = 50;    // randomRange(0, 50) == 0: one chance in 51
-constexpr int32_t kStraightRedraw = 50;    // clear steps in a row before a new side is drawn
+constexpr int kAheadLimit = 16;          // looks at steps 1..15 straight ahead
+constexpr int kSideLimit = 15;           // looks at steps 1..14 to either side
+constexpr int32_t kRandomTurnOdds = 50;  // randomRange(0, 50) == 0: one chance in 51
+constexpr int32_t kStraightRedraw = 50;  // clear steps in a row before a new side is drawn
 
 void turnLeft(Game& game, int slot) {
     game.players.direction[slot] = turnedLeft(game.players.direction[slot]);

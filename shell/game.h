@@ -28,8 +28,8 @@ struct ProgramExit {
 };
 
 struct Pacing {
-    uint32_t frameStart = 0;      // set by markFrameStart, read by waitSinceMark
-    uint32_t lastEmptyPoll = 0;   // when a poll last found the queue empty
+    uint32_t frameStart = 0;     // set by markFrameStart, read by waitSinceMark
+    uint32_t lastEmptyPoll = 0;  // when a poll last found the queue empty
     bool polledEmpty = false;
 };
 

@@ -19,27 +19,27 @@ bool recorded(int code) { return code >= 0 && code < kKeyTableSize; }
 void handleEvent(Game& game, const platform::Event& event) {
     Keyboard& keyboard = game.keyboard;
     switch (event.kind) {
-    case platform::EventKind::KeyDown:
-        if (event.key == key::Pause) shutdown(game, 0);
-        if (recorded(event.key)) keyboard.keyDown[event.key] = 1;
-        if (event.key == key::Ctrl) keyboard.pacingOn = 0;
-        break;
-    case platform::EventKind::KeyUp:
-        if (recorded(event.key)) keyboard.keyDown[event.key] = 0;
-        if (event.key == key::Ctrl) keyboard.pacingOn = 1;
-        break;
-    case platform::EventKind::PadDown:
-    case platform::EventKind::PadUp:
-    case platform::EventKind::PadAdded:
-    case platform::EventKind::PadRemoved:
-        handlePadEvent(game, event);
-        break;
-    case platform::EventKind::RightButton:
-    case platform::EventKind::Close:
-    case platform::EventKind::Quit:
-        shutdown(game, 0);
-    case platform::EventKind::None:
-        break;
+        case platform::EventKind::KeyDown:
+            if (event.key == key::Pause) shutdown(game, 0);
+            if (recorded(event.key)) keyboard.keyDown[event.key] = 1;
+            if (event.key == key::Ctrl) keyboard.pacingOn = 0;
+            break;
+        case platform::EventKind::KeyUp:
+            if (recorded(event.key)) keyboard.keyDown[event.key] = 0;
+            if (event.key == key::Ctrl) keyboard.pacingOn = 1;
+            break;
+        case platform::EventKind::PadDown:
+        case platform::EventKind::PadUp:
+        case platform::EventKind::PadAdded:
+        case platform::EventKind::PadRemoved:
+            handlePadEvent(game, event);
+            break;
+        case platform::EventKind::RightButton:
+        case platform::EventKind::Close:
+        case platform::EventKind::Quit:
+            shutdown(game, 0);
+        case platform::EventKind::None:
+            break;
     }
 }
 

@@ -49,18 +49,18 @@ static_assert(rowsInButtonOrder(), "one row per pad button, in the order of PadB
 int roundKeyCode(int pad, RoundKey roundKey) {
     const PlayerKeys& keys = playerKeys[pad];
     switch (roundKey) {
-    case RoundKey::TurnLeft:
-        return keys.turnLeftKey;
-    case RoundKey::Item:
-        return keys.itemKey;
-    case RoundKey::TurnRight:
-        return keys.turnRightKey;
-    case RoundKey::Enter:
-        return key::Enter;
-    case RoundKey::Esc:
-        return key::Esc;
-    case RoundKey::None:
-        break;
+        case RoundKey::TurnLeft:
+            return keys.turnLeftKey;
+        case RoundKey::Item:
+            return keys.itemKey;
+        case RoundKey::TurnRight:
+            return keys.turnRightKey;
+        case RoundKey::Enter:
+            return key::Enter;
+        case RoundKey::Esc:
+            return key::Esc;
+        case RoundKey::None:
+            break;
     }
     return kNoKey;
 }
@@ -139,19 +139,19 @@ void handlePadEvent(Game& game, const platform::Event& event) {
     if (!validPad(event.pad)) return;
     const int button = static_cast<int>(event.button);
     switch (event.kind) {
-    case EventKind::PadDown:
-        if (validButton(button)) pressButton(game, event.pad, button);
-        break;
-    case EventKind::PadUp:
-        followRoundState(game);
-        if (validButton(button)) releaseButton(game, event.pad, button);
-        break;
-    case EventKind::PadAdded:    // a new controller starts with every button up
-    case EventKind::PadRemoved:  // a controller that went away holds nothing
-        releasePad(game, event.pad);
-        break;
-    default:
-        break;
+        case EventKind::PadDown:
+            if (validButton(button)) pressButton(game, event.pad, button);
+            break;
+        case EventKind::PadUp:
+            followRoundState(game);
+            if (validButton(button)) releaseButton(game, event.pad, button);
+            break;
+        case EventKind::PadAdded:    // a new controller starts with every button up
+        case EventKind::PadRemoved:  // a controller that went away holds nothing
+            releasePad(game, event.pad);
+            break;
+        default:
+            break;
     }
 }
 

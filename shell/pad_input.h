@@ -32,8 +32,7 @@ struct PadInput {
     // key because a round started or ended while it was held.
     std::array<std::array<int16_t, platform::kPadButtonCount>, platform::kMaxPads> heldKey{};
     // When each held button presses its key again (a tick count).
-    std::array<std::array<uint32_t, platform::kPadButtonCount>, platform::kMaxPads>
-        nextRepeat{};
+    std::array<std::array<uint32_t, platform::kPadButtonCount>, platform::kMaxPads> nextRepeat{};
     // Whether the held keys were pressed in a round.
     bool mappedInRound = false;
 };

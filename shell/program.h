@@ -6,7 +6,9 @@
 
 struct Game;
 
-namespace platform { class Platform; }
+namespace platform {
+class Platform;
+}
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
 // player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is

@@ -11,14 +11,14 @@
 // group fit the rest of the file (see bestReading).
 #include "shell/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/regular_file.h"
 
@@ -80,8 +80,7 @@ NumberSpan findNumber(const std::string& bytes, std::size_t pos) {
 
 // The value of the digits [begin, end); a number beyond 32 bits stops at the nearest
 // 32-bit limit (the clamp brings it into range afterwards).
-int32_t numberValue(const std::string& bytes, bool negative, std::size_t begin,
-                    std::size_t end) {
+int32_t numberValue(const std::string& bytes, bool negative, std::size_t begin, std::size_t end) {
     int64_t magnitude = 0;
     for (std::size_t pos = begin; pos < end; ++pos) {
         magnitude = std::min(magnitude * 10 + (byteAt(bytes, pos) - '0'), kMagnitudeLimit);
@@ -130,9 +129,9 @@ struct Reading {
     std::size_t digits = 0;
     std::size_t blockRead = 0;  // complete integers of the block
     std::array<int32_t, kBlockInts> block{};
-    std::size_t lastRead = 0;   // numbers of the last group
+    std::size_t lastRead = 0;  // numbers of the last group
     std::array<int32_t, kGroupNumbers> last{};
-    bool wholeFile = false;     // the last group is complete and only white space follows
+    bool wholeFile = false;  // the last group is complete and only white space follows
 };
 
 Reading readAfterSplit(const std::string& bytes, std::size_t split, std::size_t digits) {
@@ -146,8 +145,7 @@ Reading readAfterSplit(const std::string& bytes, std::size_t split, std::size_t 
     if (available < kBlockBytes) return reading;
     std::size_t pos = split + kBlockBytes;
     reading.lastRead = readNumbers(bytes, pos, reading.last.data(), kGroupNumbers);
-    reading.wholeFile =
-        reading.lastRead == kGroupNumbers && skipBlanks(bytes, pos) == bytes.size();
+    reading.wholeFile = reading.lastRead == kGroupNumbers && skipBlanks(bytes, pos) == bytes.size();
     return reading;
 }
 
@@ -187,8 +185,8 @@ void readFields(const std::string& bytes, Settings& settings) {
     const NumberSpan third = findNumber(bytes, pos);
     if (!third.found) return;
     const Reading reading = bestReading(bytes, third);
-    settings.explosionType = numberValue(bytes, third.negative, third.digitsBegin,
-                                         third.digitsBegin + reading.digits);
+    settings.explosionType =
+        numberValue(bytes, third.negative, third.digitsBegin, third.digitsBegin + reading.digits);
     for (std::size_t i = 0; i < reading.blockRead; ++i) {
         settings.explosionValue[i] = reading.block[i];
     }
@@ -215,8 +213,8 @@ void decodeSettings(const std::string& bytes, Settings& settings) {
 void clampSettings(Settings& settings) {
     settings.wait = std::clamp(settings.wait, kWaitMin, kWaitMax);
     settings.itemsOn = std::clamp(settings.itemsOn, 0, 1);
-    settings.explosionType = std::clamp<int32_t>(settings.explosionType, ExplosionBomb,
-                                                 ExplosionCosmo2);
+    settings.explosionType =
+        std::clamp<int32_t>(settings.explosionType, ExplosionBomb, ExplosionCosmo2);
     settings.explosionValue[ExplosionBomb] =
         std::clamp(settings.explosionValue[ExplosionBomb], 0, kBombValueMax);
     settings.explosionValue[ExplosionCosmo] =
@@ -224,10 +222,10 @@ void clampSettings(Settings& settings) {
     settings.explosionValue[ExplosionCosmo2] =
         std::clamp(settings.explosionValue[ExplosionCosmo2], 0, kCosmoValueMax);
     settings.meteoritesOn = std::clamp(settings.meteoritesOn, 0, 1);
-    settings.meteoriteTime = std::clamp(settings.meteoriteTime, kMeteoriteTimeMin,
-                                        kMeteoriteTimeMax);
-    settings.meteoriteValue = std::clamp(settings.meteoriteValue, kMeteoriteValueMin,
-                                         kMeteoriteValueMax);
+    settings.meteoriteTime =
+        std::clamp(settings.meteoriteTime, kMeteoriteTimeMin, kMeteoriteTimeMax);
+    settings.meteoriteValue =
+        std::clamp(settings.meteoriteValue, kMeteoriteValueMin, kMeteoriteValueMax);
 }
 
 void Settings::loadSettings(const std::string& path) {
@@ -276,10 +274,9 @@ int writeTemporary(int fd, const std::string& bytes, FileWriter writer) {
 // reason, when that fails or something other than a regular file has the name (a named
 // pipe is not waited on, a symbolic link is not followed, and neither is removed).
 int openTemporary(const std::string& temp, std::string& error) {
-    const int fd = ::open(temp.c_str(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW |
-                              O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(temp.c_str(),
+               O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         error = temp + ": " + std::strerror(errno);
         return -1;
@@ -295,8 +292,8 @@ int openTemporary(const std::string& temp, std::string& error) {
 
 }  // namespace
 
-bool replaceFileAtomically(const std::string& path, const std::string& bytes,
-                           std::string& error, FileWriter writer) {
+bool replaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
+                           FileWriter writer) {
     // A rename would replace a device or a named pipe, and fails on a folder: whatever is
     // there is left alone, and nothing of ours is created.
     if (platform::isPresentButNotRegular(path)) {

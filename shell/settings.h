@@ -14,9 +14,9 @@ enum ExplosionType : int32_t { ExplosionBomb = 0, ExplosionCosmo = 1, ExplosionC
 // The option menu's ranges; every loaded record is brought into them.
 inline constexpr int32_t kWaitMin = 0;
 inline constexpr int32_t kWaitMax = 999;
-inline constexpr int32_t kBombValueMax = 100;       // explosionValue[ExplosionBomb]
-inline constexpr int32_t kCosmoValueMax = 9050;     // explosionValue[ExplosionCosmo(2)]
-inline constexpr int32_t kMeteoriteTimeMin = 1;     // seconds; 0 would divide by zero
+inline constexpr int32_t kBombValueMax = 100;    // explosionValue[ExplosionBomb]
+inline constexpr int32_t kCosmoValueMax = 9050;  // explosionValue[ExplosionCosmo(2)]
+inline constexpr int32_t kMeteoriteTimeMin = 1;  // seconds; 0 would divide by zero
 inline constexpr int32_t kMeteoriteTimeMax = 999;
 inline constexpr int32_t kMeteoriteValueMin = 50;
 inline constexpr int32_t kMeteoriteValueMax = 9050;
@@ -61,5 +61,5 @@ bool writeAllBytes(int fd, const char* data, std::size_t size);
 // "renaming <path>.tmp over it: ..." for the rename, and "not a regular file, not replaced"
 // when `path` is a folder, a named pipe or a device (which a rename would replace or fail
 // on). saveSettings uses it with writeAllBytes; a test passes a writer that fails part way.
-bool replaceFileAtomically(const std::string& path, const std::string& bytes,
-                           std::string& error, FileWriter writer = writeAllBytes);
+bool replaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
+                           FileWriter writer = writeAllBytes);

@@ -47,9 +47,9 @@ constexpr int kInkRows = 2 * kArtRows;
 
 constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
-constexpr int kColourTableOffset = kFileHeaderSize + kInfoHeaderSize;    // 54
-constexpr int kPixelOffset = kColourTableOffset + 4 * kColourCount;      // 1078
-constexpr int kPixelsPerMetre = 2835;                                    // 72 dpi
+constexpr int kColourTableOffset = kFileHeaderSize + kInfoHeaderSize;  // 54
+constexpr int kPixelOffset = kColourTableOffset + 4 * kColourCount;    // 1078
+constexpr int kPixelsPerMetre = 2835;                                  // 72 dpi
 
 struct Rgb {
     int r = 0, g = 0, b = 0;
@@ -82,7 +82,7 @@ struct GlyphArt {
 
 using Font = std::array<GlyphArt, kLastPlainCode + 1>;
 using GlyphMask = std::array<std::array<bool, kCell>, kCell>;  // [y][x], true = ink
-using Image = std::vector<uint8_t>;                             // top row first
+using Image = std::vector<uint8_t>;                            // top row first
 
 // Reports a fault in a source file and yields false for the caller to return.
 bool fail(const std::string& where, int line, const std::string& what) {
@@ -208,8 +208,7 @@ bool parsePaletteLine(const std::string& text, Palette& palette, const std::stri
     if (keyword == "plain_ink") return parseRun(in, palette.plainInk, where, line);
     if (keyword == "plain_shadow") return parseIndexRole(in, palette.plainShadow, where, line);
     if (keyword == "stencil_back") return parseIndexRole(in, palette.stencilBack, where, line);
-    if (keyword == "stencil_shadow")
-        return parseIndexRole(in, palette.stencilShadow, where, line);
+    if (keyword == "stencil_shadow") return parseIndexRole(in, palette.stencilShadow, where, line);
     if (keyword == "tile") {
         int k = -1;
         in >> k;
@@ -223,11 +222,13 @@ bool parsePaletteLine(const std::string& text, Palette& palette, const std::stri
 // except where the artwork means "empty".
 bool checkPalette(const Palette& palette, const std::string& where) {
     for (int i = 0; i < kColourCount; ++i) {
-        if (!palette.given[i]) return fail(where, 0, "palette index " + std::to_string(i) + " not given");
+        if (!palette.given[i])
+            return fail(where, 0, "palette index " + std::to_string(i) + " not given");
         for (int j = 0; j < i; ++j)
             if (palette.colours[i] == palette.colours[j])
-                return fail(where, 0, "indices " + std::to_string(j) + " and " +
-                                          std::to_string(i) + " share a colour");
+                return fail(where, 0,
+                            "indices " + std::to_string(j) + " and " + std::to_string(i) +
+                                " share a colour");
     }
     if (!palette.plainInk.given() || palette.plainShadow <= 0 || palette.stencilBack <= 0 ||
         palette.stencilShadow <= 0 || palette.plainInk.first == 0)
@@ -342,9 +343,7 @@ GlyphMask embolden(const GlyphMask& mask) {
 }
 
 // The pixel one step up and left is ink: this pixel lies in the drop shadow.
-bool inShadow(const GlyphMask& mask, int x, int y) {
-    return x > 0 && y > 0 && mask[y - 1][x - 1];
-}
+bool inShadow(const GlyphMask& mask, int x, int y) { return x > 0 && y > 0 && mask[y - 1][x - 1]; }
 
 void put(Image& image, int x, int y, uint8_t index) { image[y * kImageWidth + x] = index; }
 
@@ -374,7 +373,7 @@ void drawStencilGlyph(Image& image, const Palette& palette, int code, const Glyp
             uint8_t index = 0;
             if (code != ' ' && !mask[y][x])
                 index = static_cast<uint8_t>(inShadow(mask, x, y) ? palette.stencilShadow
-                                                                   : palette.stencilBack);
+                                                                  : palette.stencilBack);
             put(image, kStencilX + cellX(code) + x, cellY(code) + y, index);
         }
 }
@@ -437,7 +436,8 @@ std::vector<uint8_t> encodeBmp(const Image& image, const Palette& palette) {
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     file.close();
     return file.good() || fail(path, 0, "cannot write");
 }

@@ -139,9 +139,8 @@ std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, doubl
     game.settings.wait = wait;
     std::vector<Frame> frames;
     frames.reserve(size_t(seconds * 1000) + 1000);
-    const Clock::time_point end =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(seconds));
+    const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                     std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         setUpRound(game);
         std::vector<Clock::time_point> starts;
@@ -198,16 +197,18 @@ bool report(const std::vector<Frame>& frames, const std::vector<WatchedPlatform:
     const bool medianOk = std::abs(median - target) <= kMedianTolerance * target;
     const bool p99Ok = std::abs(p99 - target) <= kP99Tolerance * target;
     const bool stallOk = stall <= kPresentStallLimitMs;
-    std::printf("WAIT %3d (target %5.1f ms): %zu frames  median %.3f  p90 %.3f  p99 %.3f  "
-                "max %.3f ms  [median %s, p99 %s]\n",
-                wait, target, periods.size(), median, p90, p99, worst, medianOk ? "ok" : "MISS",
-                p99Ok ? "ok" : "MISS");
-    std::printf("          presents: %zu  median %.3f  p99 %.3f  max %.3f ms;  frame median "
-                "with a present %.3f, without %.3f ms  [stall %.3f ms %s]\n",
-                presentMs.size(), percentile(presentMs, 0.5), percentile(presentMs, 0.99),
-                presentMs.empty() ? 0 : *std::max_element(presentMs.begin(), presentMs.end()),
-                percentile(withPresent, 0.5), percentile(withoutPresent, 0.5), stall,
-                stallOk ? "ok" : "MISS");
+    std::printf(
+        "WAIT %3d (target %5.1f ms): %zu frames  median %.3f  p90 %.3f  p99 %.3f  "
+        "max %.3f ms  [median %s, p99 %s]\n",
+        wait, target, periods.size(), median, p90, p99, worst, medianOk ? "ok" : "MISS",
+        p99Ok ? "ok" : "MISS");
+    std::printf(
+        "          presents: %zu  median %.3f  p99 %.3f  max %.3f ms;  frame median "
+        "with a present %.3f, without %.3f ms  [stall %.3f ms %s]\n",
+        presentMs.size(), percentile(presentMs, 0.5), percentile(presentMs, 0.99),
+        presentMs.empty() ? 0 : *std::max_element(presentMs.begin(), presentMs.end()),
+        percentile(withPresent, 0.5), percentile(withoutPresent, 0.5), stall,
+        stallOk ? "ok" : "MISS");
     std::printf("          shown: %zu  median %.3f  p99 %.3f  max %.3f ms\n", shows.size(),
                 percentile(shows, 0.5), percentile(shows, 0.99),
                 shows.empty() ? 0 : *std::max_element(shows.begin(), shows.end()));

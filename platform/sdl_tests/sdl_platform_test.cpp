@@ -38,8 +38,8 @@ void push(Uint32 type, int detail = 0, Uint16 mod = KMOD_NONE, bool repeat = fal
 Heard hear(SdlPlatform& machine, size_t count) {
     static const char* const kinds[] = {"",     "KeyDown", "KeyUp", "RightButton", "Close",
                                         "Quit", "PadDown", "PadUp", "PadAdded",    "PadRemoved"};
-    static const char* const buttons[] = {"Left", "Right", "Up",           "Down",          "Fire",
-                                          "Start", "Back", "LeftShoulder", "RightShoulder"};
+    static const char* const buttons[] = {"Left",  "Right", "Up",           "Down",         "Fire",
+                                          "Start", "Back",  "LeftShoulder", "RightShoulder"};
     Heard heard;
     Event event;
     while (machine.waitEvent(event, heard.size() < count ? 2000 : 30)) {

@@ -19,7 +19,11 @@ void* allocate(std::size_t size, std::align_val_t alignment = kPlainAlignment) {
 }
 
 void* orNull(std::size_t size, std::align_val_t alignment = kPlainAlignment) noexcept {
-    try { return allocate(size, alignment); } catch (const std::bad_alloc&) { return nullptr; }
+    try {
+        return allocate(size, alignment);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace

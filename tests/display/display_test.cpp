@@ -39,11 +39,15 @@ bool in(int x, int y, int left, int top, int width, int height) {
 // has one, a space erases; whatever leaves the page is clipped.
 TEST(Text, CellsShowTheirGlyphsScaledCentredAndClipped) {
     Page p;
-    p.screen.DrawText(SurfacePage, "\x80" "A\x7f\x1f", 10, 20, 48, 24);
+    p.screen.DrawText(SurfacePage,
+                      "\x80"
+                      "A\x7f\x1f",
+                      10, 20, 48, 24);
     EXPECT_EQ(p.differs([&](int x, int y) {
         if (!in(x, y, 58, 20, 96, 24)) return int(kPaper);
         return int(p.glyph(x < 106 ? 'A' : 127, (x - 58) % 48 / 3, (y - 20) * 2 / 3));
-    }), "");
+    }),
+              "");
     Page centred, placed;
     centred.screen.DrawText(SurfacePage, "ABC", kCentred, kCentred, 7, 33);
     placed.screen.DrawText(SurfacePage, "ABC", 310, 224, 7, 33);
@@ -55,14 +59,16 @@ TEST(Text, CellsShowTheirGlyphsScaledCentredAndClipped) {
         const uint8_t stencil = colour.glyph('A', x - 100, y - 50, 256);
         const uint8_t tile = colour.screen.Pixel(SurfaceChars, 304 + x - 100, 64 + y - 50);
         return x >= 116 ? 0 : stencil ? stencil : tile;
-    }), "");
+    }),
+              "");
     Page edge;
     edge.screen.DrawText(SurfacePage, "WW", 630, 470, 16, 16);
     edge.screen.DrawColourText(SurfacePage, "WW", INT_MAX, INT_MIN, 16, 16, 1);
     edge.screen.DrawText(SurfacePage, "WW", kCentred, kCentred, INT_MIN, INT_MIN);
     EXPECT_EQ(edge.differs([&](int x, int y) {
         return in(x, y, 630, 470, 10, 10) ? edge.glyph('W', x - 630, y - 470) : kPaper;
-    }), "");
+    }),
+              "");
 }
 
 // Boxes and copies are clipped to both surfaces and keep their pixels' places; keyed copies
@@ -71,27 +77,32 @@ TEST(Figures, BoxesAndCopiesSetExactlyTheirPixels) {
     Page p;
     p.screen.FillBox(SurfacePage, 630, 470, 20, 20, p.screen.PaletteRgb(200));
     p.screen.FillBox(SurfacePage, INT_MIN, INT_MIN, INT_MAX, INT_MAX, p.screen.PaletteRgb(200));
-    EXPECT_EQ(p.differs([](int x, int y) { return in(x, y, 630, 470, 10, 10) ? 200 : kPaper; }), "");
+    EXPECT_EQ(p.differs([](int x, int y) { return in(x, y, 630, 470, 10, 10) ? 200 : kPaper; }),
+              "");
     Page copy;
     copy.screen.Clear(SurfaceOverlay);
     copy.screen.Pixels(SurfaceOverlay)[5 * kSurfacePitch + 5] = 9;
     copy.screen.CopyKeyed(-3, -4, 0, 0, 640, 480, SurfacePage, SurfaceOverlay);
     copy.screen.Copy(600, 470, 0, 0, 100, 30, SurfacePage, SurfaceOverlay);
-    copy.screen.Copy(INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, SurfacePage, SurfaceOverlay);
+    copy.screen.Copy(INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, SurfacePage,
+                     SurfaceOverlay);
     EXPECT_EQ(copy.differs([](int x, int y) {
         if ((x == 2 && y == 1) || (x == 605 && y == 475)) return 9;
         return in(x, y, 600, 470, 40, 10) ? 0 : kPaper;
-    }), "");
+    }),
+              "");
 }
 
 // The reader keeps every index and colour of bottom-up, top-down and short-table bitmaps, and
 // refuses every cut-short file and other depths. (The program's refusals: tests/startup.)
 TEST(BmpReader, ReadsEightBitBitmapsAndRefusesDamagedOnes) {
-    const auto bmp = [](int height, uint32_t colours, std::pair<int, uint32_t> damage = {0, 0x4D42}) {
+    const auto bmp = [](int height, uint32_t colours,
+                        std::pair<int, uint32_t> damage = {0, 0x4D42}) {
         const uint32_t offset = 54 + 4 * (colours ? colours : 256);
         std::vector<uint8_t> bytes(offset + 8 * 3, 0);
-        std::vector<std::pair<int, uint32_t>> fields = {{0, 0x4D42}, {10, offset}, {14, 40}, {18, 5},
-            {22, uint32_t(height)}, {26, 0x80001}, {46, colours}, damage};
+        std::vector<std::pair<int, uint32_t>> fields = {
+            {0, 0x4D42},   {10, offset},  {14, 40}, {18, 5}, {22, uint32_t(height)},
+            {26, 0x80001}, {46, colours}, damage};
         for (uint32_t i = 0; i < (colours ? colours : 256); ++i) {
             fields.push_back({int(54 + 4 * i), i * 0x010203u});
         }

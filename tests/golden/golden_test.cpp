@@ -50,8 +50,9 @@ constexpr Sight kSights[] = {{'m', "START", 250, 206},
 
 int keyCode(char c) {  // the letters are their own codes
     const char* const names = "EX^v<>[]P369";
-    constexpr int codes[] = {key::Enter, key::Esc, key::Up, key::Down, key::Left, key::Right,
-                             key::PageUp, key::PageDown, key::Pause, 0x63, 0x66, 0x69};
+    constexpr int codes[] = {key::Enter, key::Esc,   key::Up,     key::Down,
+                             key::Left,  key::Right, key::PageUp, key::PageDown,
+                             key::Pause, 0x63,       0x66,        0x69};
     const char* at = std::strchr(names, c);
     return at != nullptr ? codes[at - names] : c;
 }
@@ -68,7 +69,7 @@ struct Scenario {
     std::string settingsFile;  // found at start-up; empty: none
     const char* bots;          // the slots the bot plays, as "13" for 1P and 3P
     const char* script;
-    unsigned itemsFired;       // the item kinds the bots fire, as bits 1 << kind
+    unsigned itemsFired;             // the item kinds the bots fire, as bits 1 << kind
     std::vector<uint64_t> recorded;  // one checksum per round of the run: see PlaysAsRecorded
 };
 
@@ -105,7 +106,7 @@ public:
     }
     unsigned itemsFired = 0;  // by the bots, as bits 1 << kind
     long allocationsInRounds = 0;
-    int frameDamage = 0;      // pixels of the field's frame seen not whole
+    int frameDamage = 0;  // pixels of the field's frame seen not whole
 
 private:
     bool sees(char name, const Page& page) const {
@@ -202,8 +203,9 @@ private:
                 const bool right = lookAhead(game, s, -30, 15) > lookAhead(game, s, 30, 15);
                 code = right ? keys.turnRightKey : keys.turnLeftKey;
             } else if (game.itemBox.itemKind != ItemNone) {
-                const double towards = std::atan2(p.y[s] - game.itemBox.y - 8,
-                                                  game.itemBox.x + 8 - p.x[s]) * 180 / M_PI;
+                const double towards =
+                    std::atan2(p.y[s] - game.itemBox.y - 8, game.itemBox.x + 8 - p.x[s]) * 180 /
+                    M_PI;
                 const double off = std::remainder(towards - p.direction[s], 360);
                 code = off > 20 ? keys.turnLeftKey : off < -20 ? keys.turnRightKey : 0;
             }
@@ -235,29 +237,43 @@ const Scenario kScenarios[] = {
     // BOMB rings, items, meteorites; Esc and 1P's turn held across a countdown's end and a
     // turn held across a countdown's start; WAIT 2 and back; a turn key held with auto-repeat;
     // a round abandoned; a second match; EXIT.
-    {"BombItemsMeteoritesTwoMatches", 1'700'000'000,
-     settingsFile("1 1 0000", {21, 150, 150}, "1 8 400"), "13",
+    {"BombItemsMeteoritesTwoMatches",
+     1'700'000'000,
+     settingsFile("1 1 0000", {21, 150, 150}, "1 8 400"),
+     "13",
      "@m v*1 E v*1 E ^*3 E @t E @r +2400 X/1300 -1200 Q/1100 ] [ Z*4 @e E @t Q/4500 -4400 E @e E "
      "@t E @r +7000 X @t X @m E @t E @e E @t X @m ^ E",
-     0x3e, {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
-            0x2d6109e27ae3f082, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
+     0x3e,
+     {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
+      0x2d6109e27ae3f082, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
     // COSMO and no items set on the option menu, meteorites off though due every 5 s, three
     // players, 2P a person; Pause ends it unsaved.
-    {"CosmoFromTheOptionMenu", 1'700'000'000, settingsFile("1 1 0", {16, 150, 150}, "0 5 300"), "2",
+    {"CosmoFromTheOptionMenu",
+     1'700'000'000,
+     settingsFile("1 1 0", {16, 150, 150}, "0 5 300"),
+     "2",
      "@m v E v v E E v E v E ^*4 > ^ > v v >*6 v*2 v E @m E @t E @e E @t E @e E @t X @m P",
-     0x00, {0xdd4bf0841606589e, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
+     0x00,
+     {0xdd4bf0841606589e, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
     // COSMO2 and a meteorite shower every 3 s, all four players; long pauses at the round's end.
-    {"Cosmo2AndMeteoriteShowers", 1'700'000'000, "", "14",
+    {"Cosmo2AndMeteoriteShowers",
+     1'700'000'000,
+     "",
+     "14",
      "@m v*1 E v/0 v E ^*2 v*4 E v E v v < v >*20 v > v <*56 v >*17 v E @m E @t E @e +3000 E @t E "
      "@e +3000 E @t X @m ^ E",
-     0x06, {0x41ddbc919a0c32d1, 0xd514b0fe8027ebcc, 0x242102e85d584a7b, 0xba8475091de3d84b}},
+     0x06,
+     {0x41ddbc919a0c32d1, 0xd514b0fe8027ebcc, 0x242102e85d584a7b, 0xba8475091de3d84b}},
     // The largest explosions and showers: 9050 COSMO2 particles a crash, 9050 meteorites
     // every 2 s, four players, items; every table at its fullest while nothing is allocated.
-    {"FullSizeExplosionsAndShowers", 1'700'000'000,
-     settingsFile("1 1 2", {16, 150, 9050}, "1 2 9050"), "34",
+    {"FullSizeExplosionsAndShowers",
+     1'700'000'000,
+     settingsFile("1 1 2", {16, 150, 9050}, "1 2 9050"),
+     "34",
      "@m v E v E ^*1 E @t E @e E @t E @e E @t E @e E @t X @m P",
-     0x10, {0x5d949c2f2df42605, 0x0951cf4648448219, 0x5c4e457b55a4b18e, 0x698c3e4e0818b171,
-            0x89f9858bbd278591}},
+     0x10,
+     {0x5d949c2f2df42605, 0x0951cf4648448219, 0x5c4e457b55a4b18e, 0x698c3e4e0818b171,
+      0x89f9858bbd278591}},
 };
 
 std::string hex(const std::vector<uint64_t>& sums) {
@@ -282,13 +298,14 @@ TEST_P(GoldenMatch, PlaysAsRecorded) {
     EXPECT_EQ(run.allocationsInRounds, 0) << "allocated while a round ran";
     EXPECT_EQ(run.frameDamage, 0) << "pixels of the field's frame changed";
     EXPECT_EQ(run.itemsFired, scenario.itemsFired) << "item kinds fired, as bits 1 << kind";
-    const auto [recorded, now] = std::mismatch(scenario.recorded.begin(), scenario.recorded.end(),
-                                               sums.begin(), sums.end());
+    const auto [recorded, now] =
+        std::mismatch(scenario.recorded.begin(), scenario.recorded.end(), sums.begin(), sums.end());
     EXPECT_TRUE(recorded == scenario.recorded.end() && now == sums.end())
         << scenario.name << " plays differently from checksum "
         << recorded - scenario.recorded.begin() + 1 << " on (the first covers the run up to"
         << " the first score table, every later one a score table and its round, the last one"
-        << " the end); its checksums now:\n" << hex(sums);
+        << " the end); its checksums now:\n"
+        << hex(sums);
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenMatch, ::testing::ValuesIn(kScenarios),
@@ -308,8 +325,8 @@ TEST(RandomNumbers, TheGeneratorsSequenceFromSeedOne) {
 TEST(RandomNumbers, EveryStartIsSeededFromTheCalendarTime) {
     std::vector<uint64_t> plays[3];
     for (int64_t i : {0, 1, 2}) {
-        const Scenario scenario{"", 1'600'000'000 + i / 2, "", "",
-                                "@m v E v E v E v E ^*3 E @t E +8000 P", 0, {}};
+        const Scenario scenario{
+            "", 1'600'000'000 + i / 2, "", "", "@m v E v E v E v E ^*3 E @t E +8000 P", 0, {}};
         plays[i] = GoldenRun(scenario).play();
     }
     EXPECT_EQ(plays[0], plays[1]);

@@ -33,7 +33,8 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     game.settings.itemsOn = 1;
     game.players.alive[3] = 0;
     Random draws = game.random;
-    while (draws.randomRange(0, 100) != 1) {}
+    while (draws.randomRange(0, 100) != 1) {
+    }
     const int kind = draws.randomRange(1, 6);
     int x[3], y[3];
     for (int i = 0; i < 3; ++i) x[i] = draws.randomRange(1, 622), y[i] = draws.randomRange(33, 398);

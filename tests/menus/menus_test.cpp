@@ -12,14 +12,20 @@ TEST(OptionMenu, NumbersStopAtTheEndsOfTheirRangesAndTheOthersWrap) {
     int32_t *wait = &s.wait, *items = &s.itemsOn, *type = &s.explosionType, *on = &s.meteoritesOn;
     int32_t *bomb = &s.explosionValue[ExplosionBomb], *cosmo = &s.explosionValue[ExplosionCosmo];
     int32_t *time = &s.meteoriteTime, *value = &s.meteoriteValue;
-    const struct { int row; int32_t* field; int from, delta, to; const char* text; } cases[] = {
-        {1, wait, 0, -1, 0, "000"}, {1, wait, 999, +1, 999, "999"}, {2, items, 1, +1, 0, "OFF"},
-        {2, items, 0, -1, 1, "ON "}, {3, type, 2, +1, 0, "BOMB  "}, {3, type, 0, -1, 2, "COSMO2"},
-        {4, bomb, 0, -1, 0, "0000"}, {4, bomb, 100, +1, 100, "0100"}, {4, cosmo, 30, -1, 0, "0000"},
-        {4, cosmo, 9050, +1, 9050, "9050"}, {4, cosmo, 150, +1, 200, "0200"}, {5, on, 1, +1, 0, "OFF"},
-        {5, on, 0, -1, 1, "ON "}, {6, time, 1, -1, 1, "001"}, {6, time, 999, +1, 999, "999"},
-        {7, value, 50, -1, 50, "0050"}, {7, value, 100, -1, 50, "0050"},
-        {7, value, 9050, +1, 9050, "9050"}};
+    const struct {
+        int row;
+        int32_t* field;
+        int from, delta, to;
+        const char* text;
+    } cases[] = {{1, wait, 0, -1, 0, "000"},       {1, wait, 999, +1, 999, "999"},
+                 {2, items, 1, +1, 0, "OFF"},      {2, items, 0, -1, 1, "ON "},
+                 {3, type, 2, +1, 0, "BOMB  "},    {3, type, 0, -1, 2, "COSMO2"},
+                 {4, bomb, 0, -1, 0, "0000"},      {4, bomb, 100, +1, 100, "0100"},
+                 {4, cosmo, 30, -1, 0, "0000"},    {4, cosmo, 9050, +1, 9050, "9050"},
+                 {4, cosmo, 150, +1, 200, "0200"}, {5, on, 1, +1, 0, "OFF"},
+                 {5, on, 0, -1, 1, "ON "},         {6, time, 1, -1, 1, "001"},
+                 {6, time, 999, +1, 999, "999"},   {7, value, 50, -1, 50, "0050"},
+                 {7, value, 100, -1, 50, "0050"},  {7, value, 9050, +1, 9050, "9050"}};
     const int tiles[8] = {7, 8, 3, 1, 1, 6, 6, 6};
     for (const auto& c : cases) {
         s = Settings{};
@@ -53,8 +59,9 @@ TEST(Program, StartNeedsTwoPlayersAndEveryEndingLeavesWithStatusZero) {
             machine.keyUp(1, key::Ctrl);
         }
         uint32_t at = 6000;
-        for (int code : {key::Down, key::Enter, key::Enter, key::Down, key::Enter, key::Enter,
-                         key::Down, key::Enter, key::Enter, key::Up, key::Up, key::Up, key::Enter}) {
+        for (int code :
+             {key::Down, key::Enter, key::Enter, key::Down, key::Enter, key::Enter, key::Down,
+              key::Enter, key::Enter, key::Up, key::Up, key::Up, key::Enter}) {
             machine.keyPress(at += 100, code);  // 1P, 2P and 3P to NON; START
         }
         machine.push(at + 100, {ending, key::Pause});
@@ -63,7 +70,8 @@ TEST(Program, StartNeedsTwoPlayersAndEveryEndingLeavesWithStatusZero) {
         uint64_t titleAt = 0;
         machine.onPresent = [&](const auto& page) {
             table |= shows(*ref, page.pixels.data(), "PUSH ENTER KEY TO START", kCentred, 368, 7);
-            if (!titleAt && shows(*ref, page.pixels.data(), "START", 250, 206, 7)) titleAt = page.atMicros;
+            if (!titleAt && shows(*ref, page.pixels.data(), "START", 250, 206, 7))
+                titleAt = page.atMicros;
         };
         EXPECT_EQ(runGame(*game, ""), 0);
         EXPECT_EQ(machine.ticks(), at + 100) << "ended by " << int(ending);

@@ -9,7 +9,11 @@ namespace {
 
 // Another checksum, other scores, fewer or more frames than recorded: that round differs.
 TEST(ReplayPlayback, TheFirstRoundThatEndsOtherwiseIsNamed) {
-    struct Case { int round, extraFrames; uint64_t checksumXor; int32_t scoreOffBy; };
+    struct Case {
+        int round, extraFrames;
+        uint64_t checksumXor;
+        int32_t scoreOffBy;
+    };
     const Case cases[] = {{0, 0, 0, 0}, {2, 0, 1, 0}, {1, 0, 0, 5}, {3, -1, 0, 0}, {2, 1, 0, 0}};
     const std::vector<PlayedRound> rounds(3, playedRound(600, 1, 5));
     const Replay replay = recordedMatch(rounds, true);

@@ -23,7 +23,10 @@ inline PlayedRound playedRound(int frames, int people, uint32_t seed) {
         seed = seed * 1103515245u + 12345u;
         return lo + (seed >> 8) % (hi - lo + 1);
     };
-    struct Hand { int key = -1; uint32_t next = 0, release = UINT32_MAX; };  // next: Down
+    struct Hand {
+        int key = -1;
+        uint32_t next = 0, release = UINT32_MAX;
+    };  // next: Down
     std::vector<Hand> hands(people);
     PlayedRound round(frames);
     for (int i = 0; i < frames; ++i) {
@@ -49,7 +52,10 @@ inline PlayedRound playedRound(int frames, int people, uint32_t seed) {
 
 // Where a match starts: two people (1P, 2P) against two computer players.
 inline ReplayStart playedStart() {
-    return {"1.0", 0x1234ABCDu, {0, 1, 2, 0, 4}, Settings{.meteoritesOn = 1},
+    return {"1.0",
+            0x1234ABCDu,
+            {0, 1, 2, 0, 4},
+            Settings{.meteoritesOn = 1},
             {PlayerMan, PlayerMan, PlayerCom, PlayerCom}};
 }
 

@@ -68,7 +68,8 @@ TEST(ReplayFile, AMinuteOfPlayIsSmall) {
 TEST(ReplayFile, ForeignNewerTruncatedAndDamagedFilesAreRefused) {
     const std::string good = encodeReplay(recordedMatch(kRounds, true));
     const std::pair<std::string, const char*> cases[] = {
-        {"", "not a DIRAVIRU replay"}, {"DIRAVIR", "not a DIRAVIRU replay"},
+        {"", "not a DIRAVIRU replay"},
+        {"DIRAVIR", "not a DIRAVIRU replay"},
         {withByte(good, 7, 'X'), "not a DIRAVIRU replay"},
         {encodeSettings({}), "not a DIRAVIRU replay"},
         {withByte(good, 8, 2), "made by a newer version of the game (format 2)"},

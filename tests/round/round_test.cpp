@@ -31,8 +31,8 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     ASSERT_TRUE(playRoundFrame(game));
     EXPECT_GE(game.platform->ticks(), enterAt);
     EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{7, 10, 14, 17}));
-    EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND",
-                      96, 232, 7));
+    EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND", 96,
+                      232, 7));
 }
 
 // Each slot's keys turn its head at its step, 30 degrees, each key once: both turn keys
@@ -65,9 +65,15 @@ TEST(RoundFrame, ClockCountsSecondsAndWaitStaysWithinItsLimits) {
     }
     const uint8_t* page = game.screen.Pixels(SurfacePrimary);
     EXPECT_TRUE(shows(game, page, "00043", 416, 16, 8));
-    const struct { int32_t before; int key; int32_t after; const char* shown; } cases[] = {
-        {5, key::PageDown, 6, "006"}, {5, key::PageUp, 4, "004"},
-        {999, key::PageDown, 999, "999"}, {0, key::PageUp, 0, "000"}};
+    const struct {
+        int32_t before;
+        int key;
+        int32_t after;
+        const char* shown;
+    } cases[] = {{5, key::PageDown, 6, "006"},
+                 {5, key::PageUp, 4, "004"},
+                 {999, key::PageDown, 999, "999"},
+                 {0, key::PageUp, 0, "000"}};
     for (const auto& c : cases) {
         game.settings.wait = c.before;
         game.screen.FillBox(SurfacePrimary, 256, 16, 48, 16, 0);

@@ -2,10 +2,10 @@
 // damaged and hand-edited files, and saves that fail part way.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
 
 #include "shell/settings.h"
 #include "tests/support/test_game.h"
@@ -20,9 +20,15 @@ constexpr Values kMin = {0, 0, 0, 0, 0, 0, 0, 1, 50};  // the option menu's rang
 constexpr Values kMax = {999, 1, 2, 100, 9050, 9050, 1, 999, 9050};
 
 int32_t& field(Settings& s, int i) {
-    int32_t* const fields[kFields] = {
-        &s.wait, &s.itemsOn, &s.explosionType, &s.explosionValue[0], &s.explosionValue[1],
-        &s.explosionValue[2], &s.meteoritesOn, &s.meteoriteTime, &s.meteoriteValue};
+    int32_t* const fields[kFields] = {&s.wait,
+                                      &s.itemsOn,
+                                      &s.explosionType,
+                                      &s.explosionValue[0],
+                                      &s.explosionValue[1],
+                                      &s.explosionValue[2],
+                                      &s.meteoritesOn,
+                                      &s.meteoriteTime,
+                                      &s.meteoriteValue};
     return *fields[i];
 }
 
@@ -73,8 +79,8 @@ TEST(SettingsReader, ReadsBackEveryFileTheGameCanWrite) {
     int checked = 0;
     for (int32_t bomb = 48; bomb <= 57; ++bomb) {
         const int32_t k = bomb - 48;
-        const Values base = {k * 111, k % 2, bomb % 3, bomb, k * 1000, 9050 - k * 1000, bomb % 2,
-                             1 + k * 110, 50 + k * 1000};
+        const Values base = {k * 111,         k % 2,    bomb % 3,    bomb,         k * 1000,
+                             9050 - k * 1000, bomb % 2, 1 + k * 110, 50 + k * 1000};
         for (int i = 0; i < kFields; ++i) {
             Settings s = record(base);
             for (field(s, i) = kMin[i]; field(s, i) <= kMax[i]; ++field(s, i), ++checked) {
@@ -105,7 +111,8 @@ TEST_F(SettingsFile, DamagedAndHandEditedFiles) {
          {1, 1, 2, 53, 300, 450, 1, 30, 250}},
         {"1 1 12" + block(50, 300, 450) + "0 60 100", {1, 1, 2, 50, 300, 450, 0, 60, 100}},
         {"-5 1 7" + block(101, 10001, 12000) + "2 0 20000", {0, 1, 2, 100, 9050, 9050, 1, 1, 9050}},
-        {"99999999999999999999 1 2" + block(0x7FFFFFFF, 12000, 10001) + "1 99999999999 99999", kMax},
+        {"99999999999999999999 1 2" + block(0x7FFFFFFF, 12000, 10001) + "1 99999999999 99999",
+         kMax},
         {"-99999999999 -1 -3" + block(0xFFFFFFFF, 0x80000000, 0xFFFFFF9C) + "-1 -60 -100", kMin},
     };
     for (const auto& [bytes, values] : cases) {
@@ -132,10 +139,12 @@ TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
         return saved;
     };
     for (rlim_t room = 0; room < bytes.size(); ++room) EXPECT_FALSE(saveWithRoom(room)) << room;
-    EXPECT_FALSE(replaceFileAtomically(path, bytes, error, [](int fd, const char* data, std::size_t size) {
-        fs::remove(fs::read_symlink("/proc/self/fd/" + std::to_string(fd)));  // the rename fails
-        return writeAllBytes(fd, data, size);
-    }));
+    EXPECT_FALSE(
+        replaceFileAtomically(path, bytes, error, [](int fd, const char* data, std::size_t size) {
+            fs::remove(
+                fs::read_symlink("/proc/self/fd/" + std::to_string(fd)));  // the rename fails
+            return writeAllBytes(fd, data, size);
+        }));
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(std::distance(fs::directory_iterator(test.dir), fs::directory_iterator()), 1);
     std::ofstream(path + ".tmp") << "stale";  // a stale temporary file is replaced

@@ -28,7 +28,8 @@ TEST(Pacing, WaitsLastTheirTimeUnlessCtrlIsHeld) {
         EXPECT_EQ(machine.ticks() - start, 4u * n) << n;
     }
     machine.setTicks(0);
-    for (const int code : {key::Ctrl, int{'Q'}, 199, 200, 255, 100000, -3}) machine.keyDown(0, code);
+    for (const int code : {key::Ctrl, int{'Q'}, 199, 200, 255, 100000, -3})
+        machine.keyDown(0, code);
     markFrameStart(*test);
     waitSinceMark(*test, 900);
     busyDelay(*test, 999);

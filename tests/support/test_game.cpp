@@ -1,11 +1,11 @@
 #include "tests/support/test_game.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "shell/pacing.h"
 
@@ -21,8 +21,9 @@ std::string readFile(const std::string& path) {
 TestGame::TestGame() : game(makeGame(machine)) {
     static std::atomic<int> counter{0};
     namespace fs = std::filesystem;
-    dir = (fs::temp_directory_path() / ("diraviru-test-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(counter++))).string();
+    dir = (fs::temp_directory_path() /
+           ("diraviru-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+              .string();
     fs::remove_all(dir);
     fs::create_directories(dir);
     Game& g = *game;
@@ -77,8 +78,10 @@ std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
                                  int y, int tile, int cell) {
     Screen& screen = game.screen;
     screen.Clear(SurfaceSpare7);
-    if (tile < 0) screen.DrawText(SurfaceSpare7, text.c_str(), x, y, cell, cell);
-    else screen.DrawColourText(SurfaceSpare7, text.c_str(), x, y, cell, cell, tile);
+    if (tile < 0)
+        screen.DrawText(SurfaceSpare7, text.c_str(), x, y, cell, cell);
+    else
+        screen.DrawColourText(SurfaceSpare7, text.c_str(), x, y, cell, cell, tile);
     const int width = static_cast<int>(text.size()) * cell;
     const int left = x == kCentred ? (kScreenWidth - width) / 2 : x;
     for (int row = y; row < y + cell; ++row) {

@@ -15,7 +15,7 @@
 #include "shell/game.h"
 
 std::string sourcePath(const std::string& relative);  // a path inside the repository
-std::string readFile(const std::string& path);       // "" when there is none
+std::string readFile(const std::string& path);        // "" when there is none
 
 inline constexpr int8_t N = PlayerNon, M = PlayerMan, C = PlayerCom;
 
