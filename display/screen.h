@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "display/colours.h"
 #include "platform/platform.h"
 
 using platform::PaletteEntry;
@@ -35,24 +36,30 @@ inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
 inline constexpr int kCentred = -1;
 inline constexpr int kGlyphCell = 16;
 
-inline constexpr uint8_t ColourEmpty = 0;    // empty field, cleared surfaces, the transparent key
-inline constexpr uint8_t ColourFrame = 255;  // the frame round the play field
-
-// The play field inside the frame; every whole-field copy uses exactly this rectangle.
-inline constexpr int kFieldLeft = 1;
-inline constexpr int kFieldTop = 33;
-inline constexpr int kFieldWidth = 638;
-inline constexpr int kFieldHeight = 382;
-inline constexpr int kFieldRight = kFieldLeft + kFieldWidth - 1;   // 638
-inline constexpr int kFieldBottom = kFieldTop + kFieldHeight - 1;  // 414
-
 // Left, top, right, bottom; right and bottom exclusive.
 struct Rect {
     int left = 0;
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    constexpr int width() const { return right - left; }
+    constexpr int height() const { return bottom - top; }
+    constexpr bool contains(int x, int y) const {
+        return x >= left && x < right && y >= top && y < bottom;
+    }
+    // The rectangle with `by` more pixels on every side.
+    constexpr Rect grown(int by) const { return {left - by, top - by, right + by, bottom + by}; }
 };
+
+// The size x size square whose top-left pixel is (x, y).
+constexpr Rect squareAt(int x, int y, int size) { return {x, y, x + size, y + size}; }
+
+// The whole page, and the play field inside its one-pixel frame (columns 0 and 639, rows 32
+// and 415). Everything that moves on the field, and every copy of the field, keeps to kField.
+inline constexpr Rect kPage{0, 0, kScreenWidth, kScreenHeight};
+inline constexpr Rect kField{1, 33, 639, 415};
+inline constexpr Rect kFieldFrame = kField.grown(1);
 
 class Screen {
 public:
@@ -145,3 +152,9 @@ private:
     uint32_t lastPresent_ = 0;
     std::array<std::array<uint8_t, kSurfaceBytes>, kSurfaceCount> pages_{};
 };
+
+// A region of one surface copied to the same place on another: the whole page, or the field
+// (keyed: where the source holds ColourEmpty the destination stays as it was).
+void copyPage(Screen& screen, SurfaceId destination, SurfaceId from);
+void copyField(Screen& screen, SurfaceId destination, SurfaceId from);
+void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from);

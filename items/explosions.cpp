@@ -48,7 +48,7 @@ void payCrashAward(Game& game, int slot) {
 // The caption and item label of the slot's line at the bottom of the page vanish.
 void blankPanelLine(Game& game, int slot) {
     game.screen.DrawColourText(SurfacePrimary, kPanelBlank, panelLineX(slot), panelLineY(slot),
-                               kGlyphCell, kGlyphCell, slot + 1);
+                               kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 // Rings two pixels apart round the head pixel, drawn on the overlay and laid over the field
@@ -63,8 +63,7 @@ void stampBombRings(Game& game, int slot) {
     for (int32_t r = kFirstRing; r < limit; r += kRingSpacing) {
         screen.DrawCircle(SurfaceOverlay, cx, cy, r, colour);
     }
-    screen.CopyKeyed(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                     SurfacePrimary, SurfaceOverlay);
+    copyFieldKeyed(screen, SurfacePrimary, SurfaceOverlay);
 }
 
 // Every particle starts on the head, with a random heading and speed (drawn in that order).

@@ -4,13 +4,16 @@
 #include <array>
 #include <cstdint>
 
+#include "display/screen.h"
+
 inline constexpr int kParticlesPerSlot = 10000;
 
-// Field bounds of a particle, compared as floats with both ends included.
-inline constexpr float kParticleLeft = 1.0f;
-inline constexpr float kParticleRight = 638.0f;
-inline constexpr float kParticleTop = 33.0f;
-inline constexpr float kParticleBottom = 414.0f;
+// Field bounds of a particle, compared as floats with both ends included: the field's first
+// and last columns and rows.
+inline constexpr float kParticleLeft = kField.left;
+inline constexpr float kParticleRight = kField.right - 1;
+inline constexpr float kParticleTop = kField.top;
+inline constexpr float kParticleBottom = kField.bottom - 1;
 
 // COSMO2 particles turn one degree per tick while the explosion is younger than this.
 inline constexpr int32_t kSpiralTicks = 90;

@@ -9,22 +9,19 @@
 namespace {
 
 constexpr int kSpawnChanceTop = 100;  // a box appears when randomRange(0, 100) is 1
-constexpr int kBoxLeftMax = 622;      // the whole square stays inside the field
-constexpr int kBoxTopMax = 398;
+// The whole square stays inside the field, one pixel short of its right and bottom edges.
+constexpr int kBoxLeftMax = kField.right - 1 - kItemBoxSize;
+constexpr int kBoxTopMax = kField.bottom - 1 - kItemBoxSize;
 constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a label
 
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
 
-bool headInSquare(const Game& game, int slot, int left, int top) {
-    const int x = static_cast<int>(game.players.x[slot]);
-    const int y = static_cast<int>(game.players.y[slot]);
-    return x >= left && x <= left + kItemBoxSize - 1 && y >= top && y <= top + kItemBoxSize - 1;
-}
-
 // Every slot counts, whatever its type or state: a box is never placed over a head.
-bool anyHeadInSquare(const Game& game, int left, int top) {
+bool anyHeadInSquare(const Game& game, const Rect& square) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (headInSquare(game, slot, left, top)) return true;
+        const int x = static_cast<int>(game.players.x[slot]);
+        const int y = static_cast<int>(game.players.y[slot]);
+        if (square.contains(x, y)) return true;
     }
     return false;
 }
@@ -36,7 +33,7 @@ void putBoxGlyph(Game& game) {
 
 void showItemLabel(Game& game, int slot, int32_t kind) {
     game.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
-                               kGlyphCell, kGlyphCell, slot + 1);
+                               kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 // The whole screen in the flash colour for one page, then the field again.
@@ -84,9 +81,9 @@ void trySpawnItemBox(Game& game) {
     if (game.random.randomRange(0, kSpawnChanceTop) != 1) return;
     box.itemKind = game.random.randomRange(ItemSpeedUp, ItemRandom);
     for (;;) {
-        box.x = game.random.randomRange(kFieldLeft, kBoxLeftMax);
-        box.y = game.random.randomRange(kFieldTop, kBoxTopMax);
-        if (!anyHeadInSquare(game, box.x, box.y)) break;
+        box.x = game.random.randomRange(kField.left, kBoxLeftMax);
+        box.y = game.random.randomRange(kField.top, kBoxTopMax);
+        if (!anyHeadInSquare(game, box.square())) break;
         waitSinceMark(game, 0);
     }
     putBoxGlyph(game);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "display/screen.h"
+
 enum ItemKind : int32_t {
     ItemNone = 0,
     ItemSpeedUp = 1,
@@ -17,12 +19,15 @@ enum ItemKind : int32_t {
 inline constexpr std::array<const char*, 7> itemNames = {
     "          ", "SPEED UP  ", "LASER SHOT", "WARP      ", "CHANGE    ", "BOMB      ", "?"};
 
-inline constexpr int kItemBoxSize = 16;  // the box is one 16 x 16 glyph cell
+inline constexpr int kItemBoxSize = kGlyphCell;  // the box is one glyph cell
 
 struct ItemBox {
     int32_t itemKind = ItemNone;  // 0: no box on the field
-    int32_t x = 0;                // top-left corner of its 16 x 16 square
+    int32_t x = 0;                // top-left corner of its square
     int32_t y = 0;
+
+    // The box's square: a head pixel inside it takes the box (its glyph's pixels never kill).
+    constexpr Rect square() const { return squareAt(x, y, kItemBoxSize); }
 };
 
 struct Game;

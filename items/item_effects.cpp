@@ -11,21 +11,6 @@ namespace {
 int headPixelX(const Game& game, int slot) { return static_cast<int>(game.players.x[slot]); }
 int headPixelY(const Game& game, int slot) { return static_cast<int>(game.players.y[slot]); }
 
-// The field area of one surface copied to the same place on another.
-void copyField(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.Copy(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                destination, from);
-}
-
-void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.CopyKeyed(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                     destination, from);
-}
-
-void copyWholeScreen(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, destination, from);
-}
-
 // The next page to show: the discs of the overlay under everything on the saved field.
 void composeTeleportPage(Screen& screen) {
     copyField(screen, SurfaceBack, SurfaceOverlay);
@@ -67,8 +52,8 @@ void showFadeStep(Game& game, const int* slots, int count, int32_t delta) {
 // 50 flips: discs grow round the heads, then fade to black.
 void vanish(Game& game, const int* slots, int count) {
     Screen& screen = game.screen;
-    copyWholeScreen(screen, SurfaceBack, SurfacePrimary);
-    copyWholeScreen(screen, SurfaceSaved, SurfacePrimary);
+    copyPage(screen, SurfaceBack, SurfacePrimary);
+    copyPage(screen, SurfaceSaved, SurfacePrimary);
     for (int radius = 1; radius < kTeleportRadius; radius += 2) {
         showDiscStep(game, slots, count, radius);
     }
@@ -81,7 +66,7 @@ void vanish(Game& game, const int* slots, int count) {
 // field is put back on the page that is shown at the end.
 void appear(Game& game, const int* slots, int count) {
     Screen& screen = game.screen;
-    copyWholeScreen(screen, SurfacePrimary, SurfaceSaved);
+    copyPage(screen, SurfacePrimary, SurfaceSaved);
     screen.Clear(SurfaceOverlay);
     for (int i = 0; i < count; ++i) {
         const int slot = slots[i];
@@ -140,9 +125,9 @@ void warpPlayer(Game& game, int slot) {
     // the new point never lies in it. When every try meets a drawn pixel the head stays on
     // the last point drawn.
     for (int attempt = 0; attempt < kWarpTries; ++attempt) {
-        const int x = game.random.randomRange(kFieldLeft, kFieldRight);
+        const int x = game.random.randomRange(kField.left, kField.right - 1);
         game.players.x[slot] = static_cast<float>(x);
-        const int y = game.random.randomRange(kFieldTop, kFieldBottom);
+        const int y = game.random.randomRange(kField.top, kField.bottom - 1);
         game.players.y[slot] = static_cast<float>(y);
         if (fieldPixelFree(game, x, y)) break;
     }

@@ -9,12 +9,6 @@
 
 struct Game;
 
-// Palette entries of the teleport discs, one per slot. They are not the trail colours, so
-// fading them changes nothing else on the field.
-inline constexpr std::array<uint8_t, 4> teleportColours = {158, 78, 30, 126};
-inline constexpr uint8_t bombColour = 24;    // the growing BOMB disc
-inline constexpr uint8_t flashColour = 246;  // the whole-screen flash of every item use
-
 // Laser wall from this far ahead of the head to that far (past any edge of the field).
 inline constexpr int kLaserNear = 50;
 inline constexpr int kLaserFar = 1000;

@@ -9,18 +9,10 @@
 
 namespace {
 
-constexpr int kTextTile = 7;
 constexpr int kHeaderX = 16;
 constexpr int kHeaderY = 16;
-constexpr int kHeaderTile = 8;
 constexpr int kEscLineY = 464;
 constexpr float kRatePerEmptySlot = 0.5f;
-
-// The field's frame: columns 0 and 639, rows 32 and 415.
-constexpr int kFrameLeft = 0;
-constexpr int kFrameTop = 32;
-constexpr int kFrameRight = 639;
-constexpr int kFrameBottom = 415;
 
 constexpr int kCountdownCell = 64;
 constexpr uint32_t kCountdownStepMs = 900;
@@ -61,12 +53,10 @@ void drawItemCaption(Game& game, int slot) {
     char caption[24];
     std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
     game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot), panelLineY(slot), kGlyphCell,
-                               kGlyphCell, slot + 1);
+                               kGlyphCell, slotTile(slot));
 }
 
-void showRoundPage(Game& game) {
-    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
-}
+void showRoundPage(Game& game) { copyPage(game.screen, SurfaceBack, SurfacePage); }
 
 }  // namespace
 
@@ -94,8 +84,8 @@ void startRound(Game& game) {
     match.time = 0;
     match.scoreRate = 1.0f;
     screen.Clear(SurfacePage);
-    screen.DrawFrame(SurfacePage, kFrameLeft, kFrameTop, kFrameRight, kFrameBottom,
-                     screen.PaletteRgb(ColourFrame));
+    screen.DrawFrame(SurfacePage, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
+                     kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
     drawRoundHeader(game);
     for (int slot = 0; slot < kSlots; ++slot) {
         // An explosion still flying from the last round stops here, whoever it belongs to.

@@ -20,7 +20,7 @@ constexpr uint32_t kFinalPauseMs = 1000;
 }  // namespace
 
 void showPage(Game& game) {
-    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
+    copyPage(game.screen, SurfaceBack, SurfacePage);
     game.screen.Flip();
 }
 

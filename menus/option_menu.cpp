@@ -25,7 +25,10 @@ enum OptionRow {
 constexpr const char* kOptionLabels[kOptionRows] = {
     "EXIT",      "WAIT",           "ITEM",           "EXPLOSION TYPE", "EXPLOSION VALUE",
     "METEORITE", "METEORITE TIME", "METEORITE VALUE"};
-constexpr int kOptionRowColours[kOptionRows] = {7, 8, 3, 1, 1, 6, 6, 6};
+// WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION.
+constexpr int optionRowColours[kOptionRows] = {kTextTile,      kHeaderTile,    TileGreen,
+                                               TileVermillion, TileVermillion, TilePurple,
+                                               TilePurple,     TilePurple};
 
 // Padded so that a new value covers the old one exactly.
 constexpr const char* kOnOffLabels[2] = {"OFF", "ON "};
@@ -110,17 +113,17 @@ void drawOptionValue(Game& game, SurfaceId surface, int row) {
     formatOptionValue(game.settings, row, text, sizeof text);
     if (text[0] == '\0') return;
     game.screen.DrawColourText(surface, text, kValueX, rowY(row), kGlyphCell, kGlyphCell,
-                               kOptionRowColours[row]);
+                               optionRowColours[row]);
 }
 
 void drawOptionMenu(Game& game) {
     game.optionMenu.cursor = 0;
     Screen& screen = game.screen;
     screen.Clear(SurfaceBack);
-    screen.DrawText(SurfaceBack, "OPTION", -1, kHeadingY, kHeadingCell, kHeadingCell);
+    screen.DrawText(SurfaceBack, "OPTION", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int row = 0; row < kOptionRows; ++row) {
         screen.DrawColourText(SurfaceBack, kOptionLabels[row], kLabelX, rowY(row), kGlyphCell,
-                              kGlyphCell, kOptionRowColours[row]);
+                              kGlyphCell, optionRowColours[row]);
         if (row >= RowWait) drawOptionValue(game, SurfaceBack, row);
     }
     screen.DrawChar(SurfaceBack, kPointer, kPointerX, rowY(RowExit), kGlyphCell, kGlyphCell);

@@ -20,7 +20,8 @@ constexpr char kPointer = 62;  // '>'
 constexpr char kBlank = 32;
 constexpr int kFirstPlayerRow = 1;
 
-constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
+constexpr int titleRowColours[kTitleRows] = {kTextTile,   slotTile(0), slotTile(1), slotTile(2),
+                                             slotTile(3), TilePurple,  kTextTile};
 
 int rowY(int row) { return kRowTop + kRowSpacing * row; }
 
@@ -65,13 +66,14 @@ void drawTitle(Game& game) {
     game.titleMenu.notice = nullptr;
     Screen& screen = game.screen;
     screen.Clear(SurfacePage);
-    screen.DrawText(SurfacePage, "REZI", -1, 36, 112, 112);
-    screen.DrawColourText(SurfacePage, "DIRAVIRU", -1, 166, kGlyphCell, kGlyphCell, 7);
+    screen.DrawText(SurfacePage, "REZI", kCentred, 36, 112, 112);
+    screen.DrawColourText(SurfacePage, "DIRAVIRU", kCentred, 166, kGlyphCell, kGlyphCell,
+                          kTextTile);
     for (int row = 0; row < kTitleRows; ++row) {
         char text[24];
         formatTitleRow(game, row, text, sizeof text);
         screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kGlyphCell, kGlyphCell,
-                              kTitleRowColours[row]);
+                              titleRowColours[row]);
     }
     drawPointer(game, kPointer);
     showPage(game);

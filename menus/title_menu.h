@@ -14,7 +14,6 @@ struct TitleMenu {
 // A notice under the title's rows: centred, in the warning colour, gone after kNoticeMs.
 inline constexpr const char* kSettingsNotSaved = "SETTINGS NOT SAVED";
 inline constexpr int kNoticeY = 430;
-inline constexpr int kNoticeTile = 5;  // red, used for nothing else
 inline constexpr uint32_t kNoticeMs = 2000;
 
 // Types the credit line behind a blinking cursor; returns with the visible page black.

@@ -15,10 +15,11 @@
 
 namespace {
 
-constexpr int32_t kStartColumnMin = 638;
+// A shower starts from the field's last column to far right of the page, on any field row.
+constexpr int32_t kStartColumnMin = kField.right - 1;
 constexpr int32_t kStartColumnMax = 900;
-constexpr int32_t kRowMin = 33;
-constexpr int32_t kRowMax = 414;
+constexpr int32_t kRowMin = kField.top;
+constexpr int32_t kRowMax = kField.bottom - 1;
 
 // Pixel offset of a meteorite at column `column`, or -1 when it is right of the page.
 int32_t visiblePixel(int32_t row, int32_t column) {

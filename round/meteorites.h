@@ -4,13 +4,16 @@
 #include <array>
 #include <cstdint>
 
-inline constexpr int kMeteorSlots = 10000;
-inline constexpr uint8_t meteorColour = 237;
+#include "display/screen.h"
 
-// Meteorites are written into the field only while their column is below this one.
-inline constexpr int32_t kMeteorVisibleEnd = 639;
-// A meteorite whose column drops below this one has reached the left frame and vanishes.
-inline constexpr int32_t kMeteorLeftEdge = 1;
+inline constexpr int kMeteorSlots = 10000;
+
+// Meteorites are written into the field only while their column is left of the frame's
+// right column.
+inline constexpr int32_t kMeteorVisibleEnd = kField.right;
+// A meteorite whose column drops below the field's first one has reached the left frame and
+// vanishes.
+inline constexpr int32_t kMeteorLeftEdge = kField.left;
 
 // One meteorite as the game thinks of it; the table below keeps the same data column by column.
 struct Meteor {

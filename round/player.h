@@ -5,17 +5,18 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/keys.h"
+
 inline constexpr int kSlots = 4;
 inline constexpr int kMaxHeldItems = 200;
 
 enum PlayerType : int8_t { PlayerNon = 0, PlayerMan = 1, PlayerCom = 2 };
 
-inline constexpr std::array<uint8_t, kSlots> playerColour = {156, 71, 27, 107};
 inline constexpr std::array<int32_t, kSlots> startX = {50, 589, 50, 589};
 inline constexpr std::array<int32_t, kSlots> startY = {82, 82, 365, 365};
 inline constexpr std::array<int32_t, kSlots> startDirection = {0, 270, 90, 180};
 
-// The three keys of each slot, as Windows virtual-key codes: Q A Z for 1P, B N M for 2P,
+// The three keys of each slot: Q A Z for 1P, B N M for 2P,
 // the Left, Down and Right arrows for 3P, numeric keypad 3, 6 and 9 for 4P.
 struct PlayerKeys {
     int turnLeftKey;
@@ -23,10 +24,10 @@ struct PlayerKeys {
     int turnRightKey;
 };
 inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
-    {0x51, 0x41, 0x5A},
-    {0x42, 0x4E, 0x4D},
-    {0x25, 0x28, 0x27},
-    {0x63, 0x66, 0x69},
+    {key::letter('Q'), key::letter('A'), key::letter('Z')},
+    {key::letter('B'), key::letter('N'), key::letter('M')},
+    {key::Left, key::Down, key::Right},
+    {key::numpad(3), key::numpad(6), key::numpad(9)},
 }};
 
 // Speed levels: a player steps in the frames where frameCounters[speedLevel] is 0.

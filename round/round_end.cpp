@@ -16,11 +16,9 @@ constexpr uint32_t kMsPerSecond = 1000;
 constexpr int kHeaderY = 16;
 constexpr int kWaitDigitsX = 256;  // cell 15 of the header line
 constexpr int kTimeDigitsX = 416;  // cell 25 of the header line
-constexpr int kHeaderTile = 8;
 constexpr int32_t kSurvivorBonus = 100;
 
 constexpr const char* kNextRoundMessage = "PUSH ENTER KEY TO NEXT ROUND";
-constexpr int kMessageTile = 7;
 constexpr int kMessageWidth = 448;  // 28 cells of 16
 constexpr int kMessageHeight = 16;
 constexpr int kMessageX = (kScreenWidth - kMessageWidth) / 2;    // 96
@@ -94,7 +92,7 @@ bool checkRoundEnd(Game& game) {
         if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
     }
     game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
-                               kMessageTile);
+                               kTextTile);
     showNextRoundMessage(game);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
     game.keyboard.keyDown[key::Enter] = 0;

@@ -11,9 +11,6 @@
 
 namespace {
 
-// Item box squares are 16 x 16: a head pixel inside [x, x + 15] x [y, y + 15] takes the box.
-constexpr int kBoxSpan = 15;
-
 // Whether the slot steps in this frame: its speed level's counter is 0.
 bool stepsThisFrame(const Game& game, int slot) {
     const int level = std::clamp(game.players.speedLevel[slot], 0, kFrameCounterCount - 1);
@@ -27,11 +24,6 @@ void stepAndSteer(Game& game, int slot) {
     } else {
         steerComputer(game, slot);
     }
-}
-
-bool insideItemBox(const ItemBox& box, int px, int py) {
-    return box.itemKind != ItemNone && px >= box.x && px <= box.x + kBoxSpan && py >= box.y &&
-           py <= box.y + kBoxSpan;
 }
 
 }  // namespace
@@ -68,8 +60,7 @@ void updateTrailsAndCollisions(Game& game) {
         players.pixelX[slot] = px;
         players.pixelY[slot] = py;
         if (!players.inPlay(slot)) continue;
-        if (insideItemBox(game.itemBox, px, py)) {
-            // The box is tested by its square, so its glyph pixels never kill.
+        if (game.itemBox.itemKind != ItemNone && game.itemBox.square().contains(px, py)) {
             pickUpItem(game, slot);
         } else if (fieldByte(game, px, py) != ColourEmpty) {
             players.alive[slot] = 0;

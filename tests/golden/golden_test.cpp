@@ -50,9 +50,9 @@ constexpr Sight kSights[] = {{'m', "START", 250, 206},
 
 int keyCode(char c) {  // the letters are their own codes
     const char* const names = "EX^v<>[]P369";
-    constexpr int codes[] = {key::Enter, key::Esc,   key::Up,     key::Down,
-                             key::Left,  key::Right, key::PageUp, key::PageDown,
-                             key::Pause, 0x63,       0x66,        0x69};
+    constexpr int codes[] = {key::Enter, key::Esc,       key::Up,        key::Down,
+                             key::Left,  key::Right,     key::PageUp,    key::PageDown,
+                             key::Pause, key::numpad(3), key::numpad(6), key::numpad(9)};
     const char* at = std::strchr(names, c);
     return at != nullptr ? codes[at - names] : c;
 }

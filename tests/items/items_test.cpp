@@ -53,8 +53,8 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, M, N});
-    for (int y = kFieldTop; y <= kFieldBottom; ++y) {
-        std::memset(&fieldAt(game, kFieldLeft, y), 200, kFieldWidth);  // nothing free
+    for (int y = kField.top; y < kField.bottom; ++y) {
+        std::memset(&fieldAt(game, kField.left, y), 200, kField.width());  // nothing free
     }
     const std::vector<uint8_t> before = surface(game);
     Random draws = game.random;
