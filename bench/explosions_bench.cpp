@@ -21,7 +21,7 @@ constexpr float kHeads[kSlots][2] = {
 void launchExplosions(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         game.players.type[slot] = PlayerCom;
-        game.players.alive[slot] = 0;
+        game.players.alive[slot] = false;
         game.players.x[slot] = kHeads[slot][0];
         game.players.y[slot] = kHeads[slot][1];
         crashPlayer(game, slot);
@@ -30,21 +30,21 @@ void launchExplosions(Game& game) {
 
 bool anyExplosion(const Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) return true;
+        if (game.players.explosionActive[slot]) return true;
     }
     return false;
 }
 
 void tickAll(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot]) tickExplosion(game, slot);
     }
 }
 
 int flyingParticles(const Game& game) {
     int flying = 0;
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) flying += game.explosions.tables[slot].flying;
+        if (game.players.explosionActive[slot]) flying += game.explosions.tables[slot].flying;
     }
     return flying;
 }
@@ -121,7 +121,7 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);
         const bool showerDone =
-            game.meteorites.meteorShowerActive == 0 || (lastFrame != 0 && showerFrame >= lastFrame);
+            !game.meteorites.meteorShowerActive || (lastFrame != 0 && showerFrame >= lastFrame);
         if (explosionsDone || showerDone) {
             state.PauseTiming();
             if (explosionsDone) relaunchExplosions();
@@ -155,14 +155,16 @@ void plainLaunch(PlainTables& tables, Random& random) {
             p.y = kHeads[slot][1];
             p.direction = random.randomRange(0, 359);
             p.speed = static_cast<float>(random.randomRange(1, 200) / 100.0 + 0.5);
-            p.active = 1;
+            p.active = true;
         }
         tables.age[slot] = 0;
         tables.active[slot] = true;
     }
 }
 
-bool plainWithin(float x, float y) { return x >= 1.0f && x <= 638.0f && y >= 33.0f && y <= 414.0f; }
+bool plainWithin(float x, float y) {
+    return x >= kParticleLeft && x <= kParticleRight && y >= kParticleTop && y <= kParticleBottom;
+}
 
 void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& dirs, uint8_t* field,
                int pitch) {
@@ -179,7 +181,7 @@ void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& d
             if (age < 90 && type == ExplosionCosmo2) p.direction = (p.direction + 1) % 360;
             field[int(p.y) * pitch + int(p.x)] = playerColour[slot];
         } else {
-            p.active = 0;
+            p.active = false;
         }
     }
     if (!flying) tables.active[slot] = false;

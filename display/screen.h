@@ -36,6 +36,30 @@ inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
 inline constexpr int kCentred = -1;
 inline constexpr int kGlyphCell = 16;
 
+// Where text centred on the page starts: `cells` cells of cellWidth across, or one cell of
+// cellHeight down.
+constexpr int64_t centredX(int64_t cells, int64_t cellWidth) {
+    return kScreenWidth / 2 - cells * cellWidth / 2;
+}
+constexpr int64_t centredY(int64_t cellHeight) { return kScreenHeight / 2 - cellHeight / 2; }
+
+// The cell at which the n-th conversion (from 0) of a printf format starts in its output,
+// when every conversion before it prints exactly its width ("%03d": 3; none given: 1).
+constexpr int cellOfConversion(const char* format, int n) {
+    int cell = 0;
+    for (const char* c = format; *c != '\0'; ++c) {
+        if (*c != '%') {
+            cell += 1;
+            continue;
+        }
+        if (n-- == 0) return cell;
+        int width = 0;
+        for (++c; *c >= '0' && *c <= '9'; ++c) width = width * 10 + (*c - '0');
+        cell += width > 0 ? width : 1;
+    }
+    return cell;
+}
+
 // Left, top, right, bottom; right and bottom exclusive.
 struct Rect {
     int left = 0;

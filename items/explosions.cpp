@@ -91,7 +91,7 @@ void launchParticles(Game& game, int slot, int32_t type) {
     table.count = count;
     table.flying = count;
     game.players.explosionAge[slot] = 0;
-    game.players.explosionActive[slot] = 1;
+    game.players.explosionActive[slot] = true;
 }
 
 // Pass 1: every entry takes its step; `landing` gets the pixel it is drawn at, or -1 when
@@ -184,7 +184,7 @@ int32_t tickParticles(Game& game, int slot, bool turning) {
 }  // namespace
 
 Particle ParticleTable::particle(int i) const {
-    return Particle{x[i], y[i], direction[i], speed[i], static_cast<uint8_t>(speed[i] != 0.0f)};
+    return Particle{x[i], y[i], direction[i], speed[i], speed[i] != 0.0f};
 }
 
 void crashPlayer(Game& game, int slot) {
@@ -206,6 +206,6 @@ void tickExplosion(Game& game, int slot) {
     const int32_t age = ++game.players.explosionAge[slot];
     const bool turning = type == ExplosionCosmo2 && age < kSpiralTicks;
     if (tickParticles(game, slot, turning) == 0) {
-        game.players.explosionActive[slot] = 0;
+        game.players.explosionActive[slot] = false;
     }
 }

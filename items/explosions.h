@@ -24,7 +24,7 @@ struct Particle {
     float y = 0;
     int32_t direction = 0;  // whole degrees 0..359, the same angle as a player's heading
     float speed = 0;        // pixels per tick, 0.51 to 2.50
-    uint8_t active = 0;
+    bool active = false;
 };
 
 // One slot's particles, stored column by column so that a tick walks plain arrays.
@@ -50,7 +50,7 @@ struct ParticleTable {
     int32_t count = 0;     // entries in use
     int32_t flying = 0;    // of those, still within the bounds
 
-    // The entry i of [0, count) as a record (active is 0 once it has left the field).
+    // The entry i of [0, count) as a record (active is false once it has left the field).
     Particle particle(int i) const;
 };
 

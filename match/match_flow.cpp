@@ -4,13 +4,12 @@
 
 #include "match/match.h"
 #include "round/round.h"
+#include "round/round_header.h"
 #include "shell/game.h"
 #include "shell/pacing.h"
 
 namespace {
 
-constexpr int kHeaderX = 16;
-constexpr int kHeaderY = 16;
 constexpr int kEscLineY = 464;
 constexpr float kRatePerEmptySlot = 0.5f;
 
@@ -34,19 +33,11 @@ void placePlayerAtStart(Players& players, int slot) {
     players.pixelX[slot] = static_cast<int32_t>(players.x[slot]);
     players.pixelY[slot] = static_cast<int32_t>(players.y[slot]);
     players.direction[slot] = startDirection[slot];
-    players.alive[slot] = 1;
+    players.alive[slot] = true;
     players.speedLevel[slot] = kStartSpeedLevel;
     players.itemCount[slot] = 0;
     players.comStraightCount[slot] = 0;
     players.comTurnSide[slot] = 0;
-}
-
-void drawRoundHeader(Game& game) {
-    char header[64];
-    std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d", game.match.round + 1,
-                  game.settings.wait, game.match.time);
-    game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kGlyphCell, kGlyphCell,
-                               kHeaderTile);
 }
 
 void drawItemCaption(Game& game, int slot) {
@@ -86,10 +77,10 @@ void startRound(Game& game) {
     screen.Clear(SurfacePage);
     screen.DrawFrame(SurfacePage, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
                      kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
-    drawRoundHeader(game);
+    drawRoundHeader(screen, SurfacePage, match.round, game.settings.wait, match.time);
     for (int slot = 0; slot < kSlots; ++slot) {
         // An explosion still flying from the last round stops here, whoever it belongs to.
-        players.explosionActive[slot] = 0;
+        players.explosionActive[slot] = false;
         if (players.present(slot)) {
             drawItemCaption(game, slot);
             placePlayerAtStart(players, slot);
@@ -100,7 +91,7 @@ void startRound(Game& game) {
     screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
     drawHeads(game);
-    game.meteorites.meteorShowerActive = 0;
+    game.meteorites.meteorShowerActive = false;
     // A box of the last round is dropped; round play starts without one.
     game.itemBox.itemKind = ItemNone;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "display/screen.h"
+#include "menus/menu.h"
 
 struct Game;
 
@@ -12,6 +13,7 @@ struct OptionMenu {
 };
 
 inline constexpr int kOptionRows = 8;
+inline constexpr MenuLayout optionMenuLayout{kOptionRows, 150, 118, 170, 32};
 
 // Runs the screen until Enter on "EXIT"; the settings are then as the player left them.
 void runOptionMenu(Game& game);

@@ -11,37 +11,26 @@
 
 namespace {
 
-constexpr int kTitleRows = 7;
-constexpr int kRowX = 250;
-constexpr int kRowTop = 206;
-constexpr int kRowSpacing = 28;
-constexpr int kPointerX = 218;
-constexpr char kPointer = 62;  // '>'
-constexpr char kBlank = 32;
-constexpr int kFirstPlayerRow = 1;
-
-constexpr int titleRowColours[kTitleRows] = {kTextTile,   slotTile(0), slotTile(1), slotTile(2),
-                                             slotTile(3), TilePurple,  kTextTile};
-
-int rowY(int row) { return kRowTop + kRowSpacing * row; }
-
-void drawPointer(Game& game, char character) {
-    game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor), kGlyphCell,
-                         kGlyphCell);
-}
+struct TitleRowLook {
+    const char* text;  // a player row's text is made from kPlayerRowFormat
+    int tile;
+};
+constexpr TitleRowLook titleRows[kTitleRows] = {
+    {"START", kTextTile},   {nullptr, slotTile(0)}, {nullptr, slotTile(1)}, {nullptr, slotTile(2)},
+    {nullptr, slotTile(3)}, {"OPTION", TilePurple}, {"EXIT", kTextTile}};
 
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
 void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
-    if (row == 0) {
-        std::snprintf(text, size, "START");
-    } else if (row <= kSlots) {
-        const int slot = row - kFirstPlayerRow;
-        std::snprintf(text, size, "%d PLAYER %s", row, playerTypeNames[game.players.type[slot]]);
-    } else if (row == 5) {
-        std::snprintf(text, size, "OPTION");
+    if (isPlayerRow(row)) {
+        const int slot = row - TitleRowFirstPlayer;
+        std::snprintf(text, size, kPlayerRowFormat, row, playerTypeNames[game.players.type[slot]]);
     } else {
-        std::snprintf(text, size, "EXIT");
+        std::snprintf(text, size, "%s", titleRows[row].text);
     }
+}
+
+void moveTitleCursor(Game& game, int delta) {
+    moveMenuPointer(game.screen, SurfacePage, titleMenuLayout, game.titleMenu.cursor, delta);
 }
 
 void drawNotice(Game& game, const char* text) {
@@ -72,19 +61,11 @@ void drawTitle(Game& game) {
     for (int row = 0; row < kTitleRows; ++row) {
         char text[24];
         formatTitleRow(game, row, text, sizeof text);
-        screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kGlyphCell, kGlyphCell,
-                              titleRowColours[row]);
+        screen.DrawColourText(SurfacePage, text, titleMenuLayout.textX, titleMenuLayout.rowY(row),
+                              kGlyphCell, kGlyphCell, titleRows[row].tile);
     }
-    drawPointer(game, kPointer);
+    drawMenuPointer(screen, SurfacePage, titleMenuLayout, game.titleMenu.cursor, true);
     showPage(game);
-}
-
-void moveTitleCursor(Game& game, int delta) {
-    drawPointer(game, kBlank);
-    int32_t& cursor = game.titleMenu.cursor;
-    cursor = (cursor + delta) % kTitleRows;
-    if (cursor < 0) cursor += kTitleRows;
-    drawPointer(game, kPointer);
 }
 
 void showTitleNotice(Game& game, const char* text) {

@@ -3,7 +3,25 @@
 
 #include <cstdint>
 
+#include "menus/menu.h"
+
 struct Game;
+
+// The title's rows, top to bottom; rows 1..4 belong to the player slots 0..3.
+enum TitleRow : int {
+    TitleRowStart = 0,
+    TitleRowFirstPlayer = 1,
+    TitleRowLastPlayer = 4,
+    TitleRowOption = 5,
+    TitleRowExit = 6
+};
+inline constexpr int kTitleRows = 7;
+inline constexpr MenuLayout titleMenuLayout{kTitleRows, 250, 218, 206, 28};
+// A player row's text: its number and the type of its slot.
+inline constexpr const char* kPlayerRowFormat = "%d PLAYER %s";
+constexpr bool isPlayerRow(int row) {
+    return row >= TitleRowFirstPlayer && row <= TitleRowLastPlayer;
+}
 
 struct TitleMenu {
     int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
@@ -27,8 +45,6 @@ void drawTitle(Game& game);
 // Moves the pointer with Up and Down until Enter is pressed; the Enter press is taken and
 // titleMenu.cursor tells the row. A notice is erased when its time is up.
 void runTitleInput(Game& game);
-// Moves the pointer one row (delta -1 or +1), wrapping round the seven rows.
-void moveTitleCursor(Game& game, int delta);
 // Draws the notice on the title page (shown by the next showPage); runTitleInput erases it
 // kNoticeMs later, and drawTitle drops it.
 void showTitleNotice(Game& game, const char* text);

@@ -72,9 +72,7 @@ void repackMeteors(Meteorites& shower) {
 
 }  // namespace
 
-Meteor Meteorites::meteor(int i) const {
-    return Meteor{x[i], y[i], speed[i], static_cast<uint8_t>(speed[i] != 0.0f)};
-}
+Meteor Meteorites::meteor(int i) const { return Meteor{x[i], y[i], speed[i], speed[i] != 0.0f}; }
 
 void spawnMeteorShower(Game& game) {
     Meteorites& shower = game.meteorites;
@@ -93,12 +91,12 @@ void spawnMeteorShower(Game& game) {
     }
     shower.count = count;
     shower.flying = count;
-    shower.meteorShowerActive = 1;
+    shower.meteorShowerActive = true;
 }
 
 void stepMeteorites(Game& game) {
     Meteorites& shower = game.meteorites;
-    if (shower.meteorShowerActive == 0) {
+    if (!shower.meteorShowerActive) {
         if (!showerDue(game)) {
             return;
         }
@@ -112,7 +110,7 @@ void stepMeteorites(Game& game) {
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {
         shower.count = 0;
-        shower.meteorShowerActive = 0;
+        shower.meteorShowerActive = false;
     } else if ((shower.count - shower.flying) * kRepackShare >= shower.count) {
         repackMeteors(shower);
     }

@@ -20,7 +20,7 @@ struct Meteor {
     float x = 0;      // column, decreasing as it flies
     float y = 0;      // row; never changes
     float speed = 0;  // pixels per frame, 0.51 to 2.5
-    uint8_t active = 0;
+    bool active = false;
 };
 
 // The shower, column by column. Entries [0, count) are the meteorites of the current
@@ -39,9 +39,9 @@ struct Meteorites {
     int32_t standing = 0;  // pixels[standing]: where the meteorites stand now
     int32_t count = 0;     // entries in use
     int32_t flying = 0;    // of those, still in flight
-    int32_t meteorShowerActive = 0;
+    bool meteorShowerActive = false;
 
-    // The entry i of [0, count) as a record (active is 0 once it has vanished).
+    // The entry i of [0, count) as a record (active is false once it has vanished).
     Meteor meteor(int i) const;
 };
 

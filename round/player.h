@@ -45,20 +45,20 @@ struct Players {
     std::array<float, kSlots> x{};
     std::array<float, kSlots> y{};
     std::array<int32_t, kSlots> direction{};  // whole degrees 0..359; 0 right, 90 up
-    std::array<int32_t, kSlots> alive{};
+    std::array<bool, kSlots> alive{};
     std::array<int32_t, kSlots> pixelX{};  // the pixel of the last trail test
     std::array<int32_t, kSlots> pixelY{};
     std::array<int32_t, kSlots> speedLevel{};
     std::array<int32_t, kSlots> itemCount{};
     std::array<std::array<int32_t, kMaxHeldItems>, kSlots> items{};
     std::array<int32_t, kSlots> score{};
-    std::array<int32_t, kSlots> explosionActive{};
+    std::array<bool, kSlots> explosionActive{};
     std::array<int32_t, kSlots> explosionAge{};
     std::array<int32_t, kSlots> comStraightCount{};
     std::array<int32_t, kSlots> comTurnSide{};
 
     bool present(int slot) const { return type[slot] != PlayerNon; }
-    bool inPlay(int slot) const { return present(slot) && alive[slot] != 0; }
+    bool inPlay(int slot) const { return present(slot) && alive[slot]; }
 };
 
 // dirX[a] = sin((a + 90) * 3.141592654 / 180), dirY[a] = cos(...), computed in double

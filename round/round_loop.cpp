@@ -63,7 +63,7 @@ void updateTrailsAndCollisions(Game& game) {
         if (game.itemBox.itemKind != ItemNone && game.itemBox.square().contains(px, py)) {
             pickUpItem(game, slot);
         } else if (fieldByte(game, px, py) != ColourEmpty) {
-            players.alive[slot] = 0;
+            players.alive[slot] = false;
             crashed[slot] = true;
         }
     }
@@ -92,7 +92,7 @@ bool playRoundFrame(Game& game) {
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game, slot)) stepAndSteer(game, slot);
-        if (game.players.explosionActive[slot] != 0) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot]) tickExplosion(game, slot);
     }
     if (game.settings.meteoritesOn != 0) stepMeteorites(game);
     drawItemBox(game);

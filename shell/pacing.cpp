@@ -22,11 +22,11 @@ void handleEvent(Game& game, const platform::Event& event) {
         case platform::EventKind::KeyDown:
             if (event.key == key::Pause) shutdown(game, 0);
             if (recorded(event.key)) keyboard.keyDown[event.key] = 1;
-            if (event.key == key::Ctrl) keyboard.pacingOn = 0;
+            if (event.key == key::Ctrl) keyboard.pacingOn = false;
             break;
         case platform::EventKind::KeyUp:
             if (recorded(event.key)) keyboard.keyDown[event.key] = 0;
-            if (event.key == key::Ctrl) keyboard.pacingOn = 1;
+            if (event.key == key::Ctrl) keyboard.pacingOn = true;
             break;
         case platform::EventKind::PadDown:
         case platform::EventKind::PadUp:
@@ -60,7 +60,7 @@ bool takePendingEvents(Game& game) {
 void waitOutSpin(Game& game) {
     Pacing& pacing = game.pacing;
     uint32_t now = game.platform->ticks();
-    if (game.keyboard.pacingOn != 0 && pacing.polledEmpty && now == pacing.lastEmptyPoll) {
+    if (game.keyboard.pacingOn && pacing.polledEmpty && now == pacing.lastEmptyPoll) {
         platform::Event event;
         if (game.platform->waitEvent(event, kSpinGuardMs)) {
             handleEvent(game, event);
@@ -82,10 +82,10 @@ void waitOutSpin(Game& game) {
 void pumpUntil(Game& game, uint32_t start, uint32_t length) {
     pumpMessages(game);
     const uint32_t beforeWaiting = game.platform->ticks() - start;
-    if (game.keyboard.pacingOn != 0 && beforeWaiting < length) {
+    if (game.keyboard.pacingOn && beforeWaiting < length) {
         game.screen.PresentIfDueWithin(length - beforeWaiting);
     }
-    while (game.keyboard.pacingOn != 0) {
+    while (game.keyboard.pacingOn) {
         const uint32_t elapsed = game.platform->ticks() - start;
         if (elapsed >= length) return;
         pumpMessagesWaiting(game, length - elapsed);
@@ -129,8 +129,8 @@ void busyDelay(Game& game, int32_t n) {
 
 void installScreenWaitHook(Game& game) {
     game.screen.SetWaitHook([&game](uint32_t maxWaitMs) {
-        if (game.keyboard.pacingOn == 0) return false;
+        if (!game.keyboard.pacingOn) return false;
         pumpMessagesWaiting(game, maxWaitMs);
-        return game.keyboard.pacingOn != 0;
+        return game.keyboard.pacingOn;
     });
 }

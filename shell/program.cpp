@@ -12,8 +12,6 @@
 
 namespace {
 
-enum TitleRow { RowStart = 0, RowFirstPlayer = 1, RowLastPlayer = 4, RowOption = 5, RowExit = 6 };
-
 [[noreturn]] void failStart(Game& game, const std::string& reason) {
     std::fprintf(stderr, "diraviru: %s\n", reason.c_str());
     if (game.screen.IsOpen()) game.screen.Close();
@@ -120,18 +118,18 @@ void runTopLevelLoop(Game& game) {
     for (;;) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
-        if (row == RowStart) {
+        if (row == TitleRowStart) {
             if (presentPlayers(game) >= 2) {
                 runMatch(game);
                 drawTitle(game);
             }
-        } else if (row >= RowFirstPlayer && row <= RowLastPlayer) {
+        } else if (isPlayerRow(row)) {
             cyclePlayerType(game);
-        } else if (row == RowOption) {
+        } else if (row == TitleRowOption) {
             runOptionMenu(game);  // saved on every leaving, changed or not
             drawTitle(game);
             if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
-        } else if (row == RowExit) {
+        } else if (row == TitleRowExit) {
             if (saveSettingsOrTell(game)) shutdown(game, 0);
             endAfterUnsavedNotice(game);
         }

@@ -31,7 +31,7 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     Game& game = *test;
     setUpRound(test, {M, N, M, M});
     game.settings.itemsOn = 1;
-    game.players.alive[3] = 0;
+    game.players.alive[3] = false;
     Random draws = game.random;
     while (draws.randomRange(0, 100) != 1) {
     }
@@ -65,7 +65,7 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     EXPECT_EQ(game.players.y[0], y);
     EXPECT_TRUE(surface(game) == before);
 
-    game.players.alive[1] = game.players.alive[2] = 0;
+    game.players.alive[1] = game.players.alive[2] = false;
     const Players players = game.players;
     for (int i = 0; i < 2000; ++i) draws.randomRange(0, 3);
     changePlaces(game, 0);

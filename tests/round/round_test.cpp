@@ -20,7 +20,7 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     drawHeads(game);
     fieldAt(game, 101, 200) = playerColour[2];
     ASSERT_FALSE(playRoundFrame(game));
-    EXPECT_EQ(game.players.alive, (std::array<int32_t, kSlots>{0, 1, 1, 1}));
+    EXPECT_EQ(game.players.alive, (std::array<bool, kSlots>{false, true, true, true}));
     EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
     ASSERT_NE(fieldAt(game, 104, 199), 0) << "1P's rings";
