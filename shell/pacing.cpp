@@ -4,7 +4,6 @@
 
 #include "shell/game.h"
 #include "shell/pad_input.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ void handleEvent(Game& game, const platform::Event& event) {
     Keyboard& keyboard = game.keyboard;
     switch (event.kind) {
         case platform::EventKind::KeyDown:
-            if (event.key == key::Pause) shutdown(game, 0);
+            if (event.key == key::Pause) throw ProgramExit{0};
             if (recorded(event.key)) keyboard.keyDown[event.key] = 1;
             if (event.key == key::Ctrl) keyboard.pacingOn = false;
             break;
@@ -37,7 +36,7 @@ void handleEvent(Game& game, const platform::Event& event) {
         case platform::EventKind::RightButton:
         case platform::EventKind::Close:
         case platform::EventKind::Quit:
-            shutdown(game, 0);
+            throw ProgramExit{0};
         case platform::EventKind::None:
             break;
     }

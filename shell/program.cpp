@@ -93,7 +93,7 @@ bool saveSettingsOrTell(Game& game) {
         waitSinceMark(game, kNoticeMs);
     } catch (const ProgramExit&) {
     }
-    shutdown(game, 1);
+    throw ProgramExit{1};
 }
 
 int presentPlayers(const Game& game) {
@@ -130,20 +130,10 @@ void runTopLevelLoop(Game& game) {
             drawTitle(game);
             if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
         } else if (row == TitleRowExit) {
-            if (saveSettingsOrTell(game)) shutdown(game, 0);
+            if (saveSettingsOrTell(game)) throw ProgramExit{0};
             endAfterUnsavedNotice(game);
         }
     }
-}
-
-void shutdown(Game& game, int status) {
-    if (game.screen.IsOpen()) {
-        game.screen.Clear(SurfacePrimary);
-        game.screen.Clear(SurfaceBack);
-        game.screen.Present();
-        game.screen.Close();
-    }
-    throw ProgramExit{status};
 }
 
 int runGame(Game& game, const std::string& exeDir) {
@@ -151,7 +141,13 @@ int runGame(Game& game, const std::string& exeDir) {
         startUp(game, exeDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
-        if (game.screen.IsOpen()) game.screen.Close();
+        // Both visible pages go black before the display is given back.
+        if (game.screen.IsOpen()) {
+            game.screen.Clear(SurfacePrimary);
+            game.screen.Clear(SurfaceBack);
+            game.screen.Present();
+            game.screen.Close();
+        }
         return ending.status;
     }
 }

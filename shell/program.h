@@ -20,7 +20,6 @@ int runGame(Game& game, const std::string& exeDir);
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
 void startUp(Game& game, const std::string& exeDir);
-// The title loop; it ends only by throwing ProgramExit.
+// The title loop; it ends only by throwing ProgramExit (the program's handler then clears
+// both visible pages and gives the display back).
 [[noreturn]] void runTopLevelLoop(Game& game);
-// Clears both visible pages, gives the display back and ends the program with the status.
-[[noreturn]] void shutdown(Game& game, int status = 0);
