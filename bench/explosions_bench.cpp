@@ -24,7 +24,7 @@ void launchExplosions(Game& game) {
         game.players.alive[slot] = false;
         game.players.x[slot] = kHeads[slot][0];
         game.players.y[slot] = kHeads[slot][1];
-        crashPlayer(game, slot);
+        crashPlayer(game, game.explosions.tables[slot], slot);
     }
 }
 
@@ -37,7 +37,8 @@ bool anyExplosion(const Game& game) {
 
 void tickAll(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot]) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game, game.explosions.tables[slot], slot);
     }
 }
 
@@ -107,8 +108,9 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
         for (int tick = 1; tick < firstTick; ++tick) tickAll(game);
     };
     auto replaceShower = [&] {
-        spawnMeteorShower(game);
-        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame) stepMeteorites(game);
+        spawnMeteorShower(game, game.meteorites);
+        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame)
+            stepMeteorites(game, game.meteorites);
     };
     relaunchExplosions();
     replaceShower();
@@ -116,7 +118,7 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     for (auto _ : state) {
         moving += flyingParticles(game) + game.meteorites.flying;
         tickAll(game);
-        stepMeteorites(game);
+        stepMeteorites(game, game.meteorites);
         ++showerFrame;
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);

@@ -58,9 +58,10 @@ struct Explosions {
     std::array<ParticleTable, 4> tables{};
 };
 
-struct Game;
+struct Play;
 
-// Pays the crash award, blanks the slot's panel line and starts its explosion.
-void crashPlayer(Game& game, int slot);
+// Pays the crash award, blanks the slot's panel line and starts its explosion in the slot's
+// particle table.
+void crashPlayer(Play& play, ParticleTable& table, int slot);
 // Moves the slot's particles one tick; clears explosionActive when none is left flying.
-void tickExplosion(Game& game, int slot);
+void tickExplosion(Play& play, ParticleTable& table, int slot);

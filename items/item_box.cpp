@@ -3,7 +3,7 @@
 #include "items/item_box.h"
 
 #include "items/item_effects.h"
-#include "shell/game.h"
+#include "play/play.h"
 #include "shell/pacing.h"
 
 namespace {
@@ -17,53 +17,53 @@ constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
 
 // Every slot counts, whatever its type or state: a box is never placed over a head.
-bool anyHeadInSquare(const Game& game, const Rect& square) {
+bool anyHeadInSquare(const Play& play, const Rect& square) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        const int x = static_cast<int>(game.players.x[slot]);
-        const int y = static_cast<int>(game.players.y[slot]);
+        const int x = static_cast<int>(play.players.x[slot]);
+        const int y = static_cast<int>(play.players.y[slot]);
         if (square.contains(x, y)) return true;
     }
     return false;
 }
 
-void putBoxGlyph(Game& game) {
-    game.screen.PutGlyph(SurfacePrimary, itemNames[game.itemBox.itemKind][0], game.itemBox.x,
-                         game.itemBox.y);
+void putBoxGlyph(Play& play) {
+    play.screen.PutGlyph(SurfacePrimary, itemNames[play.itemBox.itemKind][0], play.itemBox.x,
+                         play.itemBox.y);
 }
 
-void showItemLabel(Game& game, int slot, int32_t kind) {
-    game.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
+void showItemLabel(Play& play, int slot, int32_t kind) {
+    play.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
                                kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 // The whole screen in the flash colour for one page, then the field again.
-void flashScreen(Game& game) {
-    Screen& screen = game.screen;
+void flashScreen(Play& play) {
+    Screen& screen = play.screen;
     screen.FillBox(SurfaceBack, 0, 0, kScreenWidth, kScreenHeight, screen.PaletteRgb(flashColour));
     screen.WaitVerticalBlank();
     screen.Flip();
-    markFrameStart(game);
-    waitSinceMark(game, 2);
+    markFrameStart(play);
+    waitSinceMark(play, 2);
     screen.WaitVerticalBlank();
     screen.Flip();
 }
 
-void applyItem(Game& game, int slot, int32_t kind) {
+void applyItem(Play& play, int slot, int32_t kind) {
     switch (kind) {
         case ItemSpeedUp:
-            if (game.players.speedLevel[slot] > 0) game.players.speedLevel[slot] -= 1;
+            if (play.players.speedLevel[slot] > 0) play.players.speedLevel[slot] -= 1;
             break;
         case ItemLaserShot:
-            fireLaser(game, slot);
+            fireLaser(play, slot);
             break;
         case ItemWarp:
-            warpPlayer(game, slot);
+            warpPlayer(play, slot);
             break;
         case ItemChange:
-            changePlaces(game, slot);
+            changePlaces(play, slot);
             break;
         case ItemBomb:
-            detonateBomb(game, slot);
+            detonateBomb(play, slot);
             break;
         default:
             break;
@@ -75,31 +75,31 @@ bool validKind(int32_t kind) { return kind >= 0 && kind < static_cast<int32_t>(i
 
 }  // namespace
 
-void trySpawnItemBox(Game& game) {
-    ItemBox& box = game.itemBox;
-    if (box.itemKind != ItemNone || game.settings.itemsOn == 0) return;
-    if (game.random.randomRange(0, kSpawnChanceTop) != 1) return;
-    box.itemKind = game.random.randomRange(ItemSpeedUp, ItemRandom);
+void trySpawnItemBox(Play& play) {
+    ItemBox& box = play.itemBox;
+    if (box.itemKind != ItemNone || play.settings.itemsOn == 0) return;
+    if (play.random.randomRange(0, kSpawnChanceTop) != 1) return;
+    box.itemKind = play.random.randomRange(ItemSpeedUp, ItemRandom);
     for (;;) {
-        box.x = game.random.randomRange(kField.left, kBoxLeftMax);
-        box.y = game.random.randomRange(kField.top, kBoxTopMax);
-        if (!anyHeadInSquare(game, box.square())) break;
-        waitSinceMark(game, 0);
+        box.x = play.random.randomRange(kField.left, kBoxLeftMax);
+        box.y = play.random.randomRange(kField.top, kBoxTopMax);
+        if (!anyHeadInSquare(play, box.square())) break;
+        waitSinceMark(play, 0);
     }
-    putBoxGlyph(game);
+    putBoxGlyph(play);
 }
 
-void drawItemBox(Game& game) {
-    if (game.itemBox.itemKind != ItemNone) putBoxGlyph(game);
+void drawItemBox(Play& play) {
+    if (play.itemBox.itemKind != ItemNone) putBoxGlyph(play);
 }
 
-void pickUpItem(Game& game, int slot) {
-    ItemBox& box = game.itemBox;
-    Players& players = game.players;
+void pickUpItem(Play& play, int slot) {
+    ItemBox& box = play.itemBox;
+    Players& players = play.players;
     // The blank glyph wipes the box square, trail pixels in it included.
-    game.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kGlyphCell, kGlyphCell);
+    play.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kGlyphCell, kGlyphCell);
     int32_t kind = box.itemKind;
-    if (kind == ItemRandom) kind = game.random.randomRange(ItemSpeedUp, ItemBomb);
+    if (kind == ItemRandom) kind = play.random.randomRange(ItemSpeedUp, ItemBomb);
 
     if (players.itemCount[slot] >= kMaxHeldItems) {
         box.itemKind = ItemNone;  // a full stack refuses the item; the box is gone anyway
@@ -110,35 +110,35 @@ void pickUpItem(Game& game, int slot) {
 
     if (kind == ItemSpeedUp) {
         box.itemKind = ItemNone;
-        useItem(game, slot);  // acts at once; its label never shows
+        useItem(play, slot);  // acts at once; its label never shows
         return;
     }
-    showItemLabel(game, slot, kind);
+    showItemLabel(play, slot, kind);
     box.itemKind = ItemNone;
 }
 
-void useItem(Game& game, int slot) {
-    Players& players = game.players;
+void useItem(Play& play, int slot) {
+    Players& players = play.players;
     if (players.itemCount[slot] <= 0) return;
-    flashScreen(game);
+    flashScreen(play);
 
     players.itemCount[slot] -= 1;
     const int32_t kind = players.items[slot][players.itemCount[slot]];
-    applyItem(game, slot, kind);
+    applyItem(play, slot, kind);
 
     if (players.itemCount[slot] > 0 &&
         validKind(players.items[slot][players.itemCount[slot] - 1])) {
-        showItemLabel(game, slot, players.items[slot][players.itemCount[slot] - 1]);
+        showItemLabel(play, slot, players.items[slot][players.itemCount[slot] - 1]);
     } else {
-        game.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),
+        play.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),
                              kGlyphCell, kGlyphCell);
     }
     // An effect may have painted over the box.
-    const ItemBox& box = game.itemBox;
+    const ItemBox& box = play.itemBox;
     if (box.itemKind != ItemNone) {
-        game.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kGlyphCell,
+        play.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kGlyphCell,
                              kGlyphCell);
     }
     // The flips of the flash and the effects changed which page is shown.
-    game.screen.MapField();
+    play.screen.MapField();
 }

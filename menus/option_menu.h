@@ -8,10 +8,6 @@
 
 struct Game;
 
-struct OptionMenu {
-    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
-};
-
 inline constexpr int kOptionRows = 8;
 inline constexpr MenuLayout optionMenuLayout{kOptionRows, 150, 118, 170, 32};
 

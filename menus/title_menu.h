@@ -23,12 +23,6 @@ constexpr bool isPlayerRow(int row) {
     return row >= TitleRowFirstPlayer && row <= TitleRowLastPlayer;
 }
 
-struct TitleMenu {
-    int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
-    const char* notice = nullptr;  // the line under the rows, while it is shown
-    uint32_t noticeShownAt = 0;    // platform ticks when it appeared
-};
-
 // A notice under the title's rows: centred, in the warning colour, gone after kNoticeMs.
 inline constexpr const char* kSettingsNotSaved = "SETTINGS NOT SAVED";
 inline constexpr int kNoticeY = 430;

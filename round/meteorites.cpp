@@ -10,8 +10,8 @@
 
 #include <algorithm>
 
+#include "play/play.h"
 #include "round/moving_dots.h"
-#include "shell/game.h"
 
 namespace {
 
@@ -26,10 +26,10 @@ int32_t visiblePixel(int32_t row, int32_t column) {
     return column < kMeteorVisibleEnd ? row + column : -1;
 }
 
-bool showerDue(const Game& game) {
+bool showerDue(const Play& play) {
     // A METEORITE TIME below 1 can only come from a damaged settings file; treat it as 1.
-    const int32_t period = std::max(game.settings.meteoriteTime, 1);
-    const int32_t time = game.match.time;
+    const int32_t period = std::max(play.settings.meteoriteTime, 1);
+    const int32_t time = play.match.time;
     return time != 0 && time % period == 0;
 }
 
@@ -74,15 +74,14 @@ void repackMeteors(Meteorites& shower) {
 
 Meteor Meteorites::meteor(int i) const { return Meteor{x[i], y[i], speed[i], speed[i] != 0.0f}; }
 
-void spawnMeteorShower(Game& game) {
-    Meteorites& shower = game.meteorites;
-    const int32_t pitch = game.screen.FieldPitch;
+void spawnMeteorShower(Play& play, Meteorites& shower) {
+    const int32_t pitch = play.screen.FieldPitch;
     // More than the table holds can only come from a damaged settings file.
-    const int32_t count = std::clamp(game.settings.meteoriteValue, 0, kMeteorSlots);
+    const int32_t count = std::clamp(play.settings.meteoriteValue, 0, kMeteorSlots);
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t column = game.random.randomRange(kStartColumnMin, kStartColumnMax);
-        const int32_t rowNumber = game.random.randomRange(kRowMin, kRowMax);
-        const int32_t step = game.random.randomRange(1, 200);
+        const int32_t column = play.random.randomRange(kStartColumnMin, kStartColumnMax);
+        const int32_t rowNumber = play.random.randomRange(kRowMin, kRowMax);
+        const int32_t step = play.random.randomRange(1, 200);
         shower.x[i] = static_cast<float>(column);
         shower.y[i] = static_cast<float>(rowNumber);
         shower.speed[i] = static_cast<float>(step / 100.0 + 0.5);
@@ -94,19 +93,18 @@ void spawnMeteorShower(Game& game) {
     shower.meteorShowerActive = true;
 }
 
-void stepMeteorites(Game& game) {
-    Meteorites& shower = game.meteorites;
+void stepMeteorites(Play& play, Meteorites& shower) {
     if (!shower.meteorShowerActive) {
-        if (!showerDue(game)) {
+        if (!showerDue(play)) {
             return;
         }
-        spawnMeteorShower(game);
+        spawnMeteorShower(play, shower);
     }
     const int32_t* standing = shower.pixels[shower.standing].data();
     int32_t* landing = shower.pixels[1 - shower.standing].data();
     shower.flying =
         moveColumns(shower.count, shower.x.data(), shower.speed.data(), shower.row.data(), landing);
-    plotMovingDots(shower.count, standing, landing, game.screen.FieldPixels, meteorColour);
+    plotMovingDots(shower.count, standing, landing, play.screen.FieldPixels, meteorColour);
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {
         shower.count = 0;

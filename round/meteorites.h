@@ -45,8 +45,8 @@ struct Meteorites {
     Meteor meteor(int i) const;
 };
 
-struct Game;
-
 // Once per frame while meteorites are on: starts a shower when one is due, moves it.
-void stepMeteorites(Game& game);
-void spawnMeteorShower(Game& game);
+struct Play;
+
+void stepMeteorites(Play& play, Meteorites& shower);
+void spawnMeteorShower(Play& play, Meteorites& shower);

@@ -5,9 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/keys.h"
+#include "input/player_keys.h"
 
-inline constexpr int kSlots = 4;
 inline constexpr int kMaxHeldItems = 200;
 
 enum PlayerType : int8_t { PlayerNon = 0, PlayerMan = 1, PlayerCom = 2 };
@@ -15,20 +14,6 @@ enum PlayerType : int8_t { PlayerNon = 0, PlayerMan = 1, PlayerCom = 2 };
 inline constexpr std::array<int32_t, kSlots> startX = {50, 589, 50, 589};
 inline constexpr std::array<int32_t, kSlots> startY = {82, 82, 365, 365};
 inline constexpr std::array<int32_t, kSlots> startDirection = {0, 270, 90, 180};
-
-// The three keys of each slot: Q A Z for 1P, B N M for 2P,
-// the Left, Down and Right arrows for 3P, numeric keypad 3, 6 and 9 for 4P.
-struct PlayerKeys {
-    int turnLeftKey;
-    int itemKey;
-    int turnRightKey;
-};
-inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
-    {key::letter('Q'), key::letter('A'), key::letter('Z')},
-    {key::letter('B'), key::letter('N'), key::letter('M')},
-    {key::Left, key::Down, key::Right},
-    {key::numpad(3), key::numpad(6), key::numpad(9)},
-}};
 
 // Speed levels: a player steps in the frames where frameCounters[speedLevel] is 0.
 inline constexpr int32_t kStartSpeedLevel = 2;

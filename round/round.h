@@ -49,7 +49,3 @@ void adjustWait(Game& game);
 // ENTER KEY TO NEXT ROUND" while explosions and meteorites go on, and returns true once
 // Enter is pressed.
 bool checkRoundEnd(Game& game);
-
-// The field byte at (x, y); anything off the 640 x 480 page counts as solid.
-uint8_t fieldByte(const Game& game, int x, int y);
-bool onPage(int x, int y);

@@ -45,10 +45,11 @@ void showNextRoundMessage(Game& game) {
 // One pass of the pause: explosions and meteorites go on, nothing else moves.
 void animateRoundEndPause(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot]) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game, game.explosions.tables[slot], slot);
     }
     drawItemBox(game);
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game);
+    if (game.settings.meteoritesOn != 0) stepMeteorites(game, game.meteorites);
     showNextRoundMessage(game);
 }
 

@@ -4,6 +4,7 @@
 
 #include "items/explosions.h"
 #include "items/item_box.h"
+#include "play/field.h"
 #include "round/meteorites.h"
 #include "round/round.h"
 #include "shell/game.h"
@@ -27,13 +28,6 @@ void stepAndSteer(Game& game, int slot) {
 }
 
 }  // namespace
-
-bool onPage(int x, int y) { return x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight; }
-
-uint8_t fieldByte(const Game& game, int x, int y) {
-    if (!onPage(x, y)) return ColourFrame;
-    return game.screen.FieldPixels[y * game.screen.FieldPitch + x];
-}
 
 void advanceFrameCounters(Match& match) {
     for (int k = 0; k < kFrameCounterCount; ++k) {
@@ -62,14 +56,14 @@ void updateTrailsAndCollisions(Game& game) {
         if (!players.inPlay(slot)) continue;
         if (game.itemBox.itemKind != ItemNone && game.itemBox.square().contains(px, py)) {
             pickUpItem(game, slot);
-        } else if (fieldByte(game, px, py) != ColourEmpty) {
+        } else if (fieldByte(game.screen, px, py) != ColourEmpty) {
             players.alive[slot] = false;
             crashed[slot] = true;
         }
     }
     // All tests come first, so that no crash handling of this frame can kill another head.
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (crashed[slot]) crashPlayer(game, slot);
+        if (crashed[slot]) crashPlayer(game, game.explosions.tables[slot], slot);
     }
 }
 
@@ -80,7 +74,7 @@ void drawHeads(Game& game) {
         if (!players.inPlay(slot)) continue;
         const int px = static_cast<int>(players.x[slot]);
         const int py = static_cast<int>(players.y[slot]);
-        if (!onPage(px, py)) continue;
+        if (!kPage.contains(px, py)) continue;
         screen.FieldPixels[py * screen.FieldPitch + px] = playerColour[slot];
     }
 }
@@ -92,9 +86,10 @@ bool playRoundFrame(Game& game) {
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game, slot)) stepAndSteer(game, slot);
-        if (game.players.explosionActive[slot]) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game, game.explosions.tables[slot], slot);
     }
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game);
+    if (game.settings.meteoritesOn != 0) stepMeteorites(game, game.meteorites);
     drawItemBox(game);
     updateTrailsAndCollisions(game);
     drawHeads(game);

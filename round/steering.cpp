@@ -1,6 +1,7 @@
 // Human and computer steering. Both only ever turn by 30 degrees; a turn takes effect at
 // the player's next step, since steering runs right after the step.
 #include "items/item_box.h"
+#include "play/field.h"
 #include "round/round.h"
 #include "shell/game.h"
 
@@ -91,7 +92,7 @@ int8_t lookAhead(Game& game, int slot, int angleOffset, int limit) {
         const int cx = static_cast<int>(px);
         const int cy = static_cast<int>(py);
         if (cx == headX && cy == headY) continue;  // still in the head's own pixel
-        if (fieldByte(game, cx, cy) != ColourEmpty) return static_cast<int8_t>(s);
+        if (fieldByte(game.screen, cx, cy) != ColourEmpty) return static_cast<int8_t>(s);
     }
     return kLookClear;
 }

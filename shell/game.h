@@ -6,54 +6,31 @@
 #include <memory>
 #include <string>
 
-#include "display/screen.h"
 #include "items/explosions.h"
-#include "items/item_box.h"
-#include "match/match.h"
-#include "menus/option_menu.h"
-#include "menus/title_menu.h"
-#include "platform/platform.h"
+#include "play/play.h"
 #include "round/meteorites.h"
-#include "round/player.h"
-#include "shell/keyboard.h"
-#include "shell/pad_input.h"
-#include "shell/random.h"
-#include "shell/settings.h"
 
-// Thrown by every ending of the program; it unwinds to main, which gives the display back
-// and returns the status. 0 for the player's endings, 1 when the program cannot start or
-// "EXIT" could not save the settings.
-struct ProgramExit {
-    int status = 0;
+// The title's state.
+struct TitleMenu {
+    int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
+    const char* notice = nullptr;  // the line under the rows, while it is shown
+    uint32_t noticeShownAt = 0;    // platform ticks when it appeared
 };
 
-struct Pacing {
-    uint32_t frameStart = 0;     // set by markFrameStart, read by waitSinceMark
-    uint32_t lastEmptyPoll = 0;  // when a poll last found the queue empty
-    bool polledEmpty = false;
+// The option menu's state.
+struct OptionMenu {
+    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
 };
 
-struct Game {
-    explicit Game(platform::Platform& machine) : platform(&machine) {}
+// The devices and the state of play (the bases), the tables of the explosions and
+// meteorites, the menus and the files.
+struct Game : Play {
+    using Play::Play;
 
-    platform::Platform* platform;
-    Screen screen;
-    Settings settings;
-    Keyboard keyboard;
-    Pacing pacing;
-    PadInput pads;
-    // True while a round is being played (from the start of runRound until it returns):
-    // game controllers then press their own slot's keys instead of the menu keys.
-    bool roundRunning = false;
-    Random random;
-    DirectionTables directions;
-    TitleMenu titleMenu;
-    OptionMenu optionMenu;
-    Match match;
-    Players players;
-    ItemBox itemBox;
     Explosions explosions;
     Meteorites meteorites;
+    TitleMenu titleMenu;
+    OptionMenu optionMenu;
 
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
