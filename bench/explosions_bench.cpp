@@ -38,7 +38,8 @@ bool anyExplosion(const Game& game) {
 void tickAll(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.explosionActive[slot])
-            tickExplosion(game, game.explosions.tables[slot], slot);
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
 }
 
@@ -108,9 +109,10 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
         for (int tick = 1; tick < firstTick; ++tick) tickAll(game);
     };
     auto replaceShower = [&] {
-        spawnMeteorShower(game, game.meteorites);
+        spawnMeteorShower(game.meteorites, game.random, game.settings, game.screen.FieldPitch);
         for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame)
-            stepMeteorites(game, game.meteorites);
+            stepMeteorites(game.meteorites, game.screen, game.random, game.settings,
+                           game.match.time);
     };
     relaunchExplosions();
     replaceShower();
@@ -118,7 +120,7 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     for (auto _ : state) {
         moving += flyingParticles(game) + game.meteorites.flying;
         tickAll(game);
-        stepMeteorites(game, game.meteorites);
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
         ++showerFrame;
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);

@@ -38,10 +38,9 @@ int32_t particleCount(const Settings& settings, int32_t type) {
 }
 
 // Award: time * scoreRate in float, truncated toward zero; later crashes pay more.
-void payCrashAward(Play& play, int slot) {
-    Match& match = play.match;
+void payCrashAward(Match& match, Players& players, int slot) {
     const float award = static_cast<float>(match.time) * match.scoreRate;
-    play.players.score[slot] += static_cast<int32_t>(award);
+    players.score[slot] += static_cast<int32_t>(award);
     match.scoreRate += 0.5f;
 }
 
@@ -156,15 +155,15 @@ void repackParticles(ParticleTable& table) {
 
 // One tick of the slot's particles: move, turn (COSMO2 while young), write the field.
 // Returns how many are still flying.
-int32_t tickParticles(Play& play, ParticleTable& table, int slot, bool turning) {
-    Screen& screen = play.screen;
+int32_t tickParticles(ParticleTable& table, int slot, bool turning,
+                      const DirectionTables& directions, Screen& screen) {
     const int32_t* standing = table.pixels[table.standing].data();
     int32_t* landing = table.pixels[1 - table.standing].data();
     const int32_t flying =
         moveColumns(table.count, screen.FieldPitch, table.x.data(), table.y.data(),
                     table.stepX.data(), table.stepY.data(), table.speed.data(), landing);
     if (turning) {
-        turnColumns(table.count, play.directions.dirX.data(), play.directions.dirY.data(),
+        turnColumns(table.count, directions.dirX.data(), directions.dirY.data(),
                     table.direction.data(), table.speed.data(), table.stepX.data(),
                     table.stepY.data());
     }
@@ -186,7 +185,7 @@ Particle ParticleTable::particle(int i) const {
 }
 
 void crashPlayer(Play& play, ParticleTable& table, int slot) {
-    payCrashAward(play, slot);
+    payCrashAward(play.match, play.players, slot);
     blankPanelLine(play, slot);
     const int32_t type = play.settings.explosionType;
     if (type == ExplosionBomb) {
@@ -196,14 +195,14 @@ void crashPlayer(Play& play, ParticleTable& table, int slot) {
     }
 }
 
-void tickExplosion(Play& play, ParticleTable& table, int slot) {
-    const int32_t type = play.settings.explosionType;
+void tickExplosion(ParticleTable& table, int slot, int32_t type, Players& players,
+                   const DirectionTables& directions, Screen& screen) {
     if (type != ExplosionCosmo && type != ExplosionCosmo2) {
         return;
     }
-    const int32_t age = ++play.players.explosionAge[slot];
+    const int32_t age = ++players.explosionAge[slot];
     const bool turning = type == ExplosionCosmo2 && age < kSpiralTicks;
-    if (tickParticles(play, table, slot, turning) == 0) {
-        play.players.explosionActive[slot] = false;
+    if (tickParticles(table, slot, turning, directions, screen) == 0) {
+        players.explosionActive[slot] = false;
     }
 }

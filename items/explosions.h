@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "display/screen.h"
+#include "round/player.h"
 
 inline constexpr int kParticlesPerSlot = 10000;
 
@@ -63,5 +64,7 @@ struct Play;
 // Pays the crash award, blanks the slot's panel line and starts its explosion in the slot's
 // particle table.
 void crashPlayer(Play& play, ParticleTable& table, int slot);
-// Moves the slot's particles one tick; clears explosionActive when none is left flying.
-void tickExplosion(Play& play, ParticleTable& table, int slot);
+// Moves the slot's particles one tick (COSMO and COSMO2 explosions; others have none) and
+// writes them into the field; clears explosionActive when none is left flying.
+void tickExplosion(ParticleTable& table, int slot, int32_t explosionType, Players& players,
+                   const DirectionTables& directions, Screen& screen);

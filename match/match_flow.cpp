@@ -90,7 +90,7 @@ void startRound(Game& game) {
     }
     screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
-    drawHeads(game);
+    drawHeads(game.players, game.screen);
     game.meteorites.meteorShowerActive = false;
     // A box of the last round is dropped; round play starts without one.
     game.itemBox.itemKind = ItemNone;
@@ -109,7 +109,7 @@ void runCountdown(Game& game) {
         screen.DrawText(SurfaceBack, text, kCentred, kCentred, kCountdownCell, kCountdownCell);
         screen.Flip();
         screen.MapField();
-        drawHeads(game);  // the heads on the page now shown
+        drawHeads(game.players, game.screen);  // the heads on the page now shown
         markFrameStart(game);
         waitSinceMark(game, kCountdownStepMs);
     }

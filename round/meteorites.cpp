@@ -10,7 +10,6 @@
 
 #include <algorithm>
 
-#include "play/play.h"
 #include "round/moving_dots.h"
 
 namespace {
@@ -26,10 +25,9 @@ int32_t visiblePixel(int32_t row, int32_t column) {
     return column < kMeteorVisibleEnd ? row + column : -1;
 }
 
-bool showerDue(const Play& play) {
+bool showerDue(const Settings& settings, int32_t time) {
     // A METEORITE TIME below 1 can only come from a damaged settings file; treat it as 1.
-    const int32_t period = std::max(play.settings.meteoriteTime, 1);
-    const int32_t time = play.match.time;
+    const int32_t period = std::max(settings.meteoriteTime, 1);
     return time != 0 && time % period == 0;
 }
 
@@ -74,14 +72,14 @@ void repackMeteors(Meteorites& shower) {
 
 Meteor Meteorites::meteor(int i) const { return Meteor{x[i], y[i], speed[i], speed[i] != 0.0f}; }
 
-void spawnMeteorShower(Play& play, Meteorites& shower) {
-    const int32_t pitch = play.screen.FieldPitch;
+void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& settings,
+                       int32_t pitch) {
     // More than the table holds can only come from a damaged settings file.
-    const int32_t count = std::clamp(play.settings.meteoriteValue, 0, kMeteorSlots);
+    const int32_t count = std::clamp(settings.meteoriteValue, 0, kMeteorSlots);
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t column = play.random.randomRange(kStartColumnMin, kStartColumnMax);
-        const int32_t rowNumber = play.random.randomRange(kRowMin, kRowMax);
-        const int32_t step = play.random.randomRange(1, 200);
+        const int32_t column = random.randomRange(kStartColumnMin, kStartColumnMax);
+        const int32_t rowNumber = random.randomRange(kRowMin, kRowMax);
+        const int32_t step = random.randomRange(1, 200);
         shower.x[i] = static_cast<float>(column);
         shower.y[i] = static_cast<float>(rowNumber);
         shower.speed[i] = static_cast<float>(step / 100.0 + 0.5);
@@ -93,18 +91,19 @@ void spawnMeteorShower(Play& play, Meteorites& shower) {
     shower.meteorShowerActive = true;
 }
 
-void stepMeteorites(Play& play, Meteorites& shower) {
+void stepMeteorites(Meteorites& shower, Screen& screen, Random& random, const Settings& settings,
+                    int32_t time) {
     if (!shower.meteorShowerActive) {
-        if (!showerDue(play)) {
+        if (!showerDue(settings, time)) {
             return;
         }
-        spawnMeteorShower(play, shower);
+        spawnMeteorShower(shower, random, settings, screen.FieldPitch);
     }
     const int32_t* standing = shower.pixels[shower.standing].data();
     int32_t* landing = shower.pixels[1 - shower.standing].data();
     shower.flying =
         moveColumns(shower.count, shower.x.data(), shower.speed.data(), shower.row.data(), landing);
-    plotMovingDots(shower.count, standing, landing, play.screen.FieldPixels, meteorColour);
+    plotMovingDots(shower.count, standing, landing, screen.FieldPixels, meteorColour);
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {
         shower.count = 0;

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "display/screen.h"
+#include "shell/random.h"
+#include "shell/settings.h"
 
 inline constexpr int kMeteorSlots = 10000;
 
@@ -45,8 +47,12 @@ struct Meteorites {
     Meteor meteor(int i) const;
 };
 
-// Once per frame while meteorites are on: starts a shower when one is due, moves it.
-struct Play;
-
-void stepMeteorites(Play& play, Meteorites& shower);
-void spawnMeteorShower(Play& play, Meteorites& shower);
+// Once per frame while meteorites are on: starts a shower when the round's time (whole
+// seconds) is a non-zero multiple of METEORITE TIME and none is flying, then moves it and
+// writes it into the field.
+void stepMeteorites(Meteorites& shower, Screen& screen, Random& random, const Settings& settings,
+                    int32_t time);
+// Places METEORITE VALUE meteorites right of the field, each at a random column, row and
+// speed (drawn in that order).
+void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& settings,
+                       int32_t fieldPitch);

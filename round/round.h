@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
+#include "play/play.h"
+
 struct Game;
-struct Match;
 
 // What lookAhead returns when nothing solid lies within its reach.
 inline constexpr int8_t kLookClear = 100;
@@ -21,12 +22,12 @@ bool playRoundFrame(Game& game);
 // Counter k (0..4) runs 0, 1, ..., k, 0, ...: one advance per frame.
 void advanceFrameCounters(Match& match);
 // One unit step along the slot's heading: x first, then y, each a float addition.
-void stepHead(Game& game, int slot);
+void stepHead(Players& players, const DirectionTables& directions, int slot);
 // The new-pixel test of every head, in slot order: item pickup, or crash on a solid pixel;
 // then crashPlayer for every slot that crashed, in slot order.
 void updateTrailsAndCollisions(Game& game);
 // Writes every living player's head pixel into the field.
-void drawHeads(Game& game);
+void drawHeads(const Players& players, Screen& screen);
 
 // A heading brought into 0..359.
 int32_t wrapHeading(int32_t direction);
@@ -36,10 +37,12 @@ int32_t turnedRight(int32_t direction);
 // A human player's three keys: turn left, turn right, fire the top held item.
 void steerHuman(Game& game, int slot);
 // A computer player: turns toward the freer side when the way ahead is blocked.
-void steerComputer(Game& game, int slot);
+void steerComputer(Players& players, Random& random, const DirectionTables& directions,
+                   const Screen& screen, int slot);
 // Unit steps (1..limit-1) along direction + angleOffset to the first solid pixel, or
 // kLookClear when there is none.
-int8_t lookAhead(Game& game, int slot, int angleOffset, int limit);
+int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
+                 int slot, int angleOffset, int limit);
 
 // Counts a second of round time once 1000 ms have passed since the last one, and shows it.
 void updateRoundTime(Game& game);

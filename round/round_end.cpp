@@ -46,10 +46,12 @@ void showNextRoundMessage(Game& game) {
 void animateRoundEndPause(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.explosionActive[slot])
-            tickExplosion(game, game.explosions.tables[slot], slot);
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
     drawItemBox(game);
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game, game.meteorites);
+    if (game.settings.meteoritesOn != 0)
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
     showNextRoundMessage(game);
 }
 

@@ -19,11 +19,11 @@ bool stepsThisFrame(const Game& game, int slot) {
 }
 
 void stepAndSteer(Game& game, int slot) {
-    stepHead(game, slot);
+    stepHead(game.players, game.directions, slot);
     if (game.players.type[slot] == PlayerMan) {
         steerHuman(game, slot);
     } else {
-        steerComputer(game, slot);
+        steerComputer(game.players, game.random, game.directions, game.screen, slot);
     }
 }
 
@@ -36,12 +36,11 @@ void advanceFrameCounters(Match& match) {
     }
 }
 
-void stepHead(Game& game, int slot) {
-    Players& players = game.players;
+void stepHead(Players& players, const DirectionTables& directions, int slot) {
     // Turns keep the heading in 0..359; the wrap only guards the tables.
     const int a = wrapHeading(players.direction[slot]);
-    players.x[slot] = players.x[slot] + game.directions.dirX[a];
-    players.y[slot] = players.y[slot] + game.directions.dirY[a];
+    players.x[slot] = players.x[slot] + directions.dirX[a];
+    players.y[slot] = players.y[slot] + directions.dirY[a];
 }
 
 void updateTrailsAndCollisions(Game& game) {
@@ -67,9 +66,7 @@ void updateTrailsAndCollisions(Game& game) {
     }
 }
 
-void drawHeads(Game& game) {
-    const Players& players = game.players;
-    Screen& screen = game.screen;
+void drawHeads(const Players& players, Screen& screen) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!players.inPlay(slot)) continue;
         const int px = static_cast<int>(players.x[slot]);
@@ -87,12 +84,14 @@ bool playRoundFrame(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game, slot)) stepAndSteer(game, slot);
         if (game.players.explosionActive[slot])
-            tickExplosion(game, game.explosions.tables[slot], slot);
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game, game.meteorites);
+    if (game.settings.meteoritesOn != 0)
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
     drawItemBox(game);
     updateTrailsAndCollisions(game);
-    drawHeads(game);
+    drawHeads(game.players, game.screen);
     if (checkRoundEnd(game)) return true;
     if (game.keyboard.take(key::Esc)) return true;  // abandoned: no survivor bonus
     adjustWait(game);

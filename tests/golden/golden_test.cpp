@@ -196,11 +196,14 @@ private:
             held_[s] = count;
             if (!p.inPlay(s)) continue;
             const PlayerKeys& keys = playerKeys[s];
+            const auto look = [&](int offset, int limit) {
+                return lookAhead(p, game.directions, game.screen, s, offset, limit);
+            };
             int code = 0;
             if (count > 0) {
                 code = keys.itemKey;
-            } else if (lookAhead(game, s, 0, 16) != kLookClear) {
-                const bool right = lookAhead(game, s, -30, 15) > lookAhead(game, s, 30, 15);
+            } else if (look(0, 16) != kLookClear) {
+                const bool right = look(-30, 15) > look(30, 15);
                 code = right ? keys.turnRightKey : keys.turnLeftKey;
             } else if (game.itemBox.itemKind != ItemNone) {
                 const double towards =
