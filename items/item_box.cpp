@@ -17,18 +17,17 @@ constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
 
 // Every slot counts, whatever its type or state: a box is never placed over a head.
-bool anyHeadInSquare(const Play& play, const Rect& square) {
+bool anyHeadInSquare(const Players& players, const Rect& square) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        const int x = static_cast<int>(play.players.x[slot]);
-        const int y = static_cast<int>(play.players.y[slot]);
+        const int x = static_cast<int>(players.x[slot]);
+        const int y = static_cast<int>(players.y[slot]);
         if (square.contains(x, y)) return true;
     }
     return false;
 }
 
-void putBoxGlyph(Play& play) {
-    play.screen.PutGlyph(SurfacePrimary, itemNames[play.itemBox.itemKind][0], play.itemBox.x,
-                         play.itemBox.y);
+void putBoxGlyph(const ItemBox& box, Screen& screen) {
+    screen.PutGlyph(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y);
 }
 
 void showItemLabel(Play& play, int slot, int32_t kind) {
@@ -75,22 +74,22 @@ bool validKind(int32_t kind) { return kind >= 0 && kind < static_cast<int32_t>(i
 
 }  // namespace
 
-void trySpawnItemBox(Play& play) {
-    ItemBox& box = play.itemBox;
-    if (box.itemKind != ItemNone || play.settings.itemsOn == 0) return;
-    if (play.random.randomRange(0, kSpawnChanceTop) != 1) return;
-    box.itemKind = play.random.randomRange(ItemSpeedUp, ItemRandom);
+void trySpawnItemBox(ItemBox& box, Random& random, const Players& players, bool itemsOn,
+                     Devices& devices) {
+    if (box.itemKind != ItemNone || !itemsOn) return;
+    if (random.randomRange(0, kSpawnChanceTop) != 1) return;
+    box.itemKind = random.randomRange(ItemSpeedUp, ItemRandom);
     for (;;) {
-        box.x = play.random.randomRange(kField.left, kBoxLeftMax);
-        box.y = play.random.randomRange(kField.top, kBoxTopMax);
-        if (!anyHeadInSquare(play, box.square())) break;
-        waitSinceMark(play, 0);
+        box.x = random.randomRange(kField.left, kBoxLeftMax);
+        box.y = random.randomRange(kField.top, kBoxTopMax);
+        if (!anyHeadInSquare(players, box.square())) break;
+        waitSinceMark(devices, 0);
     }
-    putBoxGlyph(play);
+    putBoxGlyph(box, devices.screen);
 }
 
-void drawItemBox(Play& play) {
-    if (play.itemBox.itemKind != ItemNone) putBoxGlyph(play);
+void drawItemBox(const ItemBox& box, Screen& screen) {
+    if (box.itemKind != ItemNone) putBoxGlyph(box, screen);
 }
 
 void pickUpItem(Play& play, int slot) {

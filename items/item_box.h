@@ -3,10 +3,12 @@
 
 #include "play/play.h"
 
-// Called at the start of every round frame: now and then places a new box (1 in 101).
-void trySpawnItemBox(Play& play);
+// Called at the start of every round frame: with items on and no box on the field, now and
+// then (1 in 101) places a new one where no head is, pumping between tries, and draws it.
+void trySpawnItemBox(ItemBox& box, Random& random, const Players& players, bool itemsOn,
+                     Devices& devices);
 // Draws the box's glyph again onto the shown page, if a box is on the field.
-void drawItemBox(Play& play);
+void drawItemBox(const ItemBox& box, Screen& screen);
 // The slot's head entered the box square: takes the item (SPEED UP acts at once). With a
 // full stack the box is still taken but its item is dropped.
 void pickUpItem(Play& play, int slot);

@@ -49,7 +49,7 @@ void animateRoundEndPause(Game& game) {
             tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
                           game.players, game.directions, game.screen);
     }
-    drawItemBox(game);
+    drawItemBox(game.itemBox, game.screen);
     if (game.settings.meteoritesOn != 0)
         stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
     showNextRoundMessage(game);

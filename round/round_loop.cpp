@@ -78,7 +78,7 @@ void drawHeads(const Players& players, Screen& screen) {
 
 bool playRoundFrame(Game& game) {
     markFrameStart(game);
-    trySpawnItemBox(game);
+    trySpawnItemBox(game.itemBox, game.random, game.players, game.settings.itemsOn != 0, game);
     updateRoundTime(game);
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
@@ -89,7 +89,7 @@ bool playRoundFrame(Game& game) {
     }
     if (game.settings.meteoritesOn != 0)
         stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
-    drawItemBox(game);
+    drawItemBox(game.itemBox, game.screen);
     updateTrailsAndCollisions(game);
     drawHeads(game.players, game.screen);
     if (checkRoundEnd(game)) return true;
