@@ -44,6 +44,16 @@ struct Players {
 
     bool present(int slot) const { return type[slot] != PlayerNon; }
     bool inPlay(int slot) const { return present(slot) && alive[slot]; }
+    int presentCount() const {
+        int n = 0;
+        for (int slot = 0; slot < kSlots; ++slot) n += present(slot) ? 1 : 0;
+        return n;
+    }
+    int inPlayCount() const {
+        int n = 0;
+        for (int slot = 0; slot < kSlots; ++slot) n += inPlay(slot) ? 1 : 0;
+        return n;
+    }
 };
 
 // dirX[a] = sin((a + 90) * 3.141592654 / 180), dirY[a] = cos(...), computed in double

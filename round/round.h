@@ -8,6 +8,7 @@
 #include "play/play.h"
 
 struct Game;
+struct Explosions;
 
 // What lookAhead returns when nothing solid lies within its reach.
 inline constexpr int8_t kLookClear = 100;
@@ -25,7 +26,7 @@ void advanceFrameCounters(Match& match);
 void stepHead(Players& players, const DirectionTables& directions, int slot);
 // The new-pixel test of every head, in slot order: item pickup, or crash on a solid pixel;
 // then crashPlayer for every slot that crashed, in slot order.
-void updateTrailsAndCollisions(Game& game);
+void updateTrailsAndCollisions(Play& play, Explosions& explosions);
 // Writes every living player's head pixel into the field.
 void drawHeads(const Players& players, Screen& screen);
 

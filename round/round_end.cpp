@@ -22,12 +22,6 @@ constexpr int kMessageWidth =
 constexpr int kMessageX = static_cast<int>(centredX(1, kMessageWidth));
 constexpr int kMessageY = static_cast<int>(centredY(kGlyphCell));
 
-int playersInPlay(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.inPlay(slot) ? 1 : 0;
-    return count;
-}
-
 // trunc(time * scoreRate) + 100, the product in double precision.
 int32_t survivorBonus(const Match& match) {
     const double earned =
@@ -81,7 +75,7 @@ void adjustWait(Game& game) {
 }
 
 bool checkRoundEnd(Game& game) {
-    if (playersInPlay(game) > 1) return false;
+    if (game.players.inPlayCount() > 1) return false;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
     }

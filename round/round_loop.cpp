@@ -43,8 +43,8 @@ void stepHead(Players& players, const DirectionTables& directions, int slot) {
     players.y[slot] = players.y[slot] + directions.dirY[a];
 }
 
-void updateTrailsAndCollisions(Game& game) {
-    Players& players = game.players;
+void updateTrailsAndCollisions(Play& play, Explosions& explosions) {
+    Players& players = play.players;
     bool crashed[kSlots] = {false, false, false, false};
     for (int slot = 0; slot < kSlots; ++slot) {
         const int px = static_cast<int>(players.x[slot]);
@@ -53,16 +53,16 @@ void updateTrailsAndCollisions(Game& game) {
         players.pixelX[slot] = px;
         players.pixelY[slot] = py;
         if (!players.inPlay(slot)) continue;
-        if (game.itemBox.itemKind != ItemNone && game.itemBox.square().contains(px, py)) {
-            pickUpItem(game, slot);
-        } else if (fieldByte(game.screen, px, py) != ColourEmpty) {
+        if (play.itemBox.itemKind != ItemNone && play.itemBox.square().contains(px, py)) {
+            pickUpItem(play, slot);
+        } else if (fieldByte(play.screen, px, py) != ColourEmpty) {
             players.alive[slot] = false;
             crashed[slot] = true;
         }
     }
     // All tests come first, so that no crash handling of this frame can kill another head.
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (crashed[slot]) crashPlayer(game, game.explosions.tables[slot], slot);
+        if (crashed[slot]) crashPlayer(play, explosions.tables[slot], slot);
     }
 }
 
@@ -90,7 +90,7 @@ bool playRoundFrame(Game& game) {
     if (game.settings.meteoritesOn != 0)
         stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
     drawItemBox(game.itemBox, game.screen);
-    updateTrailsAndCollisions(game);
+    updateTrailsAndCollisions(game, game.explosions);
     drawHeads(game.players, game.screen);
     if (checkRoundEnd(game)) return true;
     if (game.keyboard.take(key::Esc)) return true;  // abandoned: no survivor bonus

@@ -96,12 +96,6 @@ bool saveSettingsOrTell(Game& game) {
     throw ProgramExit{1};
 }
 
-int presentPlayers(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.present(slot) ? 1 : 0;
-    return count;
-}
-
 }  // namespace
 
 void startUp(Game& game, const std::string& exeDir) {
@@ -119,7 +113,7 @@ void runTopLevelLoop(Game& game) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
         if (row == TitleRowStart) {
-            if (presentPlayers(game) >= 2) {
+            if (game.players.presentCount() >= 2) {
                 runMatch(game);
                 drawTitle(game);
             }
