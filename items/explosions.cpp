@@ -135,22 +135,12 @@ WIDE_LANES void turnColumns(int32_t count, const float* __restrict dirX,
     }
 }
 
-// Squeezes out the gone entries, keeping the order of the rest. Every entry is copied to
-// the next free place; only the ones still flying advance it.
+// Squeezes out the gone entries, keeping the order of the ones still flying.
 void repackParticles(ParticleTable& table) {
     int32_t* pixel = table.pixels[table.standing].data();
-    int32_t kept = 0;
-    for (int32_t i = 0; i < table.count; ++i) {
-        table.x[kept] = table.x[i];
-        table.y[kept] = table.y[i];
-        table.stepX[kept] = table.stepX[i];
-        table.stepY[kept] = table.stepY[i];
-        table.speed[kept] = table.speed[i];
-        table.direction[kept] = table.direction[i];
-        pixel[kept] = pixel[i];
-        kept += pixel[i] >= 0 ? 1 : 0;
-    }
-    table.count = kept;
+    table.count = repackColumns(
+        table.count, [pixel](int32_t i) { return pixel[i] >= 0; }, table.x.data(), table.y.data(),
+        table.stepX.data(), table.stepY.data(), table.speed.data(), table.direction.data(), pixel);
 }
 
 // One tick of the slot's particles: move, turn (COSMO2 while young), write the field.

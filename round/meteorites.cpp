@@ -52,20 +52,13 @@ WIDE_LANES int32_t moveColumns(int32_t count, float* __restrict x, float* __rest
     return flying;
 }
 
-// Squeezes out the vanished meteorites, keeping the order of the rest. Every entry is
-// copied to the next free place; only the ones in flight advance it.
+// Squeezes out the vanished meteorites, keeping the order of the ones in flight.
 void repackMeteors(Meteorites& shower) {
-    int32_t* pixel = shower.pixels[shower.standing].data();
-    int32_t kept = 0;
-    for (int32_t i = 0; i < shower.count; ++i) {
-        shower.x[kept] = shower.x[i];
-        shower.y[kept] = shower.y[i];
-        shower.speed[kept] = shower.speed[i];
-        shower.row[kept] = shower.row[i];
-        pixel[kept] = pixel[i];
-        kept += shower.speed[i] != 0.0f ? 1 : 0;
-    }
-    shower.count = kept;
+    const float* speed = shower.speed.data();
+    shower.count = repackColumns(
+        shower.count, [speed](int32_t i) { return speed[i] != 0.0f; }, shower.x.data(),
+        shower.y.data(), shower.speed.data(), shower.row.data(),
+        shower.pixels[shower.standing].data());
 }
 
 }  // namespace
