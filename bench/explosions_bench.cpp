@@ -8,7 +8,7 @@
 
 #include "bench/bench_game.h"
 #include "items/explosions.h"
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "bench/bench_game.h"
 #include "items/explosions.h"
+#include "items/meteorites.h"
 #include "match/match.h"
-#include "round/meteorites.h"
 #include "round/round.h"
 
 namespace {

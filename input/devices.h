@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "display/screen.h"
+#include "input/keyboard.h"
+#include "input/pad_input.h"
 #include "platform/platform.h"
-#include "shell/keyboard.h"
-#include "shell/pad_input.h"
 
 // Thrown by every ending of the program (the pump throws it for Pause, the right button,
 // closing the window and a quit request); it unwinds to the program's handler, which clears

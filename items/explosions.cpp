@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
+#include "items/moving_dots.h"
 #include "play/play.h"
-#include "round/moving_dots.h"
 
 namespace {
 

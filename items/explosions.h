@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "display/screen.h"
-#include "round/player.h"
+#include "play/player.h"
 
 inline constexpr int kParticlesPerSlot = 10000;
 

@@ -2,9 +2,9 @@
 // players' panel lines, and firing the top item.
 #include "items/item_box.h"
 
+#include "input/pacing.h"
 #include "items/item_effects.h"
 #include "play/play.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "input/pacing.h"
 #include "play/field.h"
 #include "play/play.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // and the hand-over to round play, until Esc on the score table.
 #include <cstdio>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "round/round.h"
 #include "round/round_header.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // keys, score and rank, and the two PUSH lines.
 #include <cstdio>
 
+#include "game/game.h"
 #include "match/match.h"
-#include "shell/game.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The player setup on the title's rows 1 to 4: Enter steps a slot round NON, MAN, COM.
+#include "game/game.h"
 #include "menus/title_menu.h"
-#include "shell/game.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "game/game.h"
+#include "input/pacing.h"
 
 namespace {
 

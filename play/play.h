@@ -8,9 +8,9 @@
 
 #include "display/screen.h"
 #include "input/devices.h"
-#include "round/player.h"
-#include "shell/random.h"
-#include "shell/settings.h"
+#include "play/player.h"
+#include "play/random.h"
+#include "settings/settings.h"
 
 // A match: from "START" on the title to Esc on the score table.
 struct Match {

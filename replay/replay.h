@@ -41,8 +41,8 @@
 #include <string_view>
 #include <vector>
 
-#include "round/player.h"
-#include "shell/settings.h"
+#include "play/player.h"
+#include "settings/settings.h"
 
 inline constexpr uint16_t kReplayFormat = 1;
 inline constexpr std::size_t kMaxGameVersionBytes = 32;

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <string_view>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 #include "round/round.h"
 #include "round/round_header.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -2,13 +2,13 @@
 // heads themselves. Everything here reads and writes single bytes of the shown page.
 #include <algorithm>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
+#include "items/meteorites.h"
 #include "play/field.h"
-#include "round/meteorites.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Human and computer steering. Both only ever turn by 30 degrees; a turn takes effect at
 // the player's next step, since steering runs right after the step.
+#include "game/game.h"
 #include "items/item_box.h"
 #include "play/field.h"
 #include "round/round.h"
-#include "shell/game.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 

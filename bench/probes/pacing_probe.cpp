@@ -20,12 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
+#include "input/keyboard.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "platform/sdl_platform.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/keyboard.h"
-#include "shell/pacing.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The message pump and its waits on the scripted clock, and game controllers as keys.
 #include <functional>
 
-#include "shell/pacing.h"
-#include "shell/pad_input.h"
+#include "input/pacing.h"
+#include "input/pad_input.h"
 #include "tests/support/test_game.h"
 
 using platform::PadButton;

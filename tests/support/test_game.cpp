@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "shell/pacing.h"
+#include "input/pacing.h"
 
 std::string sourcePath(const std::string& relative) {
     return std::string(DIRAVIRU_SOURCE_DIR) + "/" + relative;

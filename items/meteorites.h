@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "display/screen.h"
-#include "shell/random.h"
-#include "shell/settings.h"
+#include "play/random.h"
+#include "settings/settings.h"
 
 inline constexpr int kMeteorSlots = 10000;
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "items/explosions.h"
+#include "items/meteorites.h"
 #include "play/play.h"
-#include "round/meteorites.h"
 
 // The title's state.
 struct TitleMenu {

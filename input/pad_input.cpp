@@ -1,11 +1,11 @@
-#include "shell/pad_input.h"
+#include "input/pad_input.h"
 
 #include <algorithm>
 #include <climits>
 
 #include "input/devices.h"
+#include "input/keyboard.h"
 #include "input/player_keys.h"
-#include "shell/keyboard.h"
 
 namespace {
 

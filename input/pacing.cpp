@@ -1,9 +1,9 @@
-#include "shell/pacing.h"
+#include "input/pacing.h"
 
 #include <algorithm>
 
 #include "input/devices.h"
-#include "shell/pad_input.h"
+#include "input/pad_input.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 // all and decides where each lands (no field access, several lanes at a time) and a pass
 // that does the field writes in placement order, clear then draw, meteorite by meteorite.
 
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 
 #include <algorithm>
 
-#include "round/moving_dots.h"
+#include "items/moving_dots.h"
 
 namespace {
 
