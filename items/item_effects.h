@@ -14,8 +14,8 @@ inline constexpr int kWarpTries = 1000;
 inline constexpr int kChangeDraws = 2000;
 inline constexpr int kBombMaxRadius = 49;   // radii 1, 3, ..., 49
 inline constexpr uint32_t kBombStepMs = 5;  // at least this long per disc
-inline constexpr int kTeleportRadius =
-    16;  // the appear disc; the animated ones are odd radii below
+// The appear disc; the animated ones are odd radii below it.
+inline constexpr int kTeleportRadius = 16;
 inline constexpr int kTeleportFadeStep = 16;  // palette shade step, 17 steps per fade
 
 enum TeleportPhase : int { TeleportVanish = 0, TeleportAppear = 1 };
