@@ -49,7 +49,7 @@ struct OptionRowLook {
 };
 
 // WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION.
-constexpr OptionRowLook optionRows[kOptionRows] = {
+constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
     {"EXIT", kTextTile, nullptr},
     {"WAIT", kHeaderTile,
      [](const Settings& s, char* text, std::size_t size) {
@@ -99,11 +99,11 @@ void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap
 }
 
 void drawOptionValue(Game& game, SurfaceId surface, int row) {
-    if (row < 0 || row >= kOptionRows || optionRows[row].value == nullptr) return;
+    if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].value == nullptr) return;
     char text[16];
-    optionRows[row].value(game.settings, text, sizeof text);
-    game.screen.DrawColourText(surface, text, kValueX, optionMenuLayout.rowY(row), kGlyphCell,
-                               kGlyphCell, optionRows[row].tile);
+    kOptionRowLooks[row].value(game.settings, text, sizeof text);
+    game.screen.DrawColourText(surface, text, kValueX, kOptionMenu.rowY(row), kGlyphCell,
+                               kGlyphCell, kOptionRowLooks[row].tile);
 }
 
 void drawOptionMenu(Game& game) {
@@ -112,17 +112,17 @@ void drawOptionMenu(Game& game) {
     screen.Clear(SurfaceBack);
     screen.DrawText(SurfaceBack, "OPTION", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int row = 0; row < kOptionRows; ++row) {
-        screen.DrawColourText(SurfaceBack, optionRows[row].label, optionMenuLayout.textX,
-                              optionMenuLayout.rowY(row), kGlyphCell, kGlyphCell,
-                              optionRows[row].tile);
+        screen.DrawColourText(SurfaceBack, kOptionRowLooks[row].label, kOptionMenu.textX,
+                              kOptionMenu.rowY(row), kGlyphCell, kGlyphCell,
+                              kOptionRowLooks[row].tile);
         drawOptionValue(game, SurfaceBack, row);
     }
-    drawMenuPointer(screen, SurfaceBack, optionMenuLayout, RowExit, true);
+    drawMenuPointer(screen, SurfaceBack, kOptionMenu, RowExit, true);
     screen.Flip();
 }
 
 void moveOptionCursor(Game& game, int delta) {
-    moveMenuPointer(game.screen, SurfacePrimary, optionMenuLayout, game.optionMenu.cursor, delta);
+    moveMenuPointer(game.screen, SurfacePrimary, kOptionMenu, game.optionMenu.cursor, delta);
 }
 
 void changeOptionValue(Game& game, int delta) {

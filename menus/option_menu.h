@@ -9,7 +9,7 @@
 struct Game;
 
 inline constexpr int kOptionRows = 8;
-inline constexpr MenuLayout optionMenuLayout{kOptionRows, 150, 118, 170, 32};
+inline constexpr MenuLayout kOptionMenu{kOptionRows, 150, 118, 170, 32};
 
 // Runs the screen until Enter on "EXIT"; the settings are then as the player left them.
 void runOptionMenu(Game& game);

@@ -6,7 +6,7 @@ namespace {
 
 constexpr int kPlayerTypes = 3;
 // The type's name is the row text's last conversion.
-constexpr int kNameX = titleMenuLayout.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
+constexpr int kNameX = kTitleMenu.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
 
 }  // namespace
 
@@ -16,7 +16,7 @@ void cyclePlayerType(Game& game) {
     const int slot = row - TitleRowFirstPlayer;
     int8_t& type = game.players.type[slot];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
-    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX,
-                               titleMenuLayout.rowY(row), kGlyphCell, kGlyphCell, slotTile(slot));
+    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX, kTitleMenu.rowY(row),
+                               kGlyphCell, kGlyphCell, slotTile(slot));
     showPage(game);
 }

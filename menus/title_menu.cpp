@@ -15,7 +15,7 @@ struct TitleRowLook {
     const char* text;  // a player row's text is made from kPlayerRowFormat
     int tile;
 };
-constexpr TitleRowLook titleRows[kTitleRows] = {
+constexpr TitleRowLook kTitleRowLooks[kTitleRows] = {
     {"START", kTextTile},   {nullptr, slotTile(0)}, {nullptr, slotTile(1)}, {nullptr, slotTile(2)},
     {nullptr, slotTile(3)}, {"OPTION", TilePurple}, {"EXIT", kTextTile}};
 
@@ -25,12 +25,12 @@ void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
         const int slot = row - TitleRowFirstPlayer;
         std::snprintf(text, size, kPlayerRowFormat, row, playerTypeNames[game.players.type[slot]]);
     } else {
-        std::snprintf(text, size, "%s", titleRows[row].text);
+        std::snprintf(text, size, "%s", kTitleRowLooks[row].text);
     }
 }
 
 void moveTitleCursor(Game& game, int delta) {
-    moveMenuPointer(game.screen, SurfacePage, titleMenuLayout, game.titleMenu.cursor, delta);
+    moveMenuPointer(game.screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, delta);
 }
 
 void drawNotice(Game& game, const char* text) {
@@ -61,10 +61,10 @@ void drawTitle(Game& game) {
     for (int row = 0; row < kTitleRows; ++row) {
         char text[24];
         formatTitleRow(game, row, text, sizeof text);
-        screen.DrawColourText(SurfacePage, text, titleMenuLayout.textX, titleMenuLayout.rowY(row),
-                              kGlyphCell, kGlyphCell, titleRows[row].tile);
+        screen.DrawColourText(SurfacePage, text, kTitleMenu.textX, kTitleMenu.rowY(row), kGlyphCell,
+                              kGlyphCell, kTitleRowLooks[row].tile);
     }
-    drawMenuPointer(screen, SurfacePage, titleMenuLayout, game.titleMenu.cursor, true);
+    drawMenuPointer(screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, true);
     showPage(game);
 }
 

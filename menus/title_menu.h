@@ -16,7 +16,7 @@ enum TitleRow : int {
     TitleRowExit = 6
 };
 inline constexpr int kTitleRows = 7;
-inline constexpr MenuLayout titleMenuLayout{kTitleRows, 250, 218, 206, 28};
+inline constexpr MenuLayout kTitleMenu{kTitleRows, 250, 218, 206, 28};
 // A player row's text: its number and the type of its slot.
 inline constexpr const char* kPlayerRowFormat = "%d PLAYER %s";
 constexpr bool isPlayerRow(int row) {
