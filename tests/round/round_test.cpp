@@ -42,8 +42,8 @@ TEST(RoundFrame, PeoplesKeysTurnTheirOwnHeadOncePerPress) {
     Game& game = *test;
     setUpRound(test, {M, M, M, M});
     game.players.speedLevel = {0, 0, 0, 0};
-    const int keys[] = {'Q', 'Z', 'M', key::Down,
-                        key::numpad(3)};  // 1P both turns, 2P right, 3P item, 4P left
+    // 1P both turns, 2P right, 3P item, 4P left
+    const int keys[] = {'Q', 'Z', 'M', key::Down, key::numpad(3)};
     for (int code : keys) game.keyboard.keyDown[code] = 1;
     for (int frame = 0; frame < 2; ++frame) ASSERT_FALSE(playRoundFrame(game));
     EXPECT_EQ(game.players.direction, (std::array<int32_t, kSlots>{0, 240, 90, 210}));
