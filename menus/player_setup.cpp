@@ -6,7 +6,7 @@ namespace {
 
 constexpr int kPlayerTypes = 3;
 // The type's name is the row text's last conversion.
-constexpr int kNameX = kTitleMenu.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
+constexpr int kNameX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;
 
 }  // namespace
 
