@@ -5,9 +5,6 @@
 namespace {
 
 constexpr int kPlayerTypes = 3;
-constexpr int kNameX = 394;  // the last three characters of "%d PLAYER %s" at x 250
-constexpr int kRowTop = 206;
-constexpr int kRowSpacing = 28;
 
 }  // namespace
 
@@ -16,8 +13,6 @@ void cyclePlayerType(Game& game) {
     if (row < 1 || row > kSlots) return;  // only the four player rows carry a slot
     int8_t& type = game.players.type[row - 1];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
-    // The name is drawn in the row's own colour tile, which is the slot's number.
-    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX,
-                               kRowTop + kRowSpacing * row, kGlyphCell, kGlyphCell, row);
+    drawPlayerRowType(game, row - 1);
     showPage(game);
 }

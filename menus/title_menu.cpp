@@ -19,6 +19,7 @@ constexpr int kPointerX = 218;
 constexpr char kPointer = 62;  // '>'
 constexpr char kBlank = 32;
 constexpr int kFirstPlayerRow = 1;
+constexpr int kTypeX = kRowX + 9 * kGlyphCell;  // after "n PLAYER "
 
 constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
 
@@ -29,13 +30,16 @@ void drawPointer(Game& game, char character) {
                          kGlyphCell);
 }
 
+const char* playerTypeName(const Game& game, int slot) {
+    return game.owners.elsewhere(slot) ? kNetTypeName : playerTypeNames[game.players.type[slot]];
+}
+
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
 void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
     if (row == 0) {
         std::snprintf(text, size, "START");
     } else if (row <= kSlots) {
-        const int slot = row - kFirstPlayerRow;
-        std::snprintf(text, size, "%d PLAYER %s", row, playerTypeNames[game.players.type[slot]]);
+        std::snprintf(text, size, "%d PLAYER %s", row, playerTypeName(game, row - kFirstPlayerRow));
     } else if (row == 5) {
         std::snprintf(text, size, "OPTION");
     } else {
@@ -49,13 +53,17 @@ void drawNotice(Game& game, const char* text) {
 }
 
 // Spaces over the notice's cells erase it (a space draws the blank glyph).
-void eraseNoticeWhenDue(Game& game) {
+void eraseNotice(Game& game) {
     TitleMenu& title = game.titleMenu;
-    if (title.notice == nullptr || game.platform->ticks() - title.noticeShownAt < kNoticeMs) {
-        return;
-    }
     drawNotice(game, std::string(std::strlen(title.notice), ' ').c_str());
     title.notice = nullptr;
+}
+
+void eraseNoticeWhenDue(Game& game) {
+    const TitleMenu& title = game.titleMenu;
+    if (title.notice != nullptr && game.platform->ticks() - title.noticeShownAt >= kNoticeMs) {
+        eraseNotice(game);
+    }
 }
 
 }  // namespace
@@ -77,6 +85,13 @@ void drawTitle(Game& game) {
     showPage(game);
 }
 
+void drawPlayerRowType(Game& game, int slot) {
+    const int row = slot + kFirstPlayerRow;
+    // The type is the row's last three characters, in the row's own colour.
+    game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX, rowY(row),
+                               kGlyphCell, kGlyphCell, kTitleRowColours[row]);
+}
+
 void moveTitleCursor(Game& game, int delta) {
     drawPointer(game, kBlank);
     int32_t& cursor = game.titleMenu.cursor;
@@ -86,17 +101,22 @@ void moveTitleCursor(Game& game, int delta) {
 }
 
 void showTitleNotice(Game& game, const char* text) {
-    drawNotice(game, text);
-    game.titleMenu.notice = text;
-    game.titleMenu.noticeShownAt = game.platform->ticks();
+    TitleMenu& title = game.titleMenu;
+    if (title.notice != nullptr) eraseNotice(game);
+    std::snprintf(title.noticeText.data(), title.noticeText.size(), "%s", text);
+    title.notice = title.noticeText.data();
+    title.noticeShownAt = game.platform->ticks();
+    drawNotice(game, title.notice);
 }
 
 void runTitleInput(Game& game) {
     Keyboard& keys = game.keyboard;
+    TitleMenu& title = game.titleMenu;
     for (;;) {
         if (keys.take(key::Up)) moveTitleCursor(game, -1);
         if (keys.take(key::Down)) moveTitleCursor(game, +1);
         if (keys.take(key::Enter)) return;
+        if (title.idle) title.idle(game);
         eraseNoticeWhenDue(game);
         showPage(game);
         waitSinceMark(game, 0);

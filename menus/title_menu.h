@@ -1,14 +1,22 @@
 // The start-up logo and the title menu with its seven rows.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 
 struct Game;
 
+inline constexpr int kNoticeLength = 40;  // characters: the page's width in 16-pixel cells
+
 struct TitleMenu {
     int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
-    const char* notice = nullptr;  // the line under the rows, while it is shown
-    uint32_t noticeShownAt = 0;    // platform ticks when it appeared
+    const char* notice = nullptr;  // the line under the rows while it is shown (in noticeText)
+    std::array<char, kNoticeLength + 1> noticeText{};
+    uint32_t noticeShownAt = 0;  // platform ticks when it appeared
+    // Called on every pass of the title's wait for a key (network play notices joins and
+    // leaves from here); empty for a game on one machine.
+    std::function<void(Game&)> idle;
 };
 
 // A notice under the title's rows: centred, in the warning colour, gone after kNoticeMs.
@@ -30,8 +38,9 @@ void drawTitle(Game& game);
 void runTitleInput(Game& game);
 // Moves the pointer one row (delta -1 or +1), wrapping round the seven rows.
 void moveTitleCursor(Game& game, int delta);
-// Draws the notice on the title page (shown by the next showPage); runTitleInput erases it
-// kNoticeMs later, and drawTitle drops it.
+// Draws the notice (cut to kNoticeLength characters) on the title page, over any notice
+// still shown (shown by the next showPage); runTitleInput erases it kNoticeMs later, and
+// drawTitle drops it.
 void showTitleNotice(Game& game, const char* text);
 // Steps the type of the slot of the player row under the pointer: NON, MAN, COM, NON...
 void cyclePlayerType(Game& game);
@@ -39,5 +48,10 @@ void cyclePlayerType(Game& game);
 // Copies the whole composed page to the back page and flips it into view.
 void showPage(Game& game);
 
-// The names of the player types, indexed by PlayerType.
+// Redraws the type shown on the player row of `slot` (after a change made elsewhere).
+void drawPlayerRowType(Game& game, int slot);
+
+// The names of the player types, indexed by PlayerType; a slot another machine plays shows
+// kNetTypeName.
 inline constexpr const char* playerTypeNames[3] = {"NON", "MAN", "COM"};
+inline constexpr const char* kNetTypeName = "NET";

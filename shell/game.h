@@ -2,6 +2,7 @@
 // global: a test makes a fresh Game on the heap, drives it, and throws it away.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,17 @@
 struct ProgramExit {
     int status = 0;
 };
+
+// Which machine plays each slot in network play: machine 0 is the host (and the only machine
+// of a game played without the network), `self` the machine this program is.
+struct SlotOwners {
+    std::array<uint8_t, kSlots> machine{};
+    uint8_t self = 0;
+
+    bool elsewhere(int slot) const { return machine[slot] != self; }
+};
+
+class NetGame;
 
 struct Pacing {
     uint32_t frameStart = 0;     // set by markFrameStart, read by waitSinceMark
@@ -54,6 +66,8 @@ struct Game {
     ItemBox itemBox;
     Explosions explosions;
     Meteorites meteorites;
+    SlotOwners owners;
+    NetGame* net = nullptr;  // network play, when the program hosts or joins a game
 
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program

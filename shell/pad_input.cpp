@@ -107,10 +107,22 @@ void followRoundState(Game& game) {
     game.pads.mappedInRound = game.roundRunning;
 }
 
+// The slot whose keys a pad presses in a round: the pad's own, except on a machine that
+// joined a network game, where the pads play this machine's slots in slot order (its first
+// pad its first slot). kMaxPads when the machine has no slot for the pad.
+int padSlot(const Game& game, int pad) {
+    if (game.owners.self == 0) return pad;
+    for (int slot = 0, seen = 0; slot < kSlots; ++slot) {
+        if (!game.owners.elsewhere(slot) && seen++ == pad) return slot;
+    }
+    return kMaxPads;
+}
+
 void pressButton(Game& game, int pad, int button) {
     followRoundState(game);
     releaseButton(game, pad, button);  // a second press without a release starts anew
-    const int code = padKeyFor(pad, static_cast<PadButton>(button), game.roundRunning);
+    const int code = padKeyFor(game.roundRunning ? padSlot(game, pad) : pad,
+                               static_cast<PadButton>(button), game.roundRunning);
     if (code == kNoKey) return;
     game.pads.heldKey[pad][button] = static_cast<int16_t>(code);
     game.pads.nextRepeat[pad][button] = game.platform->ticks() + kPadRepeatDelayMs;

@@ -7,6 +7,8 @@
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
+#include "netplay/net_game.h"
+#include "netplay/net_match.h"
 #include "shell/game.h"
 #include "shell/pacing.h"
 
@@ -104,6 +106,16 @@ int presentPlayers(const Game& game) {
     return count;
 }
 
+// A match on this machine alone, or, when the program hosts a game that others joined,
+// with them.
+void playMatch(Game& game) {
+    if (game.net != nullptr && game.net->othersJoined()) {
+        playHostMatch(game, game.net->session());
+    } else {
+        runMatch(game);
+    }
+}
+
 }  // namespace
 
 void startUp(Game& game, const std::string& exeDir) {
@@ -122,11 +134,15 @@ void runTopLevelLoop(Game& game) {
         const int row = game.titleMenu.cursor;
         if (row == RowStart) {
             if (presentPlayers(game) >= 2) {
-                runMatch(game);
+                playMatch(game);
                 drawTitle(game);
             }
         } else if (row >= RowFirstPlayer && row <= RowLastPlayer) {
-            cyclePlayerType(game);
+            if (game.net != nullptr) {
+                game.net->cycleSlot(game, row - RowFirstPlayer);
+            } else {
+                cyclePlayerType(game);
+            }
         } else if (row == RowOption) {
             runOptionMenu(game);  // saved on every leaving, changed or not
             drawTitle(game);

@@ -1,0 +1,54 @@
+// Network play in the program: the game this program hosts (`--host`) or joins (`--join`),
+// over a NetSession. The host's title gives slots to the joined machines and tells of joins
+// and leaves; a joined machine shows its lobby until the host starts a match; every machine
+// then plays the match in lockstep (net_match.h) and comes back to its title or lobby.
+//
+// The rules of the game never see any of this: they read their input through the match's
+// input source, and know of other machines only by the slots' owners (Game::owners).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "net/session.h"
+
+struct Game;
+
+// The game's version as the network compares it: a join from another version is refused.
+uint32_t netGameVersion();
+// The name this machine shows the others: the host's name, in capitals.
+std::string machineName();
+
+class NetGame {
+public:
+    // nullptr with `error` when the port cannot be opened or the address is unknown.
+    static std::unique_ptr<NetGame> host(uint16_t port, std::string& error);
+    static std::unique_ptr<NetGame> join(const std::string& address, std::string& error);
+    // Owns its session: it leaves when this is destroyed.
+    explicit NetGame(std::unique_ptr<net::NetSession> session);
+
+    bool hosting() const { return session_->isHost(); }
+    net::NetSession& session() { return *session_; }
+
+    // --- the host's title ---------------------------------------------------------------
+    // Makes the title tell of joins and leaves (a notice each) while it waits for a key.
+    void attachTitle(Game& game);
+    // Enter on a player row: NON, MAN, COM, then NET for each joined machine in turn, NON...
+    // A NET slot is MAN in the match, played by that machine; it stays MAN here when the
+    // machine leaves.
+    void cycleSlot(Game& game, int slot);
+    // Whether a match would be a network one: another machine is in the lobby.
+    bool othersJoined() const;
+
+    // --- a joined machine ---------------------------------------------------------------
+    // The lobby until the session ends: refused, host unreachable or gone (told on the
+    // screen), or Esc (leaving). The matches the host starts are played from here.
+    void runLobby(Game& game);
+
+private:
+    void noticeEvents(Game& game);
+    void syncOwners(Game& game);
+
+    std::unique_ptr<net::NetSession> session_;
+};
