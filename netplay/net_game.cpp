@@ -18,10 +18,10 @@ constexpr int kTypeCycle = 3;  // NON, MAN, COM; then the joined machines
 constexpr uint32_t kFnvOffset32 = 2166136261u;
 constexpr uint32_t kFnvPrime32 = 16777619u;
 
-net::SessionOptions sessionOptions(uint16_t port) {
+net::SessionOptions sessionOptions(uint16_t port, const std::string& name) {
     net::SessionOptions options;
     options.gameVersion = netGameVersion();
-    options.name = machineName();
+    options.name = name;
     options.port = port;
     return options;
 }
@@ -44,13 +44,15 @@ std::string machineName() {
     return name;
 }
 
-std::unique_ptr<NetGame> NetGame::host(uint16_t port, std::string& error) {
-    auto session = net::NetSession::host(sessionOptions(port), error);
+std::unique_ptr<NetGame> NetGame::host(uint16_t port, std::string& error,
+                                       const std::string& name) {
+    auto session = net::NetSession::host(sessionOptions(port, name), error);
     return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
 }
 
-std::unique_ptr<NetGame> NetGame::join(const std::string& address, std::string& error) {
-    auto session = net::NetSession::join(address, sessionOptions(net::kDefaultPort), error);
+std::unique_ptr<NetGame> NetGame::join(const std::string& address, std::string& error,
+                                       const std::string& name) {
+    auto session = net::NetSession::join(address, sessionOptions(net::kDefaultPort, name), error);
     return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
 }
 

@@ -22,9 +22,12 @@ std::string machineName();
 
 class NetGame {
 public:
-    // nullptr with `error` when the port cannot be opened or the address is unknown.
-    static std::unique_ptr<NetGame> host(uint16_t port, std::string& error);
-    static std::unique_ptr<NetGame> join(const std::string& address, std::string& error);
+    // nullptr with `error` when the port cannot be opened or the address is unknown. Port 0
+    // takes a free one (session().port() tells which).
+    static std::unique_ptr<NetGame> host(uint16_t port, std::string& error,
+                                         const std::string& name = machineName());
+    static std::unique_ptr<NetGame> join(const std::string& address, std::string& error,
+                                         const std::string& name = machineName());
     // Owns its session: it leaves when this is destroyed.
     explicit NetGame(std::unique_ptr<net::NetSession> session);
 

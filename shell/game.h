@@ -46,7 +46,8 @@ struct Pacing {
 };
 
 struct Game {
-    explicit Game(platform::Platform& machine) : platform(&machine) {}
+    explicit Game(platform::Platform& machine);
+    ~Game();  // leaves a network game politely
 
     platform::Platform* platform;
     Screen screen;
@@ -67,7 +68,7 @@ struct Game {
     Explosions explosions;
     Meteorites meteorites;
     SlotOwners owners;
-    NetGame* net = nullptr;  // network play, when the program hosts or joins a game
+    std::unique_ptr<NetGame> net;  // network play, when the program hosts or joins a game
 
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program

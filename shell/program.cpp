@@ -167,6 +167,12 @@ void shutdown(Game& game, int status) {
 int runGame(Game& game, const std::string& exeDir) {
     try {
         startUp(game, exeDir);
+        if (game.net != nullptr && !game.net->hosting()) {
+            game.net->runLobby(game);
+            game.net.reset();  // left the game: this machine plays on its own from here
+            game.owners = SlotOwners{};
+        }
+        if (game.net != nullptr) game.net->attachTitle(game);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
         if (game.screen.IsOpen()) game.screen.Close();
