@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "round/round_keys.h"
+
 struct Game;
 struct Players;
 
@@ -13,6 +15,7 @@ struct Match {
     uint32_t secondStamp = 0;                // tick count when time last advanced
     int32_t time = 0;                        // whole seconds of the round
     float scoreRate = 1.0f;                  // points per second of time
+    RoundKeys roundKeys;                     // what the round's rules take presses from
 };
 
 // The KEY column of the score table: turn-left, item and turn-right key of each slot. For

@@ -39,6 +39,9 @@ inline constexpr int panelLineX(int slot) { return 16 + 320 * (slot % 2); }
 inline constexpr int panelLineY(int slot) { return 416 + 16 * (slot / 2); }
 inline constexpr int panelItemX(int slot) { return panelLineX(slot) + 8 * 16; }
 
+// Every slot's score, 1P..4P.
+using Scores = std::array<int32_t, kSlots>;
+
 struct Players {
     std::array<int8_t, kSlots> type = {PlayerMan, PlayerMan, PlayerMan, PlayerMan};
     std::array<float, kSlots> x{};
@@ -50,7 +53,7 @@ struct Players {
     std::array<int32_t, kSlots> speedLevel{};
     std::array<int32_t, kSlots> itemCount{};
     std::array<std::array<int32_t, kMaxHeldItems>, kSlots> items{};
-    std::array<int32_t, kSlots> score{};
+    Scores score{};
     std::array<int32_t, kSlots> explosionActive{};
     std::array<int32_t, kSlots> explosionAge{};
     std::array<int32_t, kSlots> comStraightCount{};

@@ -11,12 +11,14 @@
 #include "items/explosions.h"
 #include "items/item_box.h"
 #include "match/match.h"
+#include "match/match_input.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
 #include "platform/platform.h"
 #include "round/meteorites.h"
 #include "round/player.h"
 #include "shell/keyboard.h"
+#include "shell/live_input.h"
 #include "shell/pad_input.h"
 #include "shell/random.h"
 #include "shell/settings.h"
@@ -47,7 +49,9 @@ struct Pacing {
 
 struct Game {
     explicit Game(platform::Platform& machine);
-    ~Game();  // leaves a network game politely
+    ~Game();                     // leaves a network game politely
+    Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
+    Game& operator=(const Game&) = delete;
 
     platform::Platform* platform;
     Screen screen;
@@ -69,6 +73,13 @@ struct Game {
     Meteorites meteorites;
     SlotOwners owners;
     std::unique_ptr<NetGame> net;  // network play, when the program hosts or joins a game
+
+    // Where the match reads its players' input: the people at this machine unless the
+    // program chose another source (a replay, a network game) for the match.
+    LiveInput liveInput{*this};
+    MatchInput* matchInput = &liveInput;
+    // Sees every match's input and round ends (a recorder); none when null.
+    MatchObserver* matchObserver = nullptr;
 
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program

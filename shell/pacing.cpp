@@ -21,11 +21,11 @@ void handleEvent(Game& game, const platform::Event& event) {
     switch (event.kind) {
         case platform::EventKind::KeyDown:
             if (event.key == key::Pause) shutdown(game, 0);
-            if (recorded(event.key)) keyboard.keyDown[event.key] = 1;
+            if (recorded(event.key)) keyboard.press(event.key);
             if (event.key == key::Ctrl) keyboard.pacingOn = 0;
             break;
         case platform::EventKind::KeyUp:
-            if (recorded(event.key)) keyboard.keyDown[event.key] = 0;
+            if (recorded(event.key)) keyboard.release(event.key);
             if (event.key == key::Ctrl) keyboard.pacingOn = 1;
             break;
         case platform::EventKind::PadDown:

@@ -87,7 +87,7 @@ void releaseButton(Game& game, int pad, int button) {
     const int code = pads.heldKey[pad][button];
     pads.heldKey[pad][button] = kNoKey;
     if (code != kNoKey && !heldElsewhere(pads, code, pad, button)) {
-        game.keyboard.keyDown[code] = 0;
+        game.keyboard.release(code);
     }
 }
 
@@ -126,7 +126,7 @@ void pressButton(Game& game, int pad, int button) {
     if (code == kNoKey) return;
     game.pads.heldKey[pad][button] = static_cast<int16_t>(code);
     game.pads.nextRepeat[pad][button] = game.platform->ticks() + kPadRepeatDelayMs;
-    game.keyboard.keyDown[code] = 1;
+    game.keyboard.press(code);
 }
 
 bool anyHeld(const PadInput& pads) {
@@ -176,7 +176,7 @@ void repeatHeldPadKeys(Game& game) {
         for (int button = 0; button < kPadButtonCount; ++button) {
             const int code = pads.heldKey[pad][button];
             if (code == kNoKey || !reached(now, pads.nextRepeat[pad][button])) continue;
-            game.keyboard.keyDown[code] = 1;
+            game.keyboard.press(code);
             pads.nextRepeat[pad][button] = now + kPadRepeatIntervalMs;
         }
     }

@@ -244,8 +244,8 @@ const Scenario kScenarios[] = {
      "@m v*1 E v*1 E ^*3 E @t E @r +2400 X/1300 -1200 Q/1100 ] [ Z*4 @e E @t Q/4500 -4400 E @e E "
      "@t E @r +7000 X @t X @m E @t E @e E @t X @m ^ E",
      0x3e,
-     {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
-      0x2d6109e27ae3f082, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
+     {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0x3dea57ae9e3ae85f, 0x3a9e60041bec5396,
+      0x85fb193f93ddc9dc, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
     // COSMO and no items set on the option menu, meteorites off though due every 5 s, three
     // players, 2P a person; Pause ends it unsaved.
     {"CosmoFromTheOptionMenu",

@@ -53,7 +53,8 @@ void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
     game.settings.wait = 0;
     startRound(game);
     runCountdown(game);
-    game.match.secondStamp = game.platform->ticks();
+    game.match.roundKeys = {};
+    game.match.secondStamp = game.matchInput->beginRound();
     test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
 }
 
