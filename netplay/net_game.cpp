@@ -44,8 +44,7 @@ std::string machineName() {
     return name;
 }
 
-std::unique_ptr<NetGame> NetGame::host(uint16_t port, std::string& error,
-                                       const std::string& name) {
+std::unique_ptr<NetGame> NetGame::host(uint16_t port, std::string& error, const std::string& name) {
     auto session = net::NetSession::host(sessionOptions(port, name), error);
     return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
 }
@@ -108,13 +107,15 @@ void NetGame::cycleSlot(Game& game, int slot) {
     showPage(game);
 }
 
+void NetGame::playHostMatch(Game& game) { ::playHostMatch(game, *session_, roundSums_); }
+
 // ---- A joined machine's lobby ----------------------------------------------------------
 
 void NetGame::runLobby(Game& game) {
-    bool welcomed = false;
     drawLobby(game, session_->lobby(), 0, kConnecting);
     for (;;) {
         if (game.keyboard.take(key::Esc)) return;
+        bool changed = false;  // redrawn once per pass: a redraw waits for the display
         net::NetEvent event;
         while (session_->pollEvent(event)) {
             using Kind = net::NetEvent::Kind;
@@ -129,19 +130,20 @@ void NetGame::runLobby(Game& game) {
                     showNetEnding(game, kHostGone);
                     return;
                 case Kind::MatchStarted:
-                    if (playJoinedMatch(game, *session_) == MatchEnd::HostGone) return;
-                    break;
-                case Kind::Welcomed:
-                    welcomed = true;
+                    if (playJoinedMatch(game, *session_, roundSums_) == MatchEnd::HostGone) {
+                        return;
+                    }
+                    game.keyboard.keyDown[key::Esc] = 0;  // an Esc of the match does not leave
                     break;
                 default:
                     break;
             }
-            if (welcomed) {
-                game.owners.self = session_->self();
-                game.owners.machine = session_->lobby().slotOwner;
-                drawLobby(game, session_->lobby(), session_->self(), kWaitingForHost);
-            }
+            changed = true;
+        }
+        if (changed && session_->self() != net::kHostMachine) {  // welcomed
+            game.owners.self = session_->self();
+            game.owners.machine = session_->lobby().slotOwner;
+            drawLobby(game, session_->lobby(), session_->self(), kWaitingForHost);
         }
         waitSinceMark(game, 0);
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/session.h"
 
@@ -43,15 +44,21 @@ public:
     void cycleSlot(Game& game, int slot);
     // Whether a match would be a network one: another machine is in the lobby.
     bool othersJoined() const;
+    // START with others joined: the match with them.
+    void playHostMatch(Game& game);
 
     // --- a joined machine ---------------------------------------------------------------
     // The lobby until the session ends: refused, host unreachable or gone (told on the
     // screen), or Esc (leaving). The matches the host starts are played from here.
     void runLobby(Game& game);
 
+    // The checksum of every round of the last match, as the machines compared them.
+    const std::vector<uint64_t>& roundChecksums() const { return roundSums_; }
+
 private:
     void noticeEvents(Game& game);
     void syncOwners(Game& game);
 
     std::unique_ptr<net::NetSession> session_;
+    std::vector<uint64_t> roundSums_;
 };

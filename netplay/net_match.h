@@ -3,6 +3,9 @@
 // and plays the same match, showing every screen the host shows.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 namespace net {
 class NetSession;
 }
@@ -14,8 +17,9 @@ enum class MatchEnd {
     HostGone,  // a joined machine lost the host: told; the session is over
 };
 
-// The host: starts the match with the lobby's machines and plays it.
-MatchEnd playHostMatch(Game& game, net::NetSession& session);
+// The host: starts the match with the lobby's machines and plays it. `roundSums` gets the
+// checksum of every round played, as every machine compared it.
+MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums);
 // A joined machine: plays the match the host started (session.matchStart) and gives its
 // own settings and player types back afterwards.
-MatchEnd playJoinedMatch(Game& game, net::NetSession& session);
+MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums);

@@ -8,7 +8,6 @@
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
 #include "netplay/net_game.h"
-#include "netplay/net_match.h"
 #include "shell/game.h"
 #include "shell/pacing.h"
 
@@ -110,7 +109,7 @@ int presentPlayers(const Game& game) {
 // with them.
 void playMatch(Game& game) {
     if (game.net != nullptr && game.net->othersJoined()) {
-        playHostMatch(game, game.net->session());
+        game.net->playHostMatch(game);
     } else {
         runMatch(game);
     }

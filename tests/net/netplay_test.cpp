@@ -3,6 +3,7 @@
 // react), joined over ENet on the loopback address, directly or through the relay.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -10,6 +11,7 @@
 #include "netplay/net_game.h"
 #include "netplay/net_screens.h"
 #include "shell/program.h"
+#include "tests/net/loopback_match.h"
 #include "tests/net/udp_relay.h"
 #include "tests/support/test_game.h"
 
@@ -17,6 +19,7 @@ namespace {
 
 using Page = platform::ScriptedPlatform::PresentedPage;
 constexpr auto kPatience = std::chrono::seconds(60);
+constexpr uint32_t kHoldMs = 50;  // longer than a redraw's wait for the display
 
 // A machine: the program with its network game, a script that reacts to the pages shown.
 class Machine {
@@ -39,7 +42,6 @@ public:
     }
     int finish() {
         thread_.join();
-        game_->net.reset();  // the program would leave here, at its end
         return status_;
     }
     NetGame& net() { return *game_->net; }
@@ -53,8 +55,13 @@ public:
     void press(std::initializer_list<int> keys) {
         for (int code : keys) {
             at_ = std::max(at_, now_) + 100;
-            platform_.keyPress(at_, code);
+            platform_.keyPress(at_, code, kHoldMs);
         }
+    }
+
+    // Taps `code` every `everyMs` from now on, `count` times (a person steering).
+    void tap(int code, uint32_t everyMs, int count) {
+        for (int i = 1; i <= count; ++i) platform_.keyPress(now_ + everyMs * uint32_t(i), code);
     }
 
     std::function<void(const Page&)> script;
@@ -113,19 +120,158 @@ TEST(NetPlay, ARefusalAndAHostThatLeavesAreToldAndLeadToTheTitle) {
         std::unique_ptr<NetGame> open = c.full ? nullptr : hostGame();
         NetGame& joined = c.full ? *host : *open;
         Machine late(joinGame(joined.session().port(), "LATE"));
-        bool told = false, lobby = false;
+        bool told = false;
+        std::atomic<bool> lobby = false;
         late.script = [&](const Page& page) {
-            lobby |= late.sees(page, kWaitingForHost, kCentred, 400);
+            if (late.sees(page, kWaitingForHost, kCentred, 400)) lobby = true;
             told |= late.sees(page, c.told, kCentred, 232, kNoticeTile);
             if (titleShown(late, page)) late.press({key::Pause});
         };
         late.start();
         if (open) {
-            await([&] { return open->othersJoined(); });
+            await([&] { return bool(lobby); });
             open.reset();
         }
         EXPECT_EQ(late.finish(), 0);
         EXPECT_TRUE(told) << c.told;
         EXPECT_EQ(lobby, !c.full);
+    }
+}
+
+namespace {
+
+bool scoreTableShown(Machine& m, const Page& page) {
+    return m.sees(page, "PUSH ENTER KEY TO START", kCentred, 368);
+}
+bool roundShown(Machine& m, const Page& page) {
+    return m.sees(page, "PUSH ESC KEY TO END", kCentred, 464);
+}
+bool roundEndShown(Machine& m, const Page& page) {
+    return m.sees(page, "PUSH ENTER KEY TO NEXT ROUND", 96, 232);
+}
+bool stopShown(Machine& m, const Page& page) {
+    return m.sees(page, kChecksumsDiffer, kCentred, 232, kNoticeTile);
+}
+
+enum class Sight { Other, Title, Lobby, Table, Round, RoundEnd };
+
+Sight sightOf(Machine& m, const Page& page) {
+    if (roundEndShown(m, page)) return Sight::RoundEnd;
+    if (roundShown(m, page)) return Sight::Round;
+    if (scoreTableShown(m, page)) return Sight::Table;
+    if (titleShown(m, page)) return Sight::Title;
+    if (m.sees(page, kWaitingForHost, kCentred, 400)) return Sight::Lobby;
+    return Sight::Other;
+}
+
+// What a machine saw of a match.
+struct Seen {
+    int scoreTables = 0;
+    int rounds = 0;
+    bool stopped = false;
+    std::vector<uint64_t> sums;  // the round checksums, as compared, once back from the match
+};
+
+// A network match as people would play it: the host gives slot m to machine m on its title
+// (Enter on the row: MAN, COM, then NET for machine 1, 2, ...), starts, and plays `rounds`
+// rounds; every person steers its own slot in tight circles so that rounds end soon.
+// `onRound(machine, game)` runs on a machine's thread when it first shows a round.
+struct NetMatch {
+    int machines = 2;
+    int rounds = 2;
+    loopback::Distance distance;
+    std::function<void(int machine, Game& game)> onRound = nullptr;
+};
+
+std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out,
+                               std::unique_ptr<UdpRelay>* relayOut = nullptr) {
+    std::unique_ptr<NetGame> host = hostGame();
+    const uint16_t port = host->session().port();
+    const bool relayed = match.distance.oneWayDelayMs > 0;
+    std::unique_ptr<UdpRelay> relay =
+        relayed ? std::make_unique<UdpRelay>(port, match.machines - 1, match.distance.oneWayDelayMs,
+                                             match.distance.lossRate, 2024)
+                : nullptr;
+    out.clear();
+    out.push_back(std::make_unique<Machine>(std::move(host)));
+    for (int m = 1; m < match.machines; ++m) {
+        out.push_back(std::make_unique<Machine>(
+            joinGame(relayed ? relay->port(m - 1) : port, "GUEST" + std::to_string(m))));
+        await([&] { return out.back()->net().session().self() == m; });
+    }
+    std::vector<Seen> seen(out.size());
+    for (int m = 0; m < match.machines; ++m) {
+        Machine& machine = *out[m];
+        Seen& s = seen[m];
+        machine.script = [&, m, at = Sight::Other](const Page& page) mutable {
+            s.stopped |= stopShown(machine, page);
+            const Sight now = sightOf(machine, page);
+            if (now == at || now == Sight::Other) return;
+            const Sight before = std::exchange(at, now);
+            if (now == Sight::Round && before != Sight::RoundEnd) {
+                ++s.rounds;
+                machine.tap(playerKeys[m].turnLeftKey, 120, 200);
+                if (match.onRound) match.onRound(m, machine.game());
+            } else if (now == Sight::RoundEnd && m == 0) {
+                machine.press({key::Enter});
+            } else if (now == Sight::Table) {
+                ++s.scoreTables;
+                if (m == 0) machine.press({s.rounds < match.rounds ? key::Enter : key::Esc});
+            } else if (now == Sight::Title && m == 0 && s.scoreTables == 0) {
+                // Slot s to machine s: NET m comes after MAN, COM, NET 1 .. m - 1.
+                machine.press({key::Down});  // 1P stays the host's own MAN
+                for (int slot = 1; slot < kSlots; ++slot) {
+                    machine.press({key::Down});
+                    const int steps = slot < match.machines ? slot + 1 : match.machines + 1;
+                    for (int i = 0; i < steps; ++i) machine.press({key::Enter});
+                }
+                machine.press({key::Up, key::Up, key::Up, key::Up, key::Enter});
+            } else if (now == Sight::Title) {
+                if (m == 0) s.sums = machine.net().roundChecksums();
+                machine.press({key::Pause});
+            } else if (now == Sight::Lobby && s.scoreTables > 0) {
+                s.sums = machine.net().roundChecksums();
+                machine.press({key::Esc});  // back in the lobby after the match: leave
+            }
+        };
+    }
+    for (auto& machine : out) machine->start();
+    for (auto& machine : out) EXPECT_EQ(machine->finish(), 0);
+    if (relayOut) *relayOut = std::move(relay);
+    return seen;
+}
+
+}  // namespace
+
+// Two and four machines, directly and through 50 ms each way with 2% lost: every machine
+// shows every round and score table of the host's match, and every round ends with the same
+// checksum on every machine.
+TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
+    const NetMatch cases[] = {{2, 2, {}}, {4, 2, {}}, {2, 1, {50, 0.02}}};
+    for (const NetMatch& c : cases) {
+        std::vector<std::unique_ptr<Machine>> machines;
+        const std::vector<Seen> seen = playNetMatch(c, machines);
+        EXPECT_EQ(seen[0].sums.size(), std::size_t(c.rounds)) << c.machines << " machines";
+        for (int m = 0; m < c.machines; ++m) {
+            EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
+            EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
+            EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
+            EXPECT_FALSE(seen[m].stopped) << "machine " << m;
+        }
+    }
+}
+
+// A machine whose game goes its own way (here its 1P score, as a fault would change it)
+// makes the round's checksums differ: the match stops on every machine with the message.
+TEST(NetPlay, ChecksumsThatDifferStopTheMatchOnEveryMachine) {
+    NetMatch match;
+    match.onRound = [](int machine, Game& game) {
+        if (machine == 1) game.players.score[0] += 7;
+    };
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(match, machines);
+    for (int m = 0; m < 2; ++m) {
+        EXPECT_TRUE(seen[m].stopped) << "machine " << m;
+        EXPECT_EQ(seen[m].rounds, 1) << "machine " << m;
     }
 }
