@@ -18,6 +18,7 @@
 #include "round/player.h"
 #include "shell/keyboard.h"
 #include "shell/live_input.h"
+#include "shell/options.h"
 #include "shell/pad_input.h"
 #include "shell/random.h"
 #include "shell/settings.h"
@@ -66,6 +67,7 @@ struct Game {
     // Sees every match's input and round ends (a recorder); none when null.
     MatchObserver* matchObserver = nullptr;
 
+    Options options;  // the command line's
     std::string settingsPath = kSettingsFileName;
     std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
 };

@@ -1,9 +1,11 @@
 // The program: the real SDL platform under the game. The game runs on a thread of its own;
 // this, the main thread, serves it the display.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/sdl_platform.h"
+#include "shell/options.h"
 #include "shell/program.h"
 
 namespace {
@@ -19,7 +21,13 @@ std::string programDirectory(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "diraviru: %s\n", error.c_str());
+        return 1;
+    }
     platform::SdlPlatform machine("DIRAVIRU");
     const std::string exeDir = programDirectory(argc > 0 ? argv[0] : nullptr);
-    return machine.run([&] { return runProgram(machine, exeDir); });
+    return machine.run([&] { return runProgram(machine, exeDir, options); });
 }

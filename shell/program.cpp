@@ -158,7 +158,8 @@ int runGame(Game& game, const std::string& exeDir) {
     }
 }
 
-int runProgram(platform::Platform& machine, const std::string& exeDir) {
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
     const auto game = makeGame(machine);
+    game->options = options;
     return runGame(*game, exeDir);
 }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "shell/options.h"
+
 struct Game;
 
 namespace platform {
@@ -12,8 +14,9 @@ class Platform;
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
 // player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is
-// where char.bmp is looked for when the current directory has no usable one.
-int runProgram(platform::Platform& machine, const std::string& exeDir);
+// where char.bmp is looked for when the current directory has no usable one; options are the
+// command line's (Game::options).
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options = {});
 // The same on a Game made by the caller (tests set its paths and seed first).
 int runGame(Game& game, const std::string& exeDir);
 
