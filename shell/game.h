@@ -69,7 +69,8 @@ struct Game {
 
     Options options;  // the command line's
     std::string settingsPath = kSettingsFileName;
-    std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
+    std::string recordPath = kLastMatchFileName;  // where every match is recorded
+    std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };
 
 // A fresh Game on the heap (it is several megabytes).

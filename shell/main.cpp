@@ -1,9 +1,10 @@
-// The program: the real SDL platform under the game. The game runs on a thread of its own;
-// this, the main thread, serves it the display.
+// The program: the real SDL platform under the game (the game runs on a thread of its own;
+// this, the main thread, serves it the display), or no display at all to check a replay.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "platform/headless_platform.h"
 #include "platform/sdl_platform.h"
 #include "shell/options.h"
 #include "shell/program.h"
@@ -27,7 +28,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "diraviru: %s\n", error.c_str());
         return 1;
     }
-    platform::SdlPlatform machine("DIRAVIRU");
     const std::string exeDir = programDirectory(argc > 0 ? argv[0] : nullptr);
+    // Checking a replay shows nothing: the display is never opened.
+    if (options.mode == Options::Mode::Play && options.check) {
+        platform::HeadlessPlatform machine;
+        return runProgram(machine, exeDir, options);
+    }
+    platform::SdlPlatform machine("DIRAVIRU");
     return machine.run([&] { return runProgram(machine, exeDir, options); });
 }

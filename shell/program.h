@@ -23,6 +23,10 @@ int runGame(Game& game, const std::string& exeDir);
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
 void startUp(Game& game, const std::string& exeDir);
+// The first part of it: the display and char.bmp (throws as startUp does).
+void openDisplay(Game& game, const std::string& exeDir);
+// The tables every round needs (the field's mapping, the directions).
+void buildTables(Game& game);
 // The title loop; it ends only by throwing ProgramExit.
 [[noreturn]] void runTopLevelLoop(Game& game);
 // Clears both visible pages, gives the display back and ends the program with the status.
