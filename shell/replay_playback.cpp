@@ -13,8 +13,8 @@
 
 namespace {
 
-// How long a watched playback shows each score table, and the verdict at the end (Ctrl,
-// Enter or Esc cut them short).
+// How long a watched playback shows each score table (Ctrl cuts it short), and the verdict
+// at the end (Enter or Esc cut it short).
 constexpr uint32_t kScoreTableShownMs = 1500;
 constexpr uint32_t kVerdictShownMs = 10000;
 constexpr int kVerdictY = 440;
@@ -94,7 +94,8 @@ std::string verdictLine(const Replay& replay, const ReplayCursor& cursor, bool s
     return line;
 }
 
-// The verdict under the last score table, until Enter or Esc or its time is up.
+// The verdict under the last score table, until Enter or Esc or its time is up. The line is
+// the cursor's own (at most 34 characters: it fits the page).
 void showVerdict(Game& game, const std::string& line) {
     std::string text;
     for (const char c : line) {
@@ -105,11 +106,13 @@ void showVerdict(Game& game, const std::string& line) {
     game.screen.Present();
     game.keyboard.keyDown[key::Enter] = 0;
     game.keyboard.keyDown[key::Esc] = 0;
-    markFrameStart(game);
+    // Ctrl does not cut it short: a viewer fast-forwarding still sees how the match ended.
     const uint32_t start = game.platform->ticks();
-    while (game.platform->ticks() - start < kVerdictShownMs && game.keyboard.pacingOn != 0) {
+    for (;;) {
         if (game.keyboard.take(key::Enter) || game.keyboard.take(key::Esc)) return;
-        waitSinceMark(game, 0);
+        const uint32_t shown = game.platform->ticks() - start;
+        if (shown >= kVerdictShownMs) return;
+        pumpMessagesWaiting(game, kVerdictShownMs - shown);
     }
 }
 
@@ -144,6 +147,6 @@ int runPlayback(Game& game, const std::string& exeDir) {
     const bool matched = cursor.firstDifferingRound() == 0;
     std::fprintf(matched ? stdout : stderr, "diraviru: %s: %s\n", path.c_str(), line.c_str());
     std::fflush(stdout);
-    if (watching) showVerdict(game, line);
+    if (watching) showVerdict(game, cursor.verdict());
     shutdown(game, matched ? 0 : 1);
 }
