@@ -1,23 +1,22 @@
 // The player setup on the title's rows 1 to 4: Enter steps a slot round NON, MAN, COM.
+#include "game/game.h"
 #include "menus/title_menu.h"
-#include "shell/game.h"
 
 namespace {
 
 constexpr int kPlayerTypes = 3;
-constexpr int kNameX = 394;  // the last three characters of "%d PLAYER %s" at x 250
-constexpr int kRowTop = 206;
-constexpr int kRowSpacing = 28;
+// The type's name is the row text's last conversion.
+constexpr int kNameX = kTitleMenu.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
 
 }  // namespace
 
 void cyclePlayerType(Game& game) {
     const int row = game.titleMenu.cursor;
-    if (row < 1 || row > kSlots) return;  // only the four player rows carry a slot
-    int8_t& type = game.players.type[row - 1];
+    if (!isPlayerRow(row)) return;  // only the four player rows carry a slot
+    const int slot = row - TitleRowFirstPlayer;
+    int8_t& type = game.players.type[slot];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
-    // The name is drawn in the row's own colour tile, which is the slot's number.
-    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX,
-                               kRowTop + kRowSpacing * row, kGlyphCell, kGlyphCell, row);
+    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX, kTitleMenu.rowY(row),
+                               kGlyphCell, kGlyphCell, slotTile(slot));
     showPage(game);
 }

@@ -3,18 +3,29 @@
 
 #include <cstdint>
 
+#include "menus/menu.h"
+
 struct Game;
 
-struct TitleMenu {
-    int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
-    const char* notice = nullptr;  // the line under the rows, while it is shown
-    uint32_t noticeShownAt = 0;    // platform ticks when it appeared
+// The title's rows, top to bottom; rows 1..4 belong to the player slots 0..3.
+enum TitleRow : int {
+    TitleRowStart = 0,
+    TitleRowFirstPlayer = 1,
+    TitleRowLastPlayer = 4,
+    TitleRowOption = 5,
+    TitleRowExit = 6
 };
+inline constexpr int kTitleRows = 7;
+inline constexpr MenuLayout kTitleMenu{kTitleRows, 250, 218, 206, 28};
+// A player row's text: its number and the type of its slot.
+inline constexpr const char* kPlayerRowFormat = "%d PLAYER %s";
+constexpr bool isPlayerRow(int row) {
+    return row >= TitleRowFirstPlayer && row <= TitleRowLastPlayer;
+}
 
 // A notice under the title's rows: centred, in the warning colour, gone after kNoticeMs.
 inline constexpr const char* kSettingsNotSaved = "SETTINGS NOT SAVED";
 inline constexpr int kNoticeY = 430;
-inline constexpr int kNoticeTile = 5;  // red, used for nothing else
 inline constexpr uint32_t kNoticeMs = 2000;
 
 // Types the credit line behind a blinking cursor; returns with the visible page black.
@@ -28,8 +39,6 @@ void drawTitle(Game& game);
 // Moves the pointer with Up and Down until Enter is pressed; the Enter press is taken and
 // titleMenu.cursor tells the row. A notice is erased when its time is up.
 void runTitleInput(Game& game);
-// Moves the pointer one row (delta -1 or +1), wrapping round the seven rows.
-void moveTitleCursor(Game& game, int delta);
 // Draws the notice on the title page (shown by the next showPage); runTitleInput erases it
 // kNoticeMs later, and drawTitle drops it.
 void showTitleNotice(Game& game, const char* text);

@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "game/game.h"
+#include "match/match.h"
 #include "platform/regular_file.h"
-#include "shell/game.h"
 #include "shell/version.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "match/match_input.h"
+#include "input/match_input.h"
 #include "replay/recorder.h"
 
 struct Game;

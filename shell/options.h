@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <string>
 
-// Where every match played here is recorded unless --record names another file.
-inline constexpr const char* kLastMatchFileName = "last_match.dvr";
-
 struct Options {
     enum class Mode : uint8_t {
         Local,  // the title and matches at this machine (no options, or --record FILE)
@@ -16,7 +13,7 @@ struct Options {
         Join,   // --join ADDRESS[:PORT]: a network game joined
     };
     Mode mode = Mode::Local;
-    std::string recordPath;  // --record FILE; empty: kLastMatchFileName
+    std::string recordPath;  // --record FILE; empty: kLastMatchFileName (game/game.h)
     std::string playPath;    // --play FILE
     bool check = false;      // --check: no window, as fast as possible, status 1 on a mismatch
     std::string address;     // --join: the host's name or address

@@ -4,18 +4,16 @@
 #include <filesystem>
 #include <vector>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
 #include "platform/regular_file.h"
-#include "shell/game.h"
 #include "shell/match_recording.h"
-#include "shell/pacing.h"
 #include "shell/replay_playback.h"
 
 namespace {
-
-enum TitleRow { RowStart = 0, RowFirstPlayer = 1, RowLastPlayer = 4, RowOption = 5, RowExit = 6 };
 
 [[noreturn]] void failStart(Game& game, const std::string& reason) {
     std::fprintf(stderr, "diraviru: %s\n", reason.c_str());
@@ -89,13 +87,7 @@ bool saveSettingsOrTell(Game& game) {
         waitSinceMark(game, kNoticeMs);
     } catch (const ProgramExit&) {
     }
-    shutdown(game, 1);
-}
-
-int presentPlayers(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.present(slot) ? 1 : 0;
-    return count;
+    throw ProgramExit{1};
 }
 
 }  // namespace
@@ -123,48 +115,43 @@ void runTopLevelLoop(Game& game) {
     for (;;) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
-        if (row == RowStart) {
-            if (presentPlayers(game) >= 2) {
+        if (row == TitleRowStart) {
+            if (game.players.presentCount() >= 2) {
                 runRecordedMatch(game);
                 drawTitle(game);
             }
-        } else if (row >= RowFirstPlayer && row <= RowLastPlayer) {
+        } else if (isPlayerRow(row)) {
             cyclePlayerType(game);
-        } else if (row == RowOption) {
+        } else if (row == TitleRowOption) {
             runOptionMenu(game);  // saved on every leaving, changed or not
             drawTitle(game);
             if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
-        } else if (row == RowExit) {
-            if (saveSettingsOrTell(game)) shutdown(game, 0);
+        } else if (row == TitleRowExit) {
+            if (saveSettingsOrTell(game)) throw ProgramExit{0};
             endAfterUnsavedNotice(game);
         }
     }
 }
 
-void shutdown(Game& game, int status) {
-    if (game.screen.IsOpen()) {
-        game.screen.Clear(SurfacePrimary);
-        game.screen.Clear(SurfaceBack);
-        game.screen.Present();
-        game.screen.Close();
-    }
-    throw ProgramExit{status};
-}
-
-int runGame(Game& game, const std::string& exeDir) {
+int runGame(Game& game, const std::string& exeDir, const Options& options) {
     try {
-        if (game.options.mode == Options::Mode::Play) return runPlayback(game, exeDir);
+        if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
         startUp(game, exeDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
-        if (game.screen.IsOpen()) game.screen.Close();
+        // Both visible pages go black before the display is given back.
+        if (game.screen.IsOpen()) {
+            game.screen.Clear(SurfacePrimary);
+            game.screen.Clear(SurfaceBack);
+            game.screen.Present();
+            game.screen.Close();
+        }
         return ending.status;
     }
 }
 
 int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
     const auto game = makeGame(machine);
-    game->options = options;
     if (!options.recordPath.empty()) game->recordPath = options.recordPath;
-    return runGame(*game, exeDir);
+    return runGame(*game, exeDir, options);
 }

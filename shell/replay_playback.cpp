@@ -3,11 +3,11 @@
 #include <cctype>
 #include <cstdio>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
 #include "replay/playback.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 #include "shell/program.h"
 #include "shell/version.h"
 
@@ -118,18 +118,18 @@ void showVerdict(Game& game, const std::string& line) {
 
 }  // namespace
 
-int runPlayback(Game& game, const std::string& exeDir) {
-    const std::string path = platform::absolutePath(game.options.playPath);
+int runPlayback(Game& game, const std::string& exeDir, const Options& options) {
+    const std::string path = platform::absolutePath(options.playPath);
     Replay replay;
     std::string error;
-    if (!readReplayFile(game.options.playPath, replay, error)) {
+    if (!readReplayFile(options.playPath, replay, error)) {
         std::fprintf(stderr, "diraviru: cannot play %s: %s\n", path.c_str(), error.c_str());
         return 1;
     }
-    const bool watching = !game.options.check;
+    const bool watching = !options.check;
     openDisplay(game, exeDir);
     buildTables(game);
-    if (!watching) game.keyboard.pacingOn = 0;  // no waits at all: as fast as the machine can
+    if (!watching) game.keyboard.pacingOn = false;  // no waits at all: as fast as the machine can
     setMatchStart(game, replay.start);
 
     ReplayInput input(game, replay, watching);
@@ -148,5 +148,5 @@ int runPlayback(Game& game, const std::string& exeDir) {
     std::fprintf(matched ? stdout : stderr, "diraviru: %s: %s\n", path.c_str(), line.c_str());
     std::fflush(stdout);
     if (watching) showVerdict(game, cursor.verdict());
-    shutdown(game, matched ? 0 : 1);
+    throw ProgramExit{matched ? 0 : 1};  // the program's handler clears and closes the display
 }

@@ -50,9 +50,9 @@ constexpr Sight kSights[] = {{'m', "START", 250, 206},
 
 int keyCode(char c) {  // the letters are their own codes
     const char* const names = "EX^v<>[]P369";
-    constexpr int codes[] = {key::Enter, key::Esc,   key::Up,     key::Down,
-                             key::Left,  key::Right, key::PageUp, key::PageDown,
-                             key::Pause, 0x63,       0x66,        0x69};
+    constexpr int codes[] = {key::Enter, key::Esc,       key::Up,        key::Down,
+                             key::Left,  key::Right,     key::PageUp,    key::PageDown,
+                             key::Pause, key::numpad(3), key::numpad(6), key::numpad(9)};
     const char* at = std::strchr(names, c);
     return at != nullptr ? codes[at - names] : c;
 }
@@ -204,11 +204,14 @@ private:
             held_[s] = count;
             if (!p.inPlay(s)) continue;
             const PlayerKeys& keys = playerKeys[s];
+            const auto look = [&](int offset, int limit) {
+                return lookAhead(p, game.directions, game.screen, s, offset, limit);
+            };
             int code = 0;
             if (count > 0) {
                 code = keys.itemKey;
-            } else if (lookAhead(game, s, 0, 16) != kLookClear) {
-                const bool right = lookAhead(game, s, -30, 15) > lookAhead(game, s, 30, 15);
+            } else if (look(0, 16) != kLookClear) {
+                const bool right = look(-30, 15) > look(30, 15);
                 code = right ? keys.turnRightKey : keys.turnLeftKey;
             } else if (game.itemBox.itemKind != ItemNone) {
                 const double towards =

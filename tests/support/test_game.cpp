@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "shell/pacing.h"
+#include "input/pacing.h"
 
 std::string sourcePath(const std::string& relative) {
     return std::string(DIRAVIRU_SOURCE_DIR) + "/" + relative;
@@ -98,8 +98,9 @@ std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
 int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine) {
     const auto game = makeGame(machine);
     game->charBitmapName = sourcePath("assets/char.bmp");
-    game->options.mode = Options::Mode::Play;
-    game->options.playPath = path;
-    game->options.check = !watching;
-    return runGame(*game, "");
+    Options options;
+    options.mode = Options::Mode::Play;
+    options.playPath = path;
+    options.check = !watching;
+    return runGame(*game, "", options);
 }

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
 #include "match/match.h"
 #include "platform/scripted_platform.h"
 #include "round/round.h"
-#include "shell/game.h"
 #include "shell/program.h"
 
 std::string sourcePath(const std::string& relative);  // a path inside the repository

@@ -1,4 +1,4 @@
-#include "shell/game.h"
+#include "game/game.h"
 
 std::unique_ptr<Game> makeGame(platform::Platform& machine) {
     return std::make_unique<Game>(machine);
