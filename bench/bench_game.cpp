@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/pacing.h"
+#include "input/pacing.h"
 
 BenchGame::BenchGame() : game(makeGame(machine)) {
     Game& g = *game;

@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "game/game.h"
 #include "platform/scripted_platform.h"
-#include "shell/game.h"
 
 struct BenchGame {
     BenchGame();

@@ -8,7 +8,7 @@
 
 #include "bench/bench_game.h"
 #include "items/explosions.h"
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 
 namespace {
 
@@ -21,30 +21,32 @@ constexpr float kHeads[kSlots][2] = {
 void launchExplosions(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         game.players.type[slot] = PlayerCom;
-        game.players.alive[slot] = 0;
+        game.players.alive[slot] = false;
         game.players.x[slot] = kHeads[slot][0];
         game.players.y[slot] = kHeads[slot][1];
-        crashPlayer(game, slot);
+        crashPlayer(game, game.explosions.tables[slot], slot);
     }
 }
 
 bool anyExplosion(const Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) return true;
+        if (game.players.explosionActive[slot]) return true;
     }
     return false;
 }
 
 void tickAll(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
 }
 
 int flyingParticles(const Game& game) {
     int flying = 0;
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) flying += game.explosions.tables[slot].flying;
+        if (game.players.explosionActive[slot]) flying += game.explosions.tables[slot].flying;
     }
     return flying;
 }
@@ -107,8 +109,10 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
         for (int tick = 1; tick < firstTick; ++tick) tickAll(game);
     };
     auto replaceShower = [&] {
-        spawnMeteorShower(game);
-        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame) stepMeteorites(game);
+        spawnMeteorShower(game.meteorites, game.random, game.settings, game.screen.FieldPitch);
+        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame)
+            stepMeteorites(game.meteorites, game.screen, game.random, game.settings,
+                           game.match.time);
     };
     relaunchExplosions();
     replaceShower();
@@ -116,12 +120,12 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     for (auto _ : state) {
         moving += flyingParticles(game) + game.meteorites.flying;
         tickAll(game);
-        stepMeteorites(game);
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
         ++showerFrame;
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);
         const bool showerDone =
-            game.meteorites.meteorShowerActive == 0 || (lastFrame != 0 && showerFrame >= lastFrame);
+            !game.meteorites.meteorShowerActive || (lastFrame != 0 && showerFrame >= lastFrame);
         if (explosionsDone || showerDone) {
             state.PauseTiming();
             if (explosionsDone) relaunchExplosions();
@@ -155,14 +159,16 @@ void plainLaunch(PlainTables& tables, Random& random) {
             p.y = kHeads[slot][1];
             p.direction = random.randomRange(0, 359);
             p.speed = static_cast<float>(random.randomRange(1, 200) / 100.0 + 0.5);
-            p.active = 1;
+            p.active = true;
         }
         tables.age[slot] = 0;
         tables.active[slot] = true;
     }
 }
 
-bool plainWithin(float x, float y) { return x >= 1.0f && x <= 638.0f && y >= 33.0f && y <= 414.0f; }
+bool plainWithin(float x, float y) {
+    return x >= kParticleLeft && x <= kParticleRight && y >= kParticleTop && y <= kParticleBottom;
+}
 
 void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& dirs, uint8_t* field,
                int pitch) {
@@ -179,7 +185,7 @@ void plainTick(PlainTables& tables, int slot, int type, const DirectionTables& d
             if (age < 90 && type == ExplosionCosmo2) p.direction = (p.direction + 1) % 360;
             field[int(p.y) * pitch + int(p.x)] = playerColour[slot];
         } else {
-            p.active = 0;
+            p.active = false;
         }
     }
     if (!flying) tables.active[slot] = false;

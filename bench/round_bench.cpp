@@ -6,8 +6,8 @@
 
 #include "bench/bench_game.h"
 #include "items/explosions.h"
+#include "items/meteorites.h"
 #include "match/match.h"
-#include "round/meteorites.h"
 #include "round/round.h"
 
 namespace {
@@ -18,7 +18,7 @@ constexpr uint32_t kEnterAheadMs = 8;
 void setUpRound(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) game.players.type[slot] = PlayerCom;
     startRound(game);
-    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfacePrimary, SurfacePage);
+    copyPage(game.screen, SurfacePrimary, SurfacePage);
     game.screen.MapField();
     game.itemBox.itemKind = ItemNone;
     game.match.secondStamp = game.platform->ticks();

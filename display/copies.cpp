@@ -78,3 +78,15 @@ void Screen::CopyKeyed(int x, int y, int srcX, int srcY, int width, int height,
                        SurfaceId destination, SurfaceId from) {
     CopyRectKeyed(x, y, areaAt(srcX, srcY, width, height), destination, from);
 }
+
+void copyPage(Screen& screen, SurfaceId destination, SurfaceId from) {
+    screen.CopyRect(kPage.left, kPage.top, kPage, destination, from);
+}
+
+void copyField(Screen& screen, SurfaceId destination, SurfaceId from) {
+    screen.CopyRect(kField.left, kField.top, kField, destination, from);
+}
+
+void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from) {
+    screen.CopyRectKeyed(kField.left, kField.top, kField, destination, from);
+}

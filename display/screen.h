@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "display/colours.h"
 #include "platform/platform.h"
 
 using platform::PaletteEntry;
@@ -35,16 +36,29 @@ inline constexpr int kSurfaceBytes = kScreenWidth * kScreenHeight;
 inline constexpr int kCentred = -1;
 inline constexpr int kGlyphCell = 16;
 
-inline constexpr uint8_t ColourEmpty = 0;    // empty field, cleared surfaces, the transparent key
-inline constexpr uint8_t ColourFrame = 255;  // the frame round the play field
+// Where text centred on the page starts: `cells` cells of cellWidth across, or one cell of
+// cellHeight down.
+constexpr int64_t centredX(int64_t cells, int64_t cellWidth) {
+    return kScreenWidth / 2 - cells * cellWidth / 2;
+}
+constexpr int64_t centredY(int64_t cellHeight) { return kScreenHeight / 2 - cellHeight / 2; }
 
-// The play field inside the frame; every whole-field copy uses exactly this rectangle.
-inline constexpr int kFieldLeft = 1;
-inline constexpr int kFieldTop = 33;
-inline constexpr int kFieldWidth = 638;
-inline constexpr int kFieldHeight = 382;
-inline constexpr int kFieldRight = kFieldLeft + kFieldWidth - 1;   // 638
-inline constexpr int kFieldBottom = kFieldTop + kFieldHeight - 1;  // 414
+// The cell at which the n-th conversion (from 0) of a printf format starts in its output,
+// when every conversion before it prints exactly its width ("%03d": 3; none given: 1).
+constexpr int cellOfConversion(const char* format, int n) {
+    int cell = 0;
+    for (const char* c = format; *c != '\0'; ++c) {
+        if (*c != '%') {
+            cell += 1;
+            continue;
+        }
+        if (n-- == 0) return cell;
+        int width = 0;
+        for (++c; *c >= '0' && *c <= '9'; ++c) width = width * 10 + (*c - '0');
+        cell += width > 0 ? width : 1;
+    }
+    return cell;
+}
 
 // Left, top, right, bottom; right and bottom exclusive.
 struct Rect {
@@ -52,7 +66,24 @@ struct Rect {
     int top = 0;
     int right = 0;
     int bottom = 0;
+
+    constexpr int width() const { return right - left; }
+    constexpr int height() const { return bottom - top; }
+    constexpr bool contains(int x, int y) const {
+        return x >= left && x < right && y >= top && y < bottom;
+    }
+    // The rectangle with `by` more pixels on every side.
+    constexpr Rect grown(int by) const { return {left - by, top - by, right + by, bottom + by}; }
 };
+
+// The size x size square whose top-left pixel is (x, y).
+constexpr Rect squareAt(int x, int y, int size) { return {x, y, x + size, y + size}; }
+
+// The whole page, and the play field inside its one-pixel frame (columns 0 and 639, rows 32
+// and 415). Everything that moves on the field, and every copy of the field, keeps to kField.
+inline constexpr Rect kPage{0, 0, kScreenWidth, kScreenHeight};
+inline constexpr Rect kField{1, 33, 639, 415};
+inline constexpr Rect kFieldFrame = kField.grown(1);
 
 class Screen {
 public:
@@ -145,3 +176,9 @@ private:
     uint32_t lastPresent_ = 0;
     std::array<std::array<uint8_t, kSurfaceBytes>, kSurfaceCount> pages_{};
 };
+
+// A region of one surface copied to the same place on another: the whole page, or the field
+// (keyed: where the source holds ColourEmpty the destination stays as it was).
+void copyPage(Screen& screen, SurfaceId destination, SurfaceId from);
+void copyField(Screen& screen, SurfaceId destination, SurfaceId from);
+void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from);

@@ -19,8 +19,6 @@ constexpr int kLastStencilCode = 95;  // the stencil set holds 32..95
 constexpr int kStencilLeft = 256;     // the stencil set lies beside the plain set
 constexpr int kTileLeft = 256;        // colour tile k is at (256 + 16 * k, 64)
 constexpr int kTileTop = 64;
-constexpr int kTileCount = 16;
-constexpr int kCentred = -1;  // a text position of -1 centres the text on the page
 
 struct GlyphPlace {
     int x = 0;
@@ -47,10 +45,10 @@ struct TextOrigin {
 TextOrigin placeText(size_t length, int x, int y, int cellWidth, int cellHeight) {
     TextOrigin origin{x, y};
     if (x == kCentred) {
-        origin.x = kScreenWidth / 2 - static_cast<int64_t>(length) * cellWidth / 2;
+        origin.x = centredX(static_cast<int64_t>(length), cellWidth);
     }
     if (y == kCentred) {
-        origin.y = kScreenHeight / 2 - cellHeight / 2;
+        origin.y = centredY(cellHeight);
     }
     return origin;
 }
@@ -139,7 +137,7 @@ void Screen::DrawColourText(SurfaceId destination, const char* text, int x, int 
     const TextOrigin origin = placeText(length, x, y, cellWidth, cellHeight);
     uint8_t* to = Pixels(destination);
     const uint8_t* chars = Pixels(SurfaceChars);
-    const bool tileExists = tile >= 0 && tile < kTileCount;
+    const bool tileExists = tile >= 0 && tile < kColourTiles;
     const GlyphPlace tilePlace{kTileLeft + kGlyphSize * tile, kTileTop};
     for (size_t i = 0; i < length; ++i) {
         const int code = codeOf(text[i]);

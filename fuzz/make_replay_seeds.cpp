@@ -47,7 +47,7 @@ std::string recorded(int rounds, int seconds, bool ended) {
     return encodeReplay(recorder.replay());
 }
 
-bool write(const std::string& folder, const std::string& name, const std::string& bytes) {
+bool writeSeed(const std::string& folder, const std::string& name, const std::string& bytes) {
     std::ofstream out(folder + "/" + name, std::ios::binary);
     out << bytes;
     return static_cast<bool>(out);
@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
     const std::string match = recorded(2, 3, true);
     std::string newer = match;
     newer[8] = static_cast<char>(kReplayFormat + 1);
-    bool ok = write(folder, "match.dvr", match) &&
-              write(folder, "closed.dvr", recorded(1, 2, false)) &&
-              write(folder, "no_rounds.dvr", recorded(0, 0, true)) &&
-              write(folder, "newer_format.dvr", newer) &&
-              write(folder, "settings.dat", encodeSettings({}));
+    bool ok = writeSeed(folder, "match.dvr", match) &&
+              writeSeed(folder, "closed.dvr", recorded(1, 2, false)) &&
+              writeSeed(folder, "no_rounds.dvr", recorded(0, 0, true)) &&
+              writeSeed(folder, "newer_format.dvr", newer) &&
+              writeSeed(folder, "settings.dat", encodeSettings({}));
     for (const std::size_t size : {4, 12, 40, 60, 200}) {
-        ok = ok && write(folder, "cut_" + std::to_string(size) + ".dvr", match.substr(0, size));
+        ok = ok && writeSeed(folder, "cut_" + std::to_string(size) + ".dvr", match.substr(0, size));
     }
     return ok ? 0 : 1;
 }

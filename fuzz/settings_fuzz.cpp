@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

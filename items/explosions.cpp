@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
-#include "round/moving_dots.h"
-#include "shell/game.h"
+#include "items/moving_dots.h"
+#include "play/play.h"
 
 namespace {
 
@@ -38,49 +38,46 @@ int32_t particleCount(const Settings& settings, int32_t type) {
 }
 
 // Award: time * scoreRate in float, truncated toward zero; later crashes pay more.
-void payCrashAward(Game& game, int slot) {
-    Match& match = game.match;
+void payCrashAward(Match& match, Players& players, int slot) {
     const float award = static_cast<float>(match.time) * match.scoreRate;
-    game.players.score[slot] += static_cast<int32_t>(award);
+    players.score[slot] += static_cast<int32_t>(award);
     match.scoreRate += 0.5f;
 }
 
 // The caption and item label of the slot's line at the bottom of the page vanish.
-void blankPanelLine(Game& game, int slot) {
-    game.screen.DrawColourText(SurfacePrimary, kPanelBlank, panelLineX(slot), panelLineY(slot),
-                               kGlyphCell, kGlyphCell, slot + 1);
+void blankPanelLine(Play& play, int slot) {
+    play.screen.DrawColourText(SurfacePrimary, kPanelBlank, panelLineX(slot), panelLineY(slot),
+                               kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 // Rings two pixels apart round the head pixel, drawn on the overlay and laid over the field
 // with a keyed copy of the field area only, so the frame and the panel lines stay as they are.
-void stampBombRings(Game& game, int slot) {
-    Screen& screen = game.screen;
-    const int32_t limit = std::min(game.settings.explosionValue[ExplosionBomb], kRingLimit);
-    const int cx = static_cast<int>(game.players.x[slot]);
-    const int cy = static_cast<int>(game.players.y[slot]);
+void stampBombRings(Play& play, int slot) {
+    Screen& screen = play.screen;
+    const int32_t limit = std::min(play.settings.explosionValue[ExplosionBomb], kRingLimit);
+    const int cx = static_cast<int>(play.players.x[slot]);
+    const int cy = static_cast<int>(play.players.y[slot]);
     const uint32_t colour = screen.PaletteRgb(playerColour[slot]);
     screen.Clear(SurfaceOverlay);
     for (int32_t r = kFirstRing; r < limit; r += kRingSpacing) {
         screen.DrawCircle(SurfaceOverlay, cx, cy, r, colour);
     }
-    screen.CopyKeyed(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                     SurfacePrimary, SurfaceOverlay);
+    copyFieldKeyed(screen, SurfacePrimary, SurfaceOverlay);
 }
 
 // Every particle starts on the head, with a random heading and speed (drawn in that order).
-void launchParticles(Game& game, int slot, int32_t type) {
-    ParticleTable& table = game.explosions.tables[slot];
-    const DirectionTables& directions = game.directions;
-    const float headX = game.players.x[slot];
-    const float headY = game.players.y[slot];
+void launchParticles(Play& play, ParticleTable& table, int slot, int32_t type) {
+    const DirectionTables& directions = play.directions;
+    const float headX = play.players.x[slot];
+    const float headY = play.players.y[slot];
     const int32_t headPixel =
         withinBounds(headX, headY)
-            ? static_cast<int32_t>(headY) * game.screen.FieldPitch + static_cast<int32_t>(headX)
+            ? static_cast<int32_t>(headY) * play.screen.FieldPitch + static_cast<int32_t>(headX)
             : -1;
-    const int32_t count = particleCount(game.settings, type);
+    const int32_t count = particleCount(play.settings, type);
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t direction = game.random.randomRange(0, 359);
-        const float speed = static_cast<float>(game.random.randomRange(1, 200) / 100.0 + 0.5);
+        const int32_t direction = play.random.randomRange(0, 359);
+        const float speed = static_cast<float>(play.random.randomRange(1, 200) / 100.0 + 0.5);
         table.x[i] = headX;
         table.y[i] = headY;
         table.direction[i] = direction;
@@ -91,8 +88,8 @@ void launchParticles(Game& game, int slot, int32_t type) {
     }
     table.count = count;
     table.flying = count;
-    game.players.explosionAge[slot] = 0;
-    game.players.explosionActive[slot] = 1;
+    play.players.explosionAge[slot] = 0;
+    play.players.explosionActive[slot] = true;
 }
 
 // Pass 1: every entry takes its step; `landing` gets the pixel it is drawn at, or -1 when
@@ -138,36 +135,25 @@ WIDE_LANES void turnColumns(int32_t count, const float* __restrict dirX,
     }
 }
 
-// Squeezes out the gone entries, keeping the order of the rest. Every entry is copied to
-// the next free place; only the ones still flying advance it.
+// Squeezes out the gone entries, keeping the order of the ones still flying.
 void repackParticles(ParticleTable& table) {
     int32_t* pixel = table.pixels[table.standing].data();
-    int32_t kept = 0;
-    for (int32_t i = 0; i < table.count; ++i) {
-        table.x[kept] = table.x[i];
-        table.y[kept] = table.y[i];
-        table.stepX[kept] = table.stepX[i];
-        table.stepY[kept] = table.stepY[i];
-        table.speed[kept] = table.speed[i];
-        table.direction[kept] = table.direction[i];
-        pixel[kept] = pixel[i];
-        kept += pixel[i] >= 0 ? 1 : 0;
-    }
-    table.count = kept;
+    table.count = repackColumns(
+        table.count, [pixel](int32_t i) { return pixel[i] >= 0; }, table.x.data(), table.y.data(),
+        table.stepX.data(), table.stepY.data(), table.speed.data(), table.direction.data(), pixel);
 }
 
 // One tick of the slot's particles: move, turn (COSMO2 while young), write the field.
 // Returns how many are still flying.
-int32_t tickParticles(Game& game, int slot, bool turning) {
-    ParticleTable& table = game.explosions.tables[slot];
-    Screen& screen = game.screen;
+int32_t tickParticles(ParticleTable& table, int slot, bool turning,
+                      const DirectionTables& directions, Screen& screen) {
     const int32_t* standing = table.pixels[table.standing].data();
     int32_t* landing = table.pixels[1 - table.standing].data();
     const int32_t flying =
         moveColumns(table.count, screen.FieldPitch, table.x.data(), table.y.data(),
                     table.stepX.data(), table.stepY.data(), table.speed.data(), landing);
     if (turning) {
-        turnColumns(table.count, game.directions.dirX.data(), game.directions.dirY.data(),
+        turnColumns(table.count, directions.dirX.data(), directions.dirY.data(),
                     table.direction.data(), table.speed.data(), table.stepX.data(),
                     table.stepY.data());
     }
@@ -185,28 +171,28 @@ int32_t tickParticles(Game& game, int slot, bool turning) {
 }  // namespace
 
 Particle ParticleTable::particle(int i) const {
-    return Particle{x[i], y[i], direction[i], speed[i], static_cast<uint8_t>(speed[i] != 0.0f)};
+    return Particle{x[i], y[i], direction[i], speed[i], speed[i] != 0.0f};
 }
 
-void crashPlayer(Game& game, int slot) {
-    payCrashAward(game, slot);
-    blankPanelLine(game, slot);
-    const int32_t type = game.settings.explosionType;
+void crashPlayer(Play& play, ParticleTable& table, int slot) {
+    payCrashAward(play.match, play.players, slot);
+    blankPanelLine(play, slot);
+    const int32_t type = play.settings.explosionType;
     if (type == ExplosionBomb) {
-        stampBombRings(game, slot);
+        stampBombRings(play, slot);
     } else if (type == ExplosionCosmo || type == ExplosionCosmo2) {
-        launchParticles(game, slot, type);
+        launchParticles(play, table, slot, type);
     }
 }
 
-void tickExplosion(Game& game, int slot) {
-    const int32_t type = game.settings.explosionType;
+void tickExplosion(ParticleTable& table, int slot, int32_t type, Players& players,
+                   const DirectionTables& directions, Screen& screen) {
     if (type != ExplosionCosmo && type != ExplosionCosmo2) {
         return;
     }
-    const int32_t age = ++game.players.explosionAge[slot];
+    const int32_t age = ++players.explosionAge[slot];
     const bool turning = type == ExplosionCosmo2 && age < kSpiralTicks;
-    if (tickParticles(game, slot, turning) == 0) {
-        game.players.explosionActive[slot] = 0;
+    if (tickParticles(table, slot, turning, directions, screen) == 0) {
+        players.explosionActive[slot] = false;
     }
 }

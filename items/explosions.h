@@ -4,13 +4,17 @@
 #include <array>
 #include <cstdint>
 
+#include "display/screen.h"
+#include "play/player.h"
+
 inline constexpr int kParticlesPerSlot = 10000;
 
-// Field bounds of a particle, compared as floats with both ends included.
-inline constexpr float kParticleLeft = 1.0f;
-inline constexpr float kParticleRight = 638.0f;
-inline constexpr float kParticleTop = 33.0f;
-inline constexpr float kParticleBottom = 414.0f;
+// Field bounds of a particle, compared as floats with both ends included: the field's first
+// and last columns and rows.
+inline constexpr float kParticleLeft = kField.left;
+inline constexpr float kParticleRight = kField.right - 1;
+inline constexpr float kParticleTop = kField.top;
+inline constexpr float kParticleBottom = kField.bottom - 1;
 
 // COSMO2 particles turn one degree per tick while the explosion is younger than this.
 inline constexpr int32_t kSpiralTicks = 90;
@@ -21,7 +25,7 @@ struct Particle {
     float y = 0;
     int32_t direction = 0;  // whole degrees 0..359, the same angle as a player's heading
     float speed = 0;        // pixels per tick, 0.51 to 2.50
-    uint8_t active = 0;
+    bool active = false;
 };
 
 // One slot's particles, stored column by column so that a tick walks plain arrays.
@@ -47,7 +51,7 @@ struct ParticleTable {
     int32_t count = 0;     // entries in use
     int32_t flying = 0;    // of those, still within the bounds
 
-    // The entry i of [0, count) as a record (active is 0 once it has left the field).
+    // The entry i of [0, count) as a record (active is false once it has left the field).
     Particle particle(int i) const;
 };
 
@@ -55,9 +59,12 @@ struct Explosions {
     std::array<ParticleTable, 4> tables{};
 };
 
-struct Game;
+struct Play;
 
-// Pays the crash award, blanks the slot's panel line and starts its explosion.
-void crashPlayer(Game& game, int slot);
-// Moves the slot's particles one tick; clears explosionActive when none is left flying.
-void tickExplosion(Game& game, int slot);
+// Pays the crash award, blanks the slot's panel line and starts its explosion in the slot's
+// particle table.
+void crashPlayer(Play& play, ParticleTable& table, int slot);
+// Moves the slot's particles one tick (COSMO and COSMO2 explosions; others have none) and
+// writes them into the field; clears explosionActive when none is left flying.
+void tickExplosion(ParticleTable& table, int slot, int32_t explosionType, Players& players,
+                   const DirectionTables& directions, Screen& screen);

@@ -2,71 +2,67 @@
 // players' panel lines, and firing the top item.
 #include "items/item_box.h"
 
+#include "input/pacing.h"
 #include "items/item_effects.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "play/play.h"
 
 namespace {
 
 constexpr int kSpawnChanceTop = 100;  // a box appears when randomRange(0, 100) is 1
-constexpr int kBoxLeftMax = 622;      // the whole square stays inside the field
-constexpr int kBoxTopMax = 398;
+// The whole square stays inside the field, one pixel short of its right and bottom edges.
+constexpr int kBoxLeftMax = kField.right - 1 - kItemBoxSize;
+constexpr int kBoxTopMax = kField.bottom - 1 - kItemBoxSize;
 constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a label
 
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
 
-bool headInSquare(const Game& game, int slot, int left, int top) {
-    const int x = static_cast<int>(game.players.x[slot]);
-    const int y = static_cast<int>(game.players.y[slot]);
-    return x >= left && x <= left + kItemBoxSize - 1 && y >= top && y <= top + kItemBoxSize - 1;
-}
-
 // Every slot counts, whatever its type or state: a box is never placed over a head.
-bool anyHeadInSquare(const Game& game, int left, int top) {
+bool anyHeadInSquare(const Players& players, const Rect& square) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (headInSquare(game, slot, left, top)) return true;
+        const int x = static_cast<int>(players.x[slot]);
+        const int y = static_cast<int>(players.y[slot]);
+        if (square.contains(x, y)) return true;
     }
     return false;
 }
 
-void putBoxGlyph(Game& game) {
-    game.screen.PutGlyph(SurfacePrimary, itemNames[game.itemBox.itemKind][0], game.itemBox.x,
-                         game.itemBox.y);
+void putBoxGlyph(const ItemBox& box, Screen& screen) {
+    screen.PutGlyph(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y);
 }
 
-void showItemLabel(Game& game, int slot, int32_t kind) {
-    game.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
-                               kGlyphCell, kGlyphCell, slot + 1);
+void showItemLabel(Play& play, int slot, int32_t kind) {
+    play.screen.DrawColourText(SurfacePrimary, itemNames[kind], panelItemX(slot), panelLineY(slot),
+                               kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 // The whole screen in the flash colour for one page, then the field again.
-void flashScreen(Game& game) {
-    Screen& screen = game.screen;
+void flashScreen(Play& play) {
+    Screen& screen = play.screen;
     screen.FillBox(SurfaceBack, 0, 0, kScreenWidth, kScreenHeight, screen.PaletteRgb(flashColour));
     screen.WaitVerticalBlank();
     screen.Flip();
-    markFrameStart(game);
-    waitSinceMark(game, 2);
+    markFrameStart(play);
+    waitSinceMark(play, 2);
     screen.WaitVerticalBlank();
     screen.Flip();
 }
 
-void applyItem(Game& game, int slot, int32_t kind) {
+void applyItem(Play& play, int slot, int32_t kind) {
     switch (kind) {
         case ItemSpeedUp:
-            if (game.players.speedLevel[slot] > 0) game.players.speedLevel[slot] -= 1;
+            if (play.players.speedLevel[slot] > 0) play.players.speedLevel[slot] -= 1;
             break;
         case ItemLaserShot:
-            fireLaser(game, slot);
+            fireLaser(play, slot);
             break;
         case ItemWarp:
-            warpPlayer(game, slot);
+            warpPlayer(play, slot);
             break;
         case ItemChange:
-            changePlaces(game, slot);
+            changePlaces(play, slot);
             break;
         case ItemBomb:
-            detonateBomb(game, slot);
+            detonateBomb(play, slot);
             break;
         default:
             break;
@@ -78,31 +74,31 @@ bool validKind(int32_t kind) { return kind >= 0 && kind < static_cast<int32_t>(i
 
 }  // namespace
 
-void trySpawnItemBox(Game& game) {
-    ItemBox& box = game.itemBox;
-    if (box.itemKind != ItemNone || game.settings.itemsOn == 0) return;
-    if (game.random.randomRange(0, kSpawnChanceTop) != 1) return;
-    box.itemKind = game.random.randomRange(ItemSpeedUp, ItemRandom);
+void trySpawnItemBox(ItemBox& box, Random& random, const Players& players, bool itemsOn,
+                     Devices& devices) {
+    if (box.itemKind != ItemNone || !itemsOn) return;
+    if (random.randomRange(0, kSpawnChanceTop) != 1) return;
+    box.itemKind = random.randomRange(ItemSpeedUp, ItemRandom);
     for (;;) {
-        box.x = game.random.randomRange(kFieldLeft, kBoxLeftMax);
-        box.y = game.random.randomRange(kFieldTop, kBoxTopMax);
-        if (!anyHeadInSquare(game, box.x, box.y)) break;
-        waitSinceMark(game, 0);
+        box.x = random.randomRange(kField.left, kBoxLeftMax);
+        box.y = random.randomRange(kField.top, kBoxTopMax);
+        if (!anyHeadInSquare(players, box.square())) break;
+        waitSinceMark(devices, 0);
     }
-    putBoxGlyph(game);
+    putBoxGlyph(box, devices.screen);
 }
 
-void drawItemBox(Game& game) {
-    if (game.itemBox.itemKind != ItemNone) putBoxGlyph(game);
+void drawItemBox(const ItemBox& box, Screen& screen) {
+    if (box.itemKind != ItemNone) putBoxGlyph(box, screen);
 }
 
-void pickUpItem(Game& game, int slot) {
-    ItemBox& box = game.itemBox;
-    Players& players = game.players;
+void pickUpItem(Play& play, int slot) {
+    ItemBox& box = play.itemBox;
+    Players& players = play.players;
     // The blank glyph wipes the box square, trail pixels in it included.
-    game.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kGlyphCell, kGlyphCell);
+    play.screen.DrawText(SurfacePrimary, " ", box.x, box.y, kGlyphCell, kGlyphCell);
     int32_t kind = box.itemKind;
-    if (kind == ItemRandom) kind = game.random.randomRange(ItemSpeedUp, ItemBomb);
+    if (kind == ItemRandom) kind = play.random.randomRange(ItemSpeedUp, ItemBomb);
 
     if (players.itemCount[slot] >= kMaxHeldItems) {
         box.itemKind = ItemNone;  // a full stack refuses the item; the box is gone anyway
@@ -113,35 +109,35 @@ void pickUpItem(Game& game, int slot) {
 
     if (kind == ItemSpeedUp) {
         box.itemKind = ItemNone;
-        useItem(game, slot);  // acts at once; its label never shows
+        useItem(play, slot);  // acts at once; its label never shows
         return;
     }
-    showItemLabel(game, slot, kind);
+    showItemLabel(play, slot, kind);
     box.itemKind = ItemNone;
 }
 
-void useItem(Game& game, int slot) {
-    Players& players = game.players;
+void useItem(Play& play, int slot) {
+    Players& players = play.players;
     if (players.itemCount[slot] <= 0) return;
-    flashScreen(game);
+    flashScreen(play);
 
     players.itemCount[slot] -= 1;
     const int32_t kind = players.items[slot][players.itemCount[slot]];
-    applyItem(game, slot, kind);
+    applyItem(play, slot, kind);
 
     if (players.itemCount[slot] > 0 &&
         validKind(players.items[slot][players.itemCount[slot] - 1])) {
-        showItemLabel(game, slot, players.items[slot][players.itemCount[slot] - 1]);
+        showItemLabel(play, slot, players.items[slot][players.itemCount[slot] - 1]);
     } else {
-        game.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),
+        play.screen.DrawText(SurfacePrimary, kBlankItemSlot, panelItemX(slot), panelLineY(slot),
                              kGlyphCell, kGlyphCell);
     }
     // An effect may have painted over the box.
-    const ItemBox& box = game.itemBox;
+    const ItemBox& box = play.itemBox;
     if (box.itemKind != ItemNone) {
-        game.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kGlyphCell,
+        play.screen.DrawChar(SurfacePrimary, itemNames[box.itemKind][0], box.x, box.y, kGlyphCell,
                              kGlyphCell);
     }
     // The flips of the flash and the effects changed which page is shown.
-    game.screen.MapField();
+    play.screen.MapField();
 }

@@ -1,38 +1,16 @@
-// The one item box on the field and the item kinds.
+// The item box's rules: when a box appears, its pickup, and firing the held items.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "play/play.h"
 
-enum ItemKind : int32_t {
-    ItemNone = 0,
-    ItemSpeedUp = 1,
-    ItemLaserShot = 2,
-    ItemWarp = 3,
-    ItemChange = 4,
-    ItemBomb = 5,
-    ItemRandom = 6,  // "?": becomes a kind 1..5 when taken
-};
-
-inline constexpr std::array<const char*, 7> itemNames = {
-    "          ", "SPEED UP  ", "LASER SHOT", "WARP      ", "CHANGE    ", "BOMB      ", "?"};
-
-inline constexpr int kItemBoxSize = 16;  // the box is one 16 x 16 glyph cell
-
-struct ItemBox {
-    int32_t itemKind = ItemNone;  // 0: no box on the field
-    int32_t x = 0;                // top-left corner of its 16 x 16 square
-    int32_t y = 0;
-};
-
-struct Game;
-
-// Called at the start of every round frame: now and then places a new box (1 in 101).
-void trySpawnItemBox(Game& game);
+// Called at the start of every round frame: with items on and no box on the field, now and
+// then (1 in 101) places a new one where no head is, pumping between tries, and draws it.
+void trySpawnItemBox(ItemBox& box, Random& random, const Players& players, bool itemsOn,
+                     Devices& devices);
 // Draws the box's glyph again onto the shown page, if a box is on the field.
-void drawItemBox(Game& game);
+void drawItemBox(const ItemBox& box, Screen& screen);
 // The slot's head entered the box square: takes the item (SPEED UP acts at once). With a
 // full stack the box is still taken but its item is dropped.
-void pickUpItem(Game& game, int slot);
+void pickUpItem(Play& play, int slot);
 // Fires the slot's top held item, with the screen flash; nothing happens with an empty stack.
-void useItem(Game& game, int slot);
+void useItem(Play& play, int slot);

@@ -3,28 +3,14 @@
 #include <algorithm>
 #include <utility>
 
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "input/pacing.h"
+#include "play/field.h"
+#include "play/play.h"
 
 namespace {
 
-int headPixelX(const Game& game, int slot) { return static_cast<int>(game.players.x[slot]); }
-int headPixelY(const Game& game, int slot) { return static_cast<int>(game.players.y[slot]); }
-
-// The field area of one surface copied to the same place on another.
-void copyField(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.Copy(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                destination, from);
-}
-
-void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.CopyKeyed(kFieldLeft, kFieldTop, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight,
-                     destination, from);
-}
-
-void copyWholeScreen(Screen& screen, SurfaceId destination, SurfaceId from) {
-    screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, destination, from);
-}
+int headPixelX(const Play& play, int slot) { return static_cast<int>(play.players.x[slot]); }
+int headPixelY(const Play& play, int slot) { return static_cast<int>(play.players.y[slot]); }
 
 // The next page to show: the discs of the overlay under everything on the saved field.
 void composeTeleportPage(Screen& screen) {
@@ -33,96 +19,92 @@ void composeTeleportPage(Screen& screen) {
 }
 
 // A fresh overlay with one disc of the given radius round each listed head.
-void drawTeleportDiscs(Game& game, const int* slots, int count, int radius) {
-    game.screen.Clear(SurfaceOverlay);
+void drawTeleportDiscs(Play& play, const int* slots, int count, int radius) {
+    play.screen.Clear(SurfaceOverlay);
     for (int i = 0; i < count; ++i) {
         const int slot = slots[i];
-        game.screen.FillCircle(SurfaceOverlay, headPixelX(game, slot), headPixelY(game, slot),
+        play.screen.FillCircle(SurfaceOverlay, headPixelX(play, slot), headPixelY(play, slot),
                                radius, teleportColours[slot]);
     }
 }
 
-void shadeTeleportColours(Game& game, const int* slots, int count, int32_t delta) {
-    for (int i = 0; i < count; ++i) game.screen.ShadePaletteEntry(teleportColours[slots[i]], delta);
+void shadeTeleportColours(Play& play, const int* slots, int count, int32_t delta) {
+    for (int i = 0; i < count; ++i) play.screen.ShadePaletteEntry(teleportColours[slots[i]], delta);
 }
 
 // One step of a disc animation: show the page composed before, compose the next one with
 // discs of this radius, and show it.
-void showDiscStep(Game& game, const int* slots, int count, int radius) {
-    game.screen.Flip();
-    drawTeleportDiscs(game, slots, count, radius);
-    composeTeleportPage(game.screen);
-    game.screen.Flip();
-    waitSinceMark(game, 0);
+void showDiscStep(Play& play, const int* slots, int count, int radius) {
+    play.screen.Flip();
+    drawTeleportDiscs(play, slots, count, radius);
+    composeTeleportPage(play.screen);
+    play.screen.Flip();
+    waitSinceMark(play, 0);
 }
 
 // One step of a palette fade: both pages are shown once with the entries shaded by delta.
-void showFadeStep(Game& game, const int* slots, int count, int32_t delta) {
-    game.screen.Flip();
-    shadeTeleportColours(game, slots, count, delta);
-    game.screen.Flip();
-    waitSinceMark(game, 0);
+void showFadeStep(Play& play, const int* slots, int count, int32_t delta) {
+    play.screen.Flip();
+    shadeTeleportColours(play, slots, count, delta);
+    play.screen.Flip();
+    waitSinceMark(play, 0);
 }
 
 // 50 flips: discs grow round the heads, then fade to black.
-void vanish(Game& game, const int* slots, int count) {
-    Screen& screen = game.screen;
-    copyWholeScreen(screen, SurfaceBack, SurfacePrimary);
-    copyWholeScreen(screen, SurfaceSaved, SurfacePrimary);
+void vanish(Play& play, const int* slots, int count) {
+    Screen& screen = play.screen;
+    copyPage(screen, SurfaceBack, SurfacePrimary);
+    copyPage(screen, SurfaceSaved, SurfacePrimary);
     for (int radius = 1; radius < kTeleportRadius; radius += 2) {
-        showDiscStep(game, slots, count, radius);
+        showDiscStep(play, slots, count, radius);
     }
     for (int fade = 0; fade <= 256; fade += kTeleportFadeStep) {
-        showFadeStep(game, slots, count, -fade);
+        showFadeStep(play, slots, count, -fade);
     }
 }
 
 // 51 flips: a black disc round each (moved) head brightens, then shrinks away; the saved
 // field is put back on the page that is shown at the end.
-void appear(Game& game, const int* slots, int count) {
-    Screen& screen = game.screen;
-    copyWholeScreen(screen, SurfacePrimary, SurfaceSaved);
+void appear(Play& play, const int* slots, int count) {
+    Screen& screen = play.screen;
+    copyPage(screen, SurfacePrimary, SurfaceSaved);
     screen.Clear(SurfaceOverlay);
     for (int i = 0; i < count; ++i) {
         const int slot = slots[i];
         screen.ShadePaletteEntry(teleportColours[slot], 0);
-        screen.FillCircle(SurfaceOverlay, headPixelX(game, slot), headPixelY(game, slot),
+        screen.FillCircle(SurfaceOverlay, headPixelX(play, slot), headPixelY(play, slot),
                           kTeleportRadius, teleportColours[slot]);
     }
     composeTeleportPage(screen);
-    shadeTeleportColours(game, slots, count, -255);
+    shadeTeleportColours(play, slots, count, -255);
     for (int k = 0; k <= 16; ++k) {
         // The last step lands on the base colour itself (16 * 16 - 255 would overshoot it
         // by one and leave the disc colours one step too bright for the rest of the game).
-        showFadeStep(game, slots, count, std::min(kTeleportFadeStep * k - 255, 0));
+        showFadeStep(play, slots, count, std::min(kTeleportFadeStep * k - 255, 0));
     }
     screen.Flip();
     for (int radius = kTeleportRadius - 1; radius >= 1; radius -= 2) {
-        showDiscStep(game, slots, count, radius);
+        showDiscStep(play, slots, count, radius);
     }
     copyField(screen, SurfacePrimary, SurfaceSaved);
 }
 
-bool fieldPixelFree(const Game& game, int x, int y) {
-    return game.screen.FieldPixels[y * game.screen.FieldPitch + x] == ColourEmpty;
-}
-
 }  // namespace
 
-void teleportAnimation(Game& game, const int* slots, int count, int phase) {
+void teleportAnimation(Play& play, const int* slots, int count, int phase) {
     if (phase == TeleportVanish) {
-        vanish(game, slots, count);
+        vanish(play, slots, count);
     } else {
-        appear(game, slots, count);
+        appear(play, slots, count);
     }
 }
 
-void fireLaser(Game& game, int slot) {
-    Screen& screen = game.screen;
-    const Players& players = game.players;
+void fireLaser(Play& play, int slot) {
+    Screen& screen = play.screen;
+    const Players& players = play.players;
     const int a = players.direction[slot];
-    const float dx = game.directions.dirX[a];
-    const float dy = game.directions.dirY[a];
+    const float dx = play.directions.dirX[a];
+    const float dy = play.directions.dirY[a];
     const int nearX = static_cast<int>(players.x[slot] + kLaserNear * dx);
     const int nearY = static_cast<int>(players.y[slot] + kLaserNear * dy);
     const int farX = static_cast<int>(players.x[slot] + kLaserFar * dx);
@@ -133,59 +115,59 @@ void fireLaser(Game& game, int slot) {
     copyFieldKeyed(screen, SurfacePrimary, SurfaceOverlay);
 }
 
-void warpPlayer(Game& game, int slot) {
+void warpPlayer(Play& play, int slot) {
     const int slots[1] = {slot};
-    teleportAnimation(game, slots, 1, TeleportVanish);
+    teleportAnimation(play, slots, 1, TeleportVanish);
     // The field as the vanish leaves it still holds the last disc round the old head, so
     // the new point never lies in it. When every try meets a drawn pixel the head stays on
     // the last point drawn.
     for (int attempt = 0; attempt < kWarpTries; ++attempt) {
-        const int x = game.random.randomRange(kFieldLeft, kFieldRight);
-        game.players.x[slot] = static_cast<float>(x);
-        const int y = game.random.randomRange(kFieldTop, kFieldBottom);
-        game.players.y[slot] = static_cast<float>(y);
-        if (fieldPixelFree(game, x, y)) break;
+        const int x = play.random.randomRange(kField.left, kField.right - 1);
+        play.players.x[slot] = static_cast<float>(x);
+        const int y = play.random.randomRange(kField.top, kField.bottom - 1);
+        play.players.y[slot] = static_cast<float>(y);
+        if (fieldByte(play.screen, x, y) == ColourEmpty) break;
     }
-    teleportAnimation(game, slots, 1, TeleportAppear);
+    teleportAnimation(play, slots, 1, TeleportAppear);
 }
 
-void changePlaces(Game& game, int slot) {
-    Players& players = game.players;
+void changePlaces(Play& play, int slot) {
+    Players& players = play.players;
     int other = -1;
     for (int draw = 0; draw < kChangeDraws; ++draw) {
-        const int q = game.random.randomRange(0, kSlots - 1);
+        const int q = play.random.randomRange(0, kSlots - 1);
         if (q != slot && players.inPlay(q)) {
             other = q;
             break;
         }
-        waitSinceMark(game, 0);
+        waitSinceMark(play, 0);
     }
     if (other < 0) return;  // nobody to change with: the item is spent
 
     const int slots[2] = {slot, other};
-    teleportAnimation(game, slots, 2, TeleportVanish);
+    teleportAnimation(play, slots, 2, TeleportVanish);
     // Positions and headings change hands; speed, items, colour and type stay with the slot.
     std::swap(players.x[slot], players.x[other]);
     std::swap(players.y[slot], players.y[other]);
     std::swap(players.pixelX[slot], players.pixelX[other]);
     std::swap(players.pixelY[slot], players.pixelY[other]);
     std::swap(players.direction[slot], players.direction[other]);
-    teleportAnimation(game, slots, 2, TeleportAppear);
+    teleportAnimation(play, slots, 2, TeleportAppear);
 }
 
-void detonateBomb(Game& game, int slot) {
-    Screen& screen = game.screen;
-    const int x = headPixelX(game, slot);
-    const int y = headPixelY(game, slot);
+void detonateBomb(Play& play, int slot) {
+    Screen& screen = play.screen;
+    const int x = headPixelX(play, slot);
+    const int y = headPixelY(play, slot);
     copyField(screen, SurfaceOverlay, SurfacePrimary);
     // First a coloured disc grows round the head, then a black one over it.
     const int passColours[2] = {bombColour, ColourEmpty};
     for (const int colour : passColours) {
         for (int radius = 1; radius <= kBombMaxRadius; radius += 2) {
-            markFrameStart(game);
+            markFrameStart(play);
             screen.FillCircle(SurfaceOverlay, x, y, radius, colour);
             copyField(screen, SurfacePrimary, SurfaceOverlay);
-            waitSinceMark(game, kBombStepMs);
+            waitSinceMark(play, kBombStepMs);
         }
     }
 }

@@ -7,14 +7,6 @@
 #include <array>
 #include <cstdint>
 
-struct Game;
-
-// Palette entries of the teleport discs, one per slot. They are not the trail colours, so
-// fading them changes nothing else on the field.
-inline constexpr std::array<uint8_t, 4> teleportColours = {158, 78, 30, 126};
-inline constexpr uint8_t bombColour = 24;    // the growing BOMB disc
-inline constexpr uint8_t flashColour = 246;  // the whole-screen flash of every item use
-
 // Laser wall from this far ahead of the head to that far (past any edge of the field).
 inline constexpr int kLaserNear = 50;
 inline constexpr int kLaserFar = 1000;
@@ -22,20 +14,22 @@ inline constexpr int kWarpTries = 1000;
 inline constexpr int kChangeDraws = 2000;
 inline constexpr int kBombMaxRadius = 49;   // radii 1, 3, ..., 49
 inline constexpr uint32_t kBombStepMs = 5;  // at least this long per disc
-inline constexpr int kTeleportRadius =
-    16;  // the appear disc; the animated ones are odd radii below
+// The appear disc; the animated ones are odd radii below it.
+inline constexpr int kTeleportRadius = 16;
 inline constexpr int kTeleportFadeStep = 16;  // palette shade step, 17 steps per fade
 
 enum TeleportPhase : int { TeleportVanish = 0, TeleportAppear = 1 };
 
+struct Play;
+
 // All take the slot of the player who fired (0..3).
-void fireLaser(Game& game, int slot);
-void warpPlayer(Game& game, int slot);
-void changePlaces(Game& game, int slot);
-void detonateBomb(Game& game, int slot);
+void fireLaser(Play& play, int slot);
+void warpPlayer(Play& play, int slot);
+void changePlaces(Play& play, int slot);
+void detonateBomb(Play& play, int slot);
 
 // The disc animation round the heads of the listed slots (count 1 for WARP, 2 for CHANGE).
 // Vanish saves the shown page on SurfaceSaved and ends with black discs on the field; appear
 // (after the heads were moved) fades the discs in round the new positions, shrinks them, and
 // restores the saved field area onto whatever page is shown at the end.
-void teleportAnimation(Game& game, const int* slots, int count, int phase);
+void teleportAnimation(Play& play, const int* slots, int count, int phase);

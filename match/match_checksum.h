@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "round/player.h"
+#include "input/match_input.h"
 
 class Screen;
 

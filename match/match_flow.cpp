@@ -2,26 +2,17 @@
 // and the hand-over to round play, until Esc on the score table.
 #include <cstdio>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "match/match_checksum.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "round/round_header.h"
 
 namespace {
 
-constexpr int kTextTile = 7;
-constexpr int kHeaderX = 16;
-constexpr int kHeaderY = 16;
-constexpr int kHeaderTile = 8;
 constexpr int kEscLineY = 464;
 constexpr float kRatePerEmptySlot = 0.5f;
-
-// The field's frame: columns 0 and 639, rows 32 and 415.
-constexpr int kFrameLeft = 0;
-constexpr int kFrameTop = 32;
-constexpr int kFrameRight = 639;
-constexpr int kFrameBottom = 415;
 
 constexpr int kCountdownCell = 64;
 constexpr uint32_t kCountdownStepMs = 900;
@@ -60,31 +51,21 @@ void placePlayerAtStart(Players& players, int slot) {
     players.pixelX[slot] = static_cast<int32_t>(players.x[slot]);
     players.pixelY[slot] = static_cast<int32_t>(players.y[slot]);
     players.direction[slot] = startDirection[slot];
-    players.alive[slot] = 1;
+    players.alive[slot] = true;
     players.speedLevel[slot] = kStartSpeedLevel;
     players.itemCount[slot] = 0;
     players.comStraightCount[slot] = 0;
     players.comTurnSide[slot] = 0;
 }
 
-void drawRoundHeader(Game& game) {
-    char header[64];
-    std::snprintf(header, sizeof header, "ROUND %02d  WAIT %03d  TIME %05d", game.match.round + 1,
-                  game.settings.wait, game.match.time);
-    game.screen.DrawColourText(SurfacePage, header, kHeaderX, kHeaderY, kGlyphCell, kGlyphCell,
-                               kHeaderTile);
-}
-
 void drawItemCaption(Game& game, int slot) {
     char caption[24];
     std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
     game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot), panelLineY(slot), kGlyphCell,
-                               kGlyphCell, slot + 1);
+                               kGlyphCell, slotTile(slot));
 }
 
-void showRoundPage(Game& game) {
-    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
-}
+void showRoundPage(Game& game) { copyPage(game.screen, SurfaceBack, SurfacePage); }
 
 }  // namespace
 
@@ -115,12 +96,12 @@ void startRound(Game& game) {
     match.time = 0;
     match.scoreRate = 1.0f;
     screen.Clear(SurfacePage);
-    screen.DrawFrame(SurfacePage, kFrameLeft, kFrameTop, kFrameRight, kFrameBottom,
-                     screen.PaletteRgb(ColourFrame));
-    drawRoundHeader(game);
+    screen.DrawFrame(SurfacePage, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
+                     kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
+    drawRoundHeader(screen, SurfacePage, match.round, game.settings.wait, match.time);
     for (int slot = 0; slot < kSlots; ++slot) {
         // An explosion still flying from the last round stops here, whoever it belongs to.
-        players.explosionActive[slot] = 0;
+        players.explosionActive[slot] = false;
         if (players.present(slot)) {
             drawItemCaption(game, slot);
             placePlayerAtStart(players, slot);
@@ -130,8 +111,8 @@ void startRound(Game& game) {
     }
     screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
-    drawHeads(game);
-    game.meteorites.meteorShowerActive = 0;
+    drawHeads(game.players, game.screen);
+    game.meteorites.meteorShowerActive = false;
     // A box of the last round is dropped; round play starts without one.
     game.itemBox.itemKind = ItemNone;
 }
@@ -149,7 +130,7 @@ void runCountdown(Game& game) {
         screen.DrawText(SurfaceBack, text, kCentred, kCentred, kCountdownCell, kCountdownCell);
         screen.Flip();
         screen.MapField();
-        drawHeads(game);  // the heads on the page now shown
+        drawHeads(game.players, game.screen);  // the heads on the page now shown
         markFrameStart(game);
         waitSinceMark(game, kCountdownStepMs);
     }

@@ -2,8 +2,8 @@
 // keys, score and rank, and the two PUSH lines.
 #include <cstdio>
 
+#include "game/game.h"
 #include "match/match.h"
-#include "shell/game.h"
 
 namespace {
 
@@ -14,7 +14,6 @@ constexpr int kFirstRowY = 216;
 constexpr int kRowSpacing = 32;
 constexpr int kStartLineY = 368;
 constexpr int kEndLineY = 400;
-constexpr int kTextTile = 7;
 
 void drawPlayerRow(Game& game, int slot, int32_t rank) {
     const char* keys = keyLabels[slot];
@@ -22,7 +21,7 @@ void drawPlayerRow(Game& game, int slot, int32_t rank) {
     std::snprintf(line, sizeof line, "%dP     %c%c%c %07d %d   ", slot + 1, keys[0], keys[1],
                   keys[2], game.players.score[slot], rank);
     game.screen.DrawColourText(SurfacePage, line, kCentred, kFirstRowY + kRowSpacing * slot,
-                               kGlyphCell, kGlyphCell, slot + 1);
+                               kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 }  // namespace
@@ -57,6 +56,6 @@ void drawScoreTable(Game& game) {
     screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEndLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
 
-    screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
+    copyPage(screen, SurfaceBack, SurfacePage);
     screen.Flip();
 }

@@ -1,9 +1,9 @@
 // The start-up logo: "VEVAZI SOFT 1998" typed out letter by letter behind a blinking cursor.
 #include <cstring>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "menus/title_menu.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ constexpr uint32_t kFinalPauseMs = 1000;
 }  // namespace
 
 void showPage(Game& game) {
-    game.screen.Copy(0, 0, 0, 0, kScreenWidth, kScreenHeight, SurfaceBack, SurfacePage);
+    copyPage(game.screen, SurfaceBack, SurfacePage);
     game.screen.Flip();
 }
 

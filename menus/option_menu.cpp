@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "game/game.h"
+#include "input/pacing.h"
 
 namespace {
 
@@ -22,30 +22,17 @@ enum OptionRow {
     RowMeteoriteValue = 7,
 };
 
-constexpr const char* kOptionLabels[kOptionRows] = {
-    "EXIT",      "WAIT",           "ITEM",           "EXPLOSION TYPE", "EXPLOSION VALUE",
-    "METEORITE", "METEORITE TIME", "METEORITE VALUE"};
-constexpr int kOptionRowColours[kOptionRows] = {7, 8, 3, 1, 1, 6, 6, 6};
-
 // Padded so that a new value covers the old one exactly.
 constexpr const char* kOnOffLabels[2] = {"OFF", "ON "};
 constexpr const char* kExplosionTypeLabels[3] = {"BOMB  ", "COSMO ", "COSMO2"};
 
-constexpr int kLabelX = 150;
 constexpr int kValueX = 422;
-constexpr int kPointerX = 118;
-constexpr int kRowTop = 170;
-constexpr int kRowSpacing = 32;
 constexpr int kHeadingY = 60;
 constexpr int kHeadingCell = 64;
-constexpr char kPointer = 62;  // '>'
-constexpr char kBlank = 32;
 
 constexpr int32_t kBombStep = 1;
 constexpr int32_t kCosmoStep = 50;
 constexpr int32_t kMeteoriteValueStep = 50;
-
-int rowY(int row) { return kRowTop + kRowSpacing * row; }
 
 // The explosion type as an index into the three-entry tables (loading keeps it in 0..2).
 int explosionIndex(const Settings& settings) {
@@ -53,40 +40,46 @@ int explosionIndex(const Settings& settings) {
     return type < ExplosionBomb || type > ExplosionCosmo2 ? ExplosionBomb : type;
 }
 
-void drawPointer(Game& game, char character) {
-    game.screen.DrawChar(SurfacePrimary, character, kPointerX, rowY(game.optionMenu.cursor),
-                         kGlyphCell, kGlyphCell);
-}
+using ValueText = void (*)(const Settings& settings, char* text, std::size_t size);
 
-// The row's value as the menu shows it; an empty text for row 0 and rows outside 1..7.
-void formatOptionValue(const Settings& settings, int row, char* text, std::size_t size) {
-    text[0] = '\0';
-    switch (row) {
-        case RowWait:
-            std::snprintf(text, size, "%03d", settings.wait);
-            break;
-        case RowItem:
-            std::snprintf(text, size, "%s", kOnOffLabels[settings.itemsOn != 0]);
-            break;
-        case RowExplosionType:
-            std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(settings)]);
-            break;
-        case RowExplosionValue:
-            std::snprintf(text, size, "%04d", settings.explosionValue[explosionIndex(settings)]);
-            break;
-        case RowMeteorite:
-            std::snprintf(text, size, "%s", kOnOffLabels[settings.meteoritesOn != 0]);
-            break;
-        case RowMeteoriteTime:
-            std::snprintf(text, size, "%03d", settings.meteoriteTime);
-            break;
-        case RowMeteoriteValue:
-            std::snprintf(text, size, "%04d", settings.meteoriteValue);
-            break;
-        default:
-            break;
-    }
-}
+struct OptionRowLook {
+    const char* label;
+    int tile;         // label and value
+    ValueText value;  // nullptr: the row has no value
+};
+
+// WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION.
+constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
+    {"EXIT", kTextTile, nullptr},
+    {"WAIT", kHeaderTile,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%03d", s.wait);
+     }},
+    {"ITEM", TileGreen,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%s", kOnOffLabels[s.itemsOn != 0]);
+     }},
+    {"EXPLOSION TYPE", TileVermillion,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(s)]);
+     }},
+    {"EXPLOSION VALUE", TileVermillion,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%04d", s.explosionValue[explosionIndex(s)]);
+     }},
+    {"METEORITE", TilePurple,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%s", kOnOffLabels[s.meteoritesOn != 0]);
+     }},
+    {"METEORITE TIME", TilePurple,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%03d", s.meteoriteTime);
+     }},
+    {"METEORITE VALUE", TilePurple,
+     [](const Settings& s, char* text, std::size_t size) {
+         std::snprintf(text, size, "%04d", s.meteoriteValue);
+     }},
+};
 
 void stepExplosionValue(Settings& settings, int delta) {
     const int type = explosionIndex(settings);
@@ -106,33 +99,30 @@ void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap
 }
 
 void drawOptionValue(Game& game, SurfaceId surface, int row) {
+    if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].value == nullptr) return;
     char text[16];
-    formatOptionValue(game.settings, row, text, sizeof text);
-    if (text[0] == '\0') return;
-    game.screen.DrawColourText(surface, text, kValueX, rowY(row), kGlyphCell, kGlyphCell,
-                               kOptionRowColours[row]);
+    kOptionRowLooks[row].value(game.settings, text, sizeof text);
+    game.screen.DrawColourText(surface, text, kValueX, kOptionMenu.rowY(row), kGlyphCell,
+                               kGlyphCell, kOptionRowLooks[row].tile);
 }
 
 void drawOptionMenu(Game& game) {
     game.optionMenu.cursor = 0;
     Screen& screen = game.screen;
     screen.Clear(SurfaceBack);
-    screen.DrawText(SurfaceBack, "OPTION", -1, kHeadingY, kHeadingCell, kHeadingCell);
+    screen.DrawText(SurfaceBack, "OPTION", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int row = 0; row < kOptionRows; ++row) {
-        screen.DrawColourText(SurfaceBack, kOptionLabels[row], kLabelX, rowY(row), kGlyphCell,
-                              kGlyphCell, kOptionRowColours[row]);
-        if (row >= RowWait) drawOptionValue(game, SurfaceBack, row);
+        screen.DrawColourText(SurfaceBack, kOptionRowLooks[row].label, kOptionMenu.textX,
+                              kOptionMenu.rowY(row), kGlyphCell, kGlyphCell,
+                              kOptionRowLooks[row].tile);
+        drawOptionValue(game, SurfaceBack, row);
     }
-    screen.DrawChar(SurfaceBack, kPointer, kPointerX, rowY(RowExit), kGlyphCell, kGlyphCell);
+    drawMenuPointer(screen, SurfaceBack, kOptionMenu, RowExit, true);
     screen.Flip();
 }
 
 void moveOptionCursor(Game& game, int delta) {
-    drawPointer(game, kBlank);
-    int32_t& cursor = game.optionMenu.cursor;
-    cursor = (cursor + delta) % kOptionRows;
-    if (cursor < 0) cursor += kOptionRows;
-    drawPointer(game, kPointer);
+    moveMenuPointer(game.screen, SurfacePrimary, kOptionMenu, game.optionMenu.cursor, delta);
 }
 
 void changeOptionValue(Game& game, int delta) {

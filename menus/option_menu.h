@@ -4,14 +4,12 @@
 #include <cstdint>
 
 #include "display/screen.h"
+#include "menus/menu.h"
 
 struct Game;
 
-struct OptionMenu {
-    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
-};
-
 inline constexpr int kOptionRows = 8;
+inline constexpr MenuLayout kOptionMenu{kOptionRows, 150, 118, 170, 32};
 
 // Runs the screen until Enter on "EXIT"; the settings are then as the player left them.
 void runOptionMenu(Game& game);

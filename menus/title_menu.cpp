@@ -6,29 +6,18 @@
 #include <cstring>
 #include <string>
 
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "game/game.h"
+#include "input/pacing.h"
 
 namespace {
 
-constexpr int kTitleRows = 7;
-constexpr int kRowX = 250;
-constexpr int kRowTop = 206;
-constexpr int kRowSpacing = 28;
-constexpr int kPointerX = 218;
-constexpr char kPointer = 62;  // '>'
-constexpr char kBlank = 32;
-constexpr int kFirstPlayerRow = 1;
-constexpr int kTypeX = kRowX + 9 * kGlyphCell;  // after "n PLAYER "
-
-constexpr int kTitleRowColours[kTitleRows] = {7, 1, 2, 3, 4, 6, 7};
-
-int rowY(int row) { return kRowTop + kRowSpacing * row; }
-
-void drawPointer(Game& game, char character) {
-    game.screen.DrawChar(SurfacePage, character, kPointerX, rowY(game.titleMenu.cursor), kGlyphCell,
-                         kGlyphCell);
-}
+struct TitleRowLook {
+    const char* text;  // a player row's text is made from kPlayerRowFormat
+    int tile;
+};
+constexpr TitleRowLook kTitleRowLooks[kTitleRows] = {
+    {"START", kTextTile},   {nullptr, slotTile(0)}, {nullptr, slotTile(1)}, {nullptr, slotTile(2)},
+    {nullptr, slotTile(3)}, {"OPTION", TilePurple}, {"EXIT", kTextTile}};
 
 const char* playerTypeName(const Game& game, int slot) {
     return game.owners.elsewhere(slot) ? kNetTypeName : playerTypeNames[game.players.type[slot]];
@@ -36,15 +25,16 @@ const char* playerTypeName(const Game& game, int slot) {
 
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
 void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
-    if (row == 0) {
-        std::snprintf(text, size, "START");
-    } else if (row <= kSlots) {
-        std::snprintf(text, size, "%d PLAYER %s", row, playerTypeName(game, row - kFirstPlayerRow));
-    } else if (row == 5) {
-        std::snprintf(text, size, "OPTION");
+    if (isPlayerRow(row)) {
+        const int slot = row - TitleRowFirstPlayer;
+        std::snprintf(text, size, kPlayerRowFormat, row, playerTypeName(game, slot));
     } else {
-        std::snprintf(text, size, "EXIT");
+        std::snprintf(text, size, "%s", kTitleRowLooks[row].text);
     }
+}
+
+void moveTitleCursor(Game& game, int delta) {
+    moveMenuPointer(game.screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, delta);
 }
 
 void drawNotice(Game& game, const char* text) {
@@ -73,31 +63,17 @@ void drawTitle(Game& game) {
     game.titleMenu.notice = nullptr;
     Screen& screen = game.screen;
     screen.Clear(SurfacePage);
-    screen.DrawText(SurfacePage, "REZI", -1, 36, 112, 112);
-    screen.DrawColourText(SurfacePage, "DIRAVIRU", -1, 166, kGlyphCell, kGlyphCell, 7);
+    screen.DrawText(SurfacePage, "REZI", kCentred, 36, 112, 112);
+    screen.DrawColourText(SurfacePage, "DIRAVIRU", kCentred, 166, kGlyphCell, kGlyphCell,
+                          kTextTile);
     for (int row = 0; row < kTitleRows; ++row) {
         char text[24];
         formatTitleRow(game, row, text, sizeof text);
-        screen.DrawColourText(SurfacePage, text, kRowX, rowY(row), kGlyphCell, kGlyphCell,
-                              kTitleRowColours[row]);
+        screen.DrawColourText(SurfacePage, text, kTitleMenu.textX, kTitleMenu.rowY(row), kGlyphCell,
+                              kGlyphCell, kTitleRowLooks[row].tile);
     }
-    drawPointer(game, kPointer);
+    drawMenuPointer(screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, true);
     showPage(game);
-}
-
-void drawPlayerRowType(Game& game, int slot) {
-    const int row = slot + kFirstPlayerRow;
-    // The type is the row's last three characters, in the row's own colour.
-    game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX, rowY(row),
-                               kGlyphCell, kGlyphCell, kTitleRowColours[row]);
-}
-
-void moveTitleCursor(Game& game, int delta) {
-    drawPointer(game, kBlank);
-    int32_t& cursor = game.titleMenu.cursor;
-    cursor = (cursor + delta) % kTitleRows;
-    if (cursor < 0) cursor += kTitleRows;
-    drawPointer(game, kPointer);
 }
 
 void showTitleNotice(Game& game, const char* text) {
@@ -107,6 +83,14 @@ void showTitleNotice(Game& game, const char* text) {
     title.notice = title.noticeText.data();
     title.noticeShownAt = game.platform->ticks();
     drawNotice(game, title.notice);
+}
+
+void drawPlayerRowType(Game& game, int slot) {
+    // The type's name is the row text's last conversion, in the row's own colour.
+    constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
+    const int row = slot + TitleRowFirstPlayer;
+    game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX,
+                               kTitleMenu.rowY(row), kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 void runTitleInput(Game& game) {

@@ -5,12 +5,12 @@
 #include <cctype>
 #include <cstdio>
 
+#include "game/game.h"
+#include "input/pacing.h"
+#include "match/match.h"
 #include "menus/title_menu.h"
 #include "netplay/net_match.h"
 #include "netplay/net_screens.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
-#include "shell/version.h"
 
 namespace {
 
@@ -18,9 +18,9 @@ constexpr int kTypeCycle = 3;  // NON, MAN, COM; then the joined machines
 constexpr uint32_t kFnvOffset32 = 2166136261u;
 constexpr uint32_t kFnvPrime32 = 16777619u;
 
-net::SessionOptions sessionOptions(uint16_t port, const std::string& name) {
+net::SessionOptions sessionOptions(uint16_t port, uint32_t gameVersion, const std::string& name) {
     net::SessionOptions options;
-    options.gameVersion = netGameVersion();
+    options.gameVersion = gameVersion;
     options.name = name;
     options.port = port;
     return options;
@@ -28,9 +28,9 @@ net::SessionOptions sessionOptions(uint16_t port, const std::string& name) {
 
 }  // namespace
 
-uint32_t netGameVersion() {
+uint32_t netGameVersion(const char* version) {
     uint32_t hash = kFnvOffset32;
-    for (const char* c = kGameVersion; *c != '\0'; ++c) {
+    for (const char* c = version; *c != '\0'; ++c) {
         hash = (hash ^ uint8_t(*c)) * kFnvPrime32;
     }
     return hash;
@@ -44,18 +44,27 @@ std::string machineName() {
     return name;
 }
 
-std::unique_ptr<NetGame> NetGame::host(uint16_t port, std::string& error, const std::string& name) {
-    auto session = net::NetSession::host(sessionOptions(port, name), error);
-    return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
+void leaveNetworkPlay(Game& game) {
+    game.owners = SlotOwners{};
+    game.pads.roundSlot = PadInput{}.roundSlot;
+    game.titleMenu.idle = nullptr;
 }
 
-std::unique_ptr<NetGame> NetGame::join(const std::string& address, std::string& error,
+std::unique_ptr<NetGame> NetGame::host(uint16_t port, uint32_t gameVersion, std::string& error,
                                        const std::string& name) {
-    auto session = net::NetSession::join(address, sessionOptions(net::kDefaultPort, name), error);
+    auto session = net::NetSession::host(sessionOptions(port, gameVersion, name), error);
     return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
 }
 
-NetGame::NetGame(std::unique_ptr<net::NetSession> session) : session_(std::move(session)) {}
+std::unique_ptr<NetGame> NetGame::join(const std::string& address, uint32_t gameVersion,
+                                       std::string& error, const std::string& name) {
+    auto session =
+        net::NetSession::join(address, sessionOptions(net::kDefaultPort, gameVersion, name), error);
+    return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
+}
+
+NetGame::NetGame(std::unique_ptr<net::NetSession> session)
+    : session_(std::move(session)), runMatch_(runMatch) {}
 
 // ---- The host's title ------------------------------------------------------------------
 
@@ -107,9 +116,23 @@ void NetGame::cycleSlot(Game& game, int slot) {
     showPage(game);
 }
 
-void NetGame::playHostMatch(Game& game) { ::playHostMatch(game, *session_, roundSums_); }
+void NetGame::playHostMatch(Game& game) { ::playHostMatch(game, *session_, roundSums_, runMatch_); }
 
 // ---- A joined machine's lobby ----------------------------------------------------------
+
+namespace {
+
+// The slots this machine plays, and its pads on them in slot order.
+void followLobby(Game& game, const net::Lobby& lobby, uint8_t self) {
+    game.owners.self = self;
+    game.owners.machine = lobby.slotOwner;
+    game.pads.roundSlot.fill(-1);
+    for (int slot = 0, pad = 0; slot < kSlots; ++slot) {
+        if (lobby.slotOwner[slot] == self) game.pads.roundSlot[pad++] = int8_t(slot);
+    }
+}
+
+}  // namespace
 
 void NetGame::runLobby(Game& game) {
     drawLobby(game, session_->lobby(), 0, kConnecting);
@@ -130,7 +153,8 @@ void NetGame::runLobby(Game& game) {
                     showNetEnding(game, kHostGone);
                     return;
                 case Kind::MatchStarted:
-                    if (playJoinedMatch(game, *session_, roundSums_) == MatchEnd::HostGone) {
+                    if (playJoinedMatch(game, *session_, roundSums_, runMatch_) ==
+                        MatchEnd::HostGone) {
                         return;
                     }
                     game.keyboard.keyDown[key::Esc] = 0;  // an Esc of the match does not leave
@@ -141,8 +165,7 @@ void NetGame::runLobby(Game& game) {
             changed = true;
         }
         if (changed && session_->self() != net::kHostMachine) {  // welcomed
-            game.owners.self = session_->self();
-            game.owners.machine = session_->lobby().slotOwner;
+            followLobby(game, session_->lobby(), session_->self());
             drawLobby(game, session_->lobby(), session_->self(), kWaitingForHost);
         }
         waitSinceMark(game, 0);

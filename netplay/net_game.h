@@ -16,18 +16,24 @@
 
 struct Game;
 
-// The game's version as the network compares it: a join from another version is refused.
-uint32_t netGameVersion();
+// A version string (the game's) as the network compares it: a join from another version of
+// the game is refused.
+uint32_t netGameVersion(const char* version);
 // The name this machine shows the others: the host's name, in capitals.
 std::string machineName();
+
+// Back to a game on this machine alone after leaving a network game: no slot is another
+// machine's, the pads play their own slots, the title tells of nothing.
+void leaveNetworkPlay(Game& game);
 
 class NetGame {
 public:
     // nullptr with `error` when the port cannot be opened or the address is unknown. Port 0
     // takes a free one (session().port() tells which).
-    static std::unique_ptr<NetGame> host(uint16_t port, std::string& error,
+    static std::unique_ptr<NetGame> host(uint16_t port, uint32_t gameVersion, std::string& error,
                                          const std::string& name = machineName());
-    static std::unique_ptr<NetGame> join(const std::string& address, std::string& error,
+    static std::unique_ptr<NetGame> join(const std::string& address, uint32_t gameVersion,
+                                         std::string& error,
                                          const std::string& name = machineName());
     // Owns its session: it leaves when this is destroyed.
     explicit NetGame(std::unique_ptr<net::NetSession> session);
@@ -46,6 +52,8 @@ public:
     bool othersJoined() const;
     // START with others joined: the match with them.
     void playHostMatch(Game& game);
+    // How the program plays a match once its input is chosen (runMatch, or a recorded one).
+    void setMatchRunner(void (*run)(Game&)) { runMatch_ = run; }
 
     // --- a joined machine ---------------------------------------------------------------
     // The lobby until the session ends: refused, host unreachable or gone (told on the
@@ -61,4 +69,5 @@ private:
 
     std::unique_ptr<net::NetSession> session_;
     std::vector<uint64_t> roundSums_;
+    void (*runMatch_)(Game&);
 };

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
+#include "input/match_input.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "match/match_checksum.h"
-#include "match/match_input.h"
 #include "net/session.h"
 #include "netplay/net_screens.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -159,13 +159,14 @@ private:
     MatchInput* previous_;
 };
 
-MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums) {
+MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&)) {
     roundSums.clear();
     NetInput input(game, session, roundSums);
     {
         const InputInstalled installed(game, input);
         try {
-            runMatch(game);
+            run(game);
         } catch (const MatchStoppedByNetwork&) {
         }
     }
@@ -199,7 +200,8 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
 
 }  // namespace
 
-MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums) {
+MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                       void (*run)(Game&)) {
     const std::string settings = encodeSettings(game.settings);
     net::MatchSetup setup;
     setup.randomState = game.random.state;
@@ -217,16 +219,17 @@ MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_
         waitSinceMark(game, 0);
     }
     std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
-    return playWithNetwork(game, session, roundSums);
+    return playWithNetwork(game, session, roundSums, run);
 }
 
-MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums) {
+MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&)) {
     net::MatchStart start;
     if (!session.matchStart(start)) return MatchEnd::Ended;  // stopped before it was seen
     const Settings ownSettings = game.settings;
     const auto ownTypes = game.players.type;
     applyMatchStart(game, start);
-    const MatchEnd end = playWithNetwork(game, session, roundSums);
+    const MatchEnd end = playWithNetwork(game, session, roundSums, run);
     game.settings = ownSettings;
     game.players.type = ownTypes;
     return end;

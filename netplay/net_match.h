@@ -19,7 +19,10 @@ enum class MatchEnd {
 
 // The host: starts the match with the lobby's machines and plays it. `roundSums` gets the
 // checksum of every round played, as every machine compared it.
-MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums);
+// `run` plays the match once the input is the network's (runMatch, or a recorded one).
+MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                       void (*run)(Game&));
 // A joined machine: plays the match the host started (session.matchStart) and gives its
 // own settings and player types back afterwards.
-MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums);
+MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&));

@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <string>
 
-#include "match/match.h"
+#include "game/game.h"
+#include "input/pacing.h"
+#include "input/player_keys.h"
 #include "menus/title_menu.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
 
-constexpr int kTextTile = 7;
 constexpr int kWarningTile = kNoticeTile;
 constexpr int kNameY = 40;
 constexpr int kMachinesY = 104;
@@ -61,7 +60,7 @@ void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* st
     for (int slot = 0; slot < kSlots; ++slot) {
         const std::string line = std::to_string(slot + 1) + "P     " + keyLabels[slot] + " " +
                                  nameOf(lobby, lobby.slotOwner[slot], self);
-        drawLine(game, line, kListX, kSlotsY + kLineSpacing * (slot + 1), slot + 1);
+        drawLine(game, line, kListX, kSlotsY + kLineSpacing * (slot + 1), slotTile(slot));
     }
     drawLine(game, status, kCentred, kStatusY, kTextTile);
     drawLine(game, "PUSH ESC KEY TO LEAVE", kCentred, kLeaveY, kTextTile);

@@ -3,51 +3,35 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/keys.h"
+
 namespace platform {
 
 namespace {
-
-// Windows virtual-key codes of the keys the game reads.
-enum VirtualKey : int {
-    VkEnter = 13,
-    VkCtrl = 17,
-    VkPause = 19,
-    VkEsc = 27,
-    VkSpace = 32,
-    VkPageUp = 33,
-    VkPageDown = 34,
-    VkLeft = 37,
-    VkUp = 38,
-    VkRight = 39,
-    VkDown = 40,
-    VkDigit0 = 0x30,
-    VkLetterA = 0x41,
-    VkNumpad0 = 0x60,
-};
 
 using KeyTable = std::array<uint8_t, SDL_NUM_SCANCODES>;
 
 // The one translation table: scancode -> virtual-key code, 0 for keys the game ignores.
 constexpr KeyTable makeKeyTable() {
     KeyTable table{};
-    for (int i = 0; i < 26; ++i) table[SDL_SCANCODE_A + i] = uint8_t(VkLetterA + i);
-    for (int i = 1; i <= 9; ++i) table[SDL_SCANCODE_1 + i - 1] = uint8_t(VkDigit0 + i);
-    table[SDL_SCANCODE_0] = VkDigit0;
-    for (int i = 1; i <= 9; ++i) table[SDL_SCANCODE_KP_1 + i - 1] = uint8_t(VkNumpad0 + i);
-    table[SDL_SCANCODE_KP_0] = VkNumpad0;
-    table[SDL_SCANCODE_RETURN] = VkEnter;
-    table[SDL_SCANCODE_KP_ENTER] = VkEnter;
-    table[SDL_SCANCODE_ESCAPE] = VkEsc;
-    table[SDL_SCANCODE_LCTRL] = VkCtrl;
-    table[SDL_SCANCODE_RCTRL] = VkCtrl;
-    table[SDL_SCANCODE_PAUSE] = VkPause;
-    table[SDL_SCANCODE_PAGEUP] = VkPageUp;
-    table[SDL_SCANCODE_PAGEDOWN] = VkPageDown;
-    table[SDL_SCANCODE_LEFT] = VkLeft;
-    table[SDL_SCANCODE_UP] = VkUp;
-    table[SDL_SCANCODE_RIGHT] = VkRight;
-    table[SDL_SCANCODE_DOWN] = VkDown;
-    table[SDL_SCANCODE_SPACE] = VkSpace;
+    for (int i = 0; i < 26; ++i) table[SDL_SCANCODE_A + i] = uint8_t(key::LetterA + i);
+    for (int i = 1; i <= 9; ++i) table[SDL_SCANCODE_1 + i - 1] = uint8_t(key::digit(i));
+    table[SDL_SCANCODE_0] = key::Digit0;
+    for (int i = 1; i <= 9; ++i) table[SDL_SCANCODE_KP_1 + i - 1] = uint8_t(key::numpad(i));
+    table[SDL_SCANCODE_KP_0] = key::Numpad0;
+    table[SDL_SCANCODE_RETURN] = key::Enter;
+    table[SDL_SCANCODE_KP_ENTER] = key::Enter;
+    table[SDL_SCANCODE_ESCAPE] = key::Esc;
+    table[SDL_SCANCODE_LCTRL] = key::Ctrl;
+    table[SDL_SCANCODE_RCTRL] = key::Ctrl;
+    table[SDL_SCANCODE_PAUSE] = key::Pause;
+    table[SDL_SCANCODE_PAGEUP] = key::PageUp;
+    table[SDL_SCANCODE_PAGEDOWN] = key::PageDown;
+    table[SDL_SCANCODE_LEFT] = key::Left;
+    table[SDL_SCANCODE_UP] = key::Up;
+    table[SDL_SCANCODE_RIGHT] = key::Right;
+    table[SDL_SCANCODE_DOWN] = key::Down;
+    table[SDL_SCANCODE_SPACE] = key::Space;
     return table;
 }
 
@@ -60,8 +44,8 @@ int virtualKeyFor(int sdlScancode, int sdlKeycode) {
         return kKeyTable[sdlScancode];
     }
     // A key without a known place: go by the letter or digit it types.
-    if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return VkLetterA + (sdlKeycode - SDLK_a);
-    if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9) return VkDigit0 + (sdlKeycode - SDLK_0);
+    if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z) return key::LetterA + (sdlKeycode - SDLK_a);
+    if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9) return key::Digit0 + (sdlKeycode - SDLK_0);
     return 0;
 }
 

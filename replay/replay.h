@@ -41,9 +41,9 @@
 #include <string_view>
 #include <vector>
 
-#include "input/frame_input.h"
-#include "round/player.h"
-#include "shell/settings.h"
+#include "input/match_input.h"
+#include "play/player.h"
+#include "settings/settings.h"
 
 inline constexpr uint16_t kReplayFormat = 1;
 inline constexpr std::size_t kMaxGameVersionBytes = 32;

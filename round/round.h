@@ -6,9 +6,10 @@
 #include <cstdint>
 
 #include "input/frame_input.h"
+#include "play/play.h"
 
 struct Game;
-struct Match;
+struct Explosions;
 
 // What lookAhead returns when nothing solid lies within its reach.
 inline constexpr int8_t kLookClear = 100;
@@ -30,12 +31,12 @@ bool playRoundFrame(Game& game);
 // Counter k (0..4) runs 0, 1, ..., k, 0, ...: one advance per frame.
 void advanceFrameCounters(Match& match);
 // One unit step along the slot's heading: x first, then y, each a float addition.
-void stepHead(Game& game, int slot);
+void stepHead(Players& players, const DirectionTables& directions, int slot);
 // The new-pixel test of every head, in slot order: item pickup, or crash on a solid pixel;
 // then crashPlayer for every slot that crashed, in slot order.
-void updateTrailsAndCollisions(Game& game);
+void updateTrailsAndCollisions(Play& play, Explosions& explosions);
 // Writes every living player's head pixel into the field.
-void drawHeads(Game& game);
+void drawHeads(const Players& players, Screen& screen);
 
 // A heading brought into 0..359.
 int32_t wrapHeading(int32_t direction);
@@ -45,10 +46,12 @@ int32_t turnedRight(int32_t direction);
 // A human player's three keys: turn left, turn right, fire the top held item.
 void steerHuman(Game& game, int slot);
 // A computer player: turns toward the freer side when the way ahead is blocked.
-void steerComputer(Game& game, int slot);
+void steerComputer(Players& players, Random& random, const DirectionTables& directions,
+                   const Screen& screen, int slot);
 // Unit steps (1..limit-1) along direction + angleOffset to the first solid pixel, or
 // kLookClear when there is none.
-int8_t lookAhead(Game& game, int slot, int angleOffset, int limit);
+int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
+                 int slot, int angleOffset, int limit);
 
 // Counts a second of round time once 1000 ms have passed since the last one by the frame's
 // clock, and shows it.
@@ -59,7 +62,3 @@ void adjustWait(Game& game);
 // ENTER KEY TO NEXT ROUND" while explosions and meteorites go on, and returns true once
 // Enter is pressed.
 bool checkRoundEnd(Game& game);
-
-// The field byte at (x, y); anything off the 640 x 480 page counts as solid.
-uint8_t fieldByte(const Game& game, int x, int y);
-bool onPage(int x, int y);

@@ -1,43 +1,26 @@
 // The round clock, the WAIT change during play, and the end of a round: the survivor's
 // bonus and the pause on "PUSH ENTER KEY TO NEXT ROUND".
 #include <cmath>
-#include <cstdio>
+#include <string_view>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "round/round_header.h"
 
 namespace {
 
 constexpr uint32_t kMsPerSecond = 1000;
-constexpr int kHeaderY = 16;
-constexpr int kWaitDigitsX = 256;  // cell 15 of the header line
-constexpr int kTimeDigitsX = 416;  // cell 25 of the header line
-constexpr int kHeaderTile = 8;
 constexpr int32_t kSurvivorBonus = 100;
 
 constexpr const char* kNextRoundMessage = "PUSH ENTER KEY TO NEXT ROUND";
-constexpr int kMessageTile = 7;
-constexpr int kMessageWidth = 448;  // 28 cells of 16
-constexpr int kMessageHeight = 16;
-constexpr int kMessageX = (kScreenWidth - kMessageWidth) / 2;    // 96
-constexpr int kMessageY = (kScreenHeight - kMessageHeight) / 2;  // 232
-
-void drawHeaderNumber(Game& game, const char* format, int32_t value, int x) {
-    char text[16];
-    std::snprintf(text, sizeof text, format, value);
-    game.screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kGlyphCell, kGlyphCell,
-                               kHeaderTile);
-}
-
-int playersInPlay(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.inPlay(slot) ? 1 : 0;
-    return count;
-}
+constexpr int kMessageWidth =
+    kGlyphCell * static_cast<int>(std::string_view(kNextRoundMessage).size());
+constexpr int kMessageX = static_cast<int>(centredX(1, kMessageWidth));
+constexpr int kMessageY = static_cast<int>(centredY(kGlyphCell));
 
 // trunc(time * scoreRate) + 100, the product in double precision.
 int32_t survivorBonus(const Match& match) {
@@ -49,17 +32,20 @@ int32_t survivorBonus(const Match& match) {
 // The message lies composed at the top-left of SurfaceBack; this puts it, opaque, in the
 // middle of the shown page.
 void showNextRoundMessage(Game& game) {
-    game.screen.Copy(kMessageX, kMessageY, 0, 0, kMessageWidth, kMessageHeight, SurfacePrimary,
+    game.screen.Copy(kMessageX, kMessageY, 0, 0, kMessageWidth, kGlyphCell, SurfacePrimary,
                      SurfaceBack);
 }
 
 // One pass of the pause: explosions and meteorites go on, nothing else moves.
 void animateRoundEndPause(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot] != 0) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
-    drawItemBox(game);
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game);
+    drawItemBox(game.itemBox, game.screen);
+    if (game.settings.meteoritesOn != 0)
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
     showNextRoundMessage(game);
 }
 
@@ -71,7 +57,7 @@ void updateRoundTime(Game& game, uint32_t clock) {
     if (clock - match.secondStamp < kMsPerSecond) return;
     match.time += 1;
     match.secondStamp = clock;
-    drawHeaderNumber(game, "%05d", match.time, kTimeDigitsX);
+    drawHeaderTime(game.screen, match.time);
 }
 
 void adjustWait(Game& game) {
@@ -85,16 +71,16 @@ void adjustWait(Game& game) {
         if (wait > kWaitMin) wait -= 1;
         changed = true;
     }
-    if (changed) drawHeaderNumber(game, "%03d", wait, kWaitDigitsX);
+    if (changed) drawHeaderWait(game.screen, wait);
 }
 
 bool checkRoundEnd(Game& game) {
-    if (playersInPlay(game) > 1) return false;
+    if (game.players.inPlayCount() > 1) return false;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
     }
     game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
-                               kMessageTile);
+                               kTextTile);
     showNextRoundMessage(game);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
     game.match.roundKeys.down[MatchKeyEnter] = 0;

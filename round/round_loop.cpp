@@ -2,17 +2,15 @@
 // heads themselves. Everything here reads and writes single bytes of the shown page.
 #include <algorithm>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
-#include "round/meteorites.h"
+#include "items/meteorites.h"
+#include "play/field.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
 
 namespace {
-
-// Item box squares are 16 x 16: a head pixel inside [x, x + 15] x [y, y + 15] takes the box.
-constexpr int kBoxSpan = 15;
 
 // Whether the slot steps in this frame: its speed level's counter is 0.
 bool stepsThisFrame(const Game& game, int slot) {
@@ -21,27 +19,15 @@ bool stepsThisFrame(const Game& game, int slot) {
 }
 
 void stepAndSteer(Game& game, int slot) {
-    stepHead(game, slot);
+    stepHead(game.players, game.directions, slot);
     if (game.players.type[slot] == PlayerMan) {
         steerHuman(game, slot);
     } else {
-        steerComputer(game, slot);
+        steerComputer(game.players, game.random, game.directions, game.screen, slot);
     }
 }
 
-bool insideItemBox(const ItemBox& box, int px, int py) {
-    return box.itemKind != ItemNone && px >= box.x && px <= box.x + kBoxSpan && py >= box.y &&
-           py <= box.y + kBoxSpan;
-}
-
 }  // namespace
-
-bool onPage(int x, int y) { return x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight; }
-
-uint8_t fieldByte(const Game& game, int x, int y) {
-    if (!onPage(x, y)) return ColourFrame;
-    return game.screen.FieldPixels[y * game.screen.FieldPitch + x];
-}
 
 void advanceFrameCounters(Match& match) {
     for (int k = 0; k < kFrameCounterCount; ++k) {
@@ -50,16 +36,15 @@ void advanceFrameCounters(Match& match) {
     }
 }
 
-void stepHead(Game& game, int slot) {
-    Players& players = game.players;
+void stepHead(Players& players, const DirectionTables& directions, int slot) {
     // Turns keep the heading in 0..359; the wrap only guards the tables.
     const int a = wrapHeading(players.direction[slot]);
-    players.x[slot] = players.x[slot] + game.directions.dirX[a];
-    players.y[slot] = players.y[slot] + game.directions.dirY[a];
+    players.x[slot] = players.x[slot] + directions.dirX[a];
+    players.y[slot] = players.y[slot] + directions.dirY[a];
 }
 
-void updateTrailsAndCollisions(Game& game) {
-    Players& players = game.players;
+void updateTrailsAndCollisions(Play& play, Explosions& explosions) {
+    Players& players = play.players;
     bool crashed[kSlots] = {false, false, false, false};
     for (int slot = 0; slot < kSlots; ++slot) {
         const int px = static_cast<int>(players.x[slot]);
@@ -68,28 +53,25 @@ void updateTrailsAndCollisions(Game& game) {
         players.pixelX[slot] = px;
         players.pixelY[slot] = py;
         if (!players.inPlay(slot)) continue;
-        if (insideItemBox(game.itemBox, px, py)) {
-            // The box is tested by its square, so its glyph pixels never kill.
-            pickUpItem(game, slot);
-        } else if (fieldByte(game, px, py) != ColourEmpty) {
-            players.alive[slot] = 0;
+        if (play.itemBox.itemKind != ItemNone && play.itemBox.square().contains(px, py)) {
+            pickUpItem(play, slot);
+        } else if (fieldByte(play.screen, px, py) != ColourEmpty) {
+            players.alive[slot] = false;
             crashed[slot] = true;
         }
     }
     // All tests come first, so that no crash handling of this frame can kill another head.
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (crashed[slot]) crashPlayer(game, slot);
+        if (crashed[slot]) crashPlayer(play, explosions.tables[slot], slot);
     }
 }
 
-void drawHeads(Game& game) {
-    const Players& players = game.players;
-    Screen& screen = game.screen;
+void drawHeads(const Players& players, Screen& screen) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!players.inPlay(slot)) continue;
         const int px = static_cast<int>(players.x[slot]);
         const int py = static_cast<int>(players.y[slot]);
-        if (!onPage(px, py)) continue;
+        if (!kPage.contains(px, py)) continue;
         screen.FieldPixels[py * screen.FieldPitch + px] = playerColour[slot];
     }
 }
@@ -107,19 +89,22 @@ void observeFrame(Game& game, const FrameInput& input, bool secondAdvanced) {
 bool playRoundFrame(Game& game) {
     markFrameStart(game);
     const FrameInput input = readFrameInput(game);
-    trySpawnItemBox(game);
+    trySpawnItemBox(game.itemBox, game.random, game.players, game.settings.itemsOn != 0, game);
     const int32_t timeBefore = game.match.time;
     updateRoundTime(game, input.clock);
     observeFrame(game, input, game.match.time != timeBefore);
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game, slot)) stepAndSteer(game, slot);
-        if (game.players.explosionActive[slot] != 0) tickExplosion(game, slot);
+        if (game.players.explosionActive[slot])
+            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
+                          game.players, game.directions, game.screen);
     }
-    if (game.settings.meteoritesOn != 0) stepMeteorites(game);
-    drawItemBox(game);
-    updateTrailsAndCollisions(game);
-    drawHeads(game);
+    if (game.settings.meteoritesOn != 0)
+        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
+    drawItemBox(game.itemBox, game.screen);
+    updateTrailsAndCollisions(game, game.explosions);
+    drawHeads(game.players, game.screen);
     if (checkRoundEnd(game)) return true;
     if (game.match.roundKeys.take(MatchKeyEsc)) return true;  // abandoned: no survivor bonus
     adjustWait(game);

@@ -1,8 +1,9 @@
 // Human and computer steering. Both only ever turn by 30 degrees; a turn takes effect at
 // the player's next step, since steering runs right after the step.
+#include "game/game.h"
 #include "items/item_box.h"
+#include "play/field.h"
 #include "round/round.h"
-#include "shell/game.h"
 
 namespace {
 
@@ -12,15 +13,15 @@ constexpr int kSideLimit = 15;           // looks at steps 1..14 to either side
 constexpr int32_t kRandomTurnOdds = 50;  // randomRange(0, 50) == 0: one chance in 51
 constexpr int32_t kStraightRedraw = 50;  // clear steps in a row before a new side is drawn
 
-void turnLeft(Game& game, int slot) {
-    game.players.direction[slot] = turnedLeft(game.players.direction[slot]);
+void turnLeft(Players& players, int slot) {
+    players.direction[slot] = turnedLeft(players.direction[slot]);
 }
 
-void turnRight(Game& game, int slot) {
-    game.players.direction[slot] = turnedRight(game.players.direction[slot]);
+void turnRight(Players& players, int slot) {
+    players.direction[slot] = turnedRight(players.direction[slot]);
 }
 
-int32_t drawTurnSide(Game& game) { return game.random.randomRange(0, 1); }
+int32_t drawTurnSide(Random& random) { return random.randomRange(0, 1); }
 
 }  // namespace
 
@@ -38,48 +39,49 @@ int32_t turnedRight(int32_t direction) { return wrapHeading(direction - kTurn); 
 void steerHuman(Game& game, int slot) {
     RoundKeys& keys = game.match.roundKeys;
     // Each key by itself: both turn keys together turn left and back right again.
-    if (keys.take(slotKey(slot, SlotKeyTurnLeft))) turnLeft(game, slot);
-    if (keys.take(slotKey(slot, SlotKeyTurnRight))) turnRight(game, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnLeft))) turnLeft(game.players, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnRight))) turnRight(game.players, slot);
     // With nothing held the press is simply used up.
-    if (keys.take(slotKey(slot, SlotKeyItem)) && game.players.itemCount[slot] > 0)
+    if (keys.take(slotKey(slot, SlotKeyItem)) && game.players.itemCount[slot] > 0) {
         useItem(game, slot);
+    }
 }
 
-void steerComputer(Game& game, int slot) {
-    Players& players = game.players;
-    int8_t ahead = lookAhead(game, slot, 0, kAheadLimit);
-    if (ahead == kLookClear && game.random.randomRange(0, kRandomTurnOdds) == 0) {
+void steerComputer(Players& players, Random& random, const DirectionTables& directions,
+                   const Screen& screen, int slot) {
+    int8_t ahead = lookAhead(players, directions, screen, slot, 0, kAheadLimit);
+    if (ahead == kLookClear && random.randomRange(0, kRandomTurnOdds) == 0) {
         ahead = 1;  // turn although the way is clear
-        players.comTurnSide[slot] = drawTurnSide(game);
+        players.comTurnSide[slot] = drawTurnSide(random);
     }
     if (ahead == kLookClear) {
         players.comStraightCount[slot] += 1;
         if (players.comStraightCount[slot] >= kStraightRedraw) {
             players.comStraightCount[slot] = 0;
-            players.comTurnSide[slot] = drawTurnSide(game);
+            players.comTurnSide[slot] = drawTurnSide(random);
         }
         return;
     }
-    const int8_t right = lookAhead(game, slot, -kTurn, kSideLimit);
-    const int8_t left = lookAhead(game, slot, kTurn, kSideLimit);
+    const int8_t right = lookAhead(players, directions, screen, slot, -kTurn, kSideLimit);
+    const int8_t left = lookAhead(players, directions, screen, slot, kTurn, kSideLimit);
     if (right > left) {
-        turnRight(game, slot);
+        turnRight(players, slot);
     } else if (right < left) {
-        turnLeft(game, slot);
+        turnLeft(players, slot);
     } else if (players.comTurnSide[slot] == 1) {
-        turnLeft(game, slot);
+        turnLeft(players, slot);
     } else {
-        turnRight(game, slot);
+        turnRight(players, slot);
     }
     players.comStraightCount[slot] = 0;
 }
 
-int8_t lookAhead(Game& game, int slot, int angleOffset, int limit) {
-    const Players& players = game.players;
+int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
+                 int slot, int angleOffset, int limit) {
     int a = (players.direction[slot] + angleOffset) % 360;
     if (a < 0) a += 360;
-    const double stepX = game.directions.dirX[a];
-    const double stepY = game.directions.dirY[a];
+    const double stepX = directions.dirX[a];
+    const double stepY = directions.dirY[a];
     const float x = players.x[slot];
     const float y = players.y[slot];
     const int headX = static_cast<int>(x);
@@ -91,7 +93,7 @@ int8_t lookAhead(Game& game, int slot, int angleOffset, int limit) {
         const int cx = static_cast<int>(px);
         const int cy = static_cast<int>(py);
         if (cx == headX && cy == headY) continue;  // still in the head's own pixel
-        if (fieldByte(game, cx, cy) != ColourEmpty) return static_cast<int8_t>(s);
+        if (fieldByte(screen, cx, cy) != ColourEmpty) return static_cast<int8_t>(s);
     }
     return kLookClear;
 }

@@ -4,16 +4,18 @@
 #include <filesystem>
 #include <vector>
 
+#include "game/game.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
 #include "netplay/net_game.h"
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "platform/regular_file.h"
+#include "shell/match_recording.h"
+#include "shell/replay_playback.h"
+#include "shell/version.h"
 
 namespace {
-
-enum TitleRow { RowStart = 0, RowFirstPlayer = 1, RowLastPlayer = 4, RowOption = 5, RowExit = 6 };
 
 [[noreturn]] void failStart(Game& game, const std::string& reason) {
     std::fprintf(stderr, "diraviru: %s\n", reason.c_str());
@@ -21,20 +23,12 @@ enum TitleRow { RowStart = 0, RowFirstPlayer = 1, RowLastPlayer = 4, RowOption =
     throw ProgramExit{1};
 }
 
-// The path as an absolute one, for messages that name it; as it is when the current
-// directory is gone.
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
 // Where char.bmp is looked for, in order: the current directory, then beside the program.
 // Both as absolute paths, so that every message names the file it tried; one place when
 // both are the same.
 std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
     namespace fs = std::filesystem;
-    std::vector<std::string> places{absolutePath(game.charBitmapName)};
+    std::vector<std::string> places{platform::absolutePath(game.charBitmapName)};
     if (!exeDir.empty()) {
         const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
         if (beside != places.front()) places.push_back(beside);
@@ -67,8 +61,7 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 }
 
 void buildStartupTables(Game& game) {
-    game.screen.MapField();
-    game.directions.build();
+    buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
@@ -77,7 +70,7 @@ void buildStartupTables(Game& game) {
 // Saves the settings; when that fails, standard error gets one line with the file and the
 // reason, and the result is false. The previous file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
-    const std::string path = absolutePath(game.settingsPath);
+    const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
     if (game.settings.saveSettings(path, error)) return true;
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
@@ -96,90 +89,115 @@ bool saveSettingsOrTell(Game& game) {
         waitSinceMark(game, kNoticeMs);
     } catch (const ProgramExit&) {
     }
-    shutdown(game, 1);
+    throw ProgramExit{1};
 }
 
-int presentPlayers(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.present(slot) ? 1 : 0;
-    return count;
-}
-
-// A match on this machine alone, or, when the program hosts a game that others joined,
-// with them.
-void playMatch(Game& game) {
-    if (game.net != nullptr && game.net->othersJoined()) {
-        game.net->playHostMatch(game);
-    } else {
-        runMatch(game);
-    }
-}
-
-}  // namespace
-
-void startUp(Game& game, const std::string& exeDir) {
-    installScreenWaitHook(game);
-    std::string error;
-    if (!game.screen.Open(*game.platform, error)) failStart(game, error);
-    loadCharBitmap(game, exeDir);
-    showLogo(game);
-    buildStartupTables(game);
-}
-
-void runTopLevelLoop(Game& game) {
-    drawTitle(game);
-    for (;;) {
-        runTitleInput(game);
-        const int row = game.titleMenu.cursor;
-        if (row == RowStart) {
-            if (presentPlayers(game) >= 2) {
-                playMatch(game);
-                drawTitle(game);
-            }
-        } else if (row >= RowFirstPlayer && row <= RowLastPlayer) {
-            if (game.net != nullptr) {
-                game.net->cycleSlot(game, row - RowFirstPlayer);
-            } else {
-                cyclePlayerType(game);
-            }
-        } else if (row == RowOption) {
-            runOptionMenu(game);  // saved on every leaving, changed or not
-            drawTitle(game);
-            if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
-        } else if (row == RowExit) {
-            if (saveSettingsOrTell(game)) shutdown(game, 0);
-            endAfterUnsavedNotice(game);
-        }
-    }
-}
-
-void shutdown(Game& game, int status) {
+// Both visible pages go black before the display is given back.
+int endProgram(Game& game, const ProgramExit& ending) {
     if (game.screen.IsOpen()) {
         game.screen.Clear(SurfacePrimary);
         game.screen.Clear(SurfaceBack);
         game.screen.Present();
         game.screen.Close();
     }
-    throw ProgramExit{status};
+    return ending.status;
 }
 
-int runGame(Game& game, const std::string& exeDir) {
-    try {
-        startUp(game, exeDir);
-        if (game.net != nullptr && !game.net->hosting()) {
-            game.net->runLobby(game);
-            game.net.reset();  // left the game: this machine plays on its own from here
-            game.owners = SlotOwners{};
+}  // namespace
+
+void openDisplay(Game& game, const std::string& exeDir) {
+    installScreenWaitHook(game);
+    std::string error;
+    if (!game.screen.Open(*game.platform, error)) failStart(game, error);
+    loadCharBitmap(game, exeDir);
+}
+
+void buildTables(Game& game) {
+    game.screen.MapField();
+    game.directions.build();
+}
+
+void startUp(Game& game, const std::string& exeDir) {
+    openDisplay(game, exeDir);
+    showLogo(game);
+    buildStartupTables(game);
+}
+
+void runTopLevelLoop(Game& game, NetGame* net) {
+    drawTitle(game);
+    for (;;) {
+        runTitleInput(game);
+        const int row = game.titleMenu.cursor;
+        if (row == TitleRowStart) {
+            if (game.players.presentCount() >= 2) {
+                if (net != nullptr && net->othersJoined()) {
+                    net->playHostMatch(game);
+                } else {
+                    runRecordedMatch(game);
+                }
+                drawTitle(game);
+            }
+        } else if (isPlayerRow(row)) {
+            if (net != nullptr) {
+                net->cycleSlot(game, row - TitleRowFirstPlayer);
+            } else {
+                cyclePlayerType(game);
+            }
+        } else if (row == TitleRowOption) {
+            runOptionMenu(game);  // saved on every leaving, changed or not
+            drawTitle(game);
+            if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
+        } else if (row == TitleRowExit) {
+            if (saveSettingsOrTell(game)) throw ProgramExit{0};
+            endAfterUnsavedNotice(game);
         }
-        if (game.net != nullptr) game.net->attachTitle(game);
-        runTopLevelLoop(game);
-    } catch (const ProgramExit& ending) {
-        if (game.screen.IsOpen()) game.screen.Close();
-        return ending.status;
     }
 }
 
-int runProgram(platform::Platform& machine, const std::string& exeDir) {
+int runGame(Game& game, const std::string& exeDir, const Options& options) {
+    if (options.mode == Options::Mode::Host || options.mode == Options::Mode::Join) {
+        std::string error;
+        const uint32_t version = netGameVersion(kGameVersion);
+        const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
+        std::unique_ptr<NetGame> net =
+            options.mode == Options::Mode::Host
+                ? NetGame::host(port, version, error)
+                : NetGame::join(options.address + ":" + std::to_string(port), version, error);
+        if (!net) {
+            std::fprintf(stderr, "diraviru: %s\n", error.c_str());
+            return 1;
+        }
+        return runNetGame(game, exeDir, std::move(net));
+    }
+    try {
+        if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
+        startUp(game, exeDir);
+        runTopLevelLoop(game);
+    } catch (const ProgramExit& ending) {
+        return endProgram(game, ending);
+    }
+}
+
+int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net) {
+    net->setMatchRunner(runRecordedMatch);
+    try {
+        startUp(game, exeDir);
+        if (!net->hosting()) {
+            net->runLobby(game);
+            net.reset();  // left the game: this machine plays on its own from here
+            leaveNetworkPlay(game);
+        } else {
+            net->attachTitle(game);
+        }
+        runTopLevelLoop(game, net.get());
+    } catch (const ProgramExit& ending) {
+        game.titleMenu.idle = nullptr;  // it called into the network game
+        return endProgram(game, ending);
+    }
+}
+
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
     const auto game = makeGame(machine);
-    return runGame(*game, exeDir);
+    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
+    return runGame(*game, exeDir, options);
 }

@@ -20,12 +20,12 @@
 #include <string>
 #include <vector>
 
+#include "game/game.h"
+#include "input/keyboard.h"
+#include "input/pacing.h"
 #include "match/match.h"
 #include "platform/sdl_platform.h"
 #include "round/round.h"
-#include "shell/game.h"
-#include "shell/keyboard.h"
-#include "shell/pacing.h"
 
 namespace {
 
@@ -126,9 +126,9 @@ int inPlayCount(const Game& game) {
 // A new round with its countdown run through at once (as with Ctrl held).
 void setUpRound(Game& game) {
     startRound(game);
-    game.keyboard.pacingOn = 0;
+    game.keyboard.pacingOn = false;
     runCountdown(game);
-    game.keyboard.pacingOn = 1;
+    game.keyboard.pacingOn = true;
     game.itemBox.itemKind = ItemNone;
     game.match.secondStamp = game.platform->ticks();
 }

@@ -2,9 +2,12 @@
 // it has what the game relies on.
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <sstream>
 
 #include "display/bmp_reader.h"
+#include "display/colours.h"
 #include "tests/support/test_game.h"
 
 TEST(CharBitmap, TheCommittedFileIsWhatTheGeneratorMakes) {
@@ -39,5 +42,23 @@ TEST(CharBitmap, EveryIndexHasItsOwnColourAndTheGlyphsAndTilesAreInPlace) {
     for (int k = 0; k < 16; ++k) EXPECT_EQ(ink(256 + 16 * k, 64), 256) << "tile " << k;
     for (int code = 33; code <= 127; ++code) {
         EXPECT_GT(ink(16 * ((code - 32) % 16), 16 * ((code - 32) / 16)), 0) << code;
+    }
+}
+
+// Every colour the game names is set by its own line of the palette source (never left to
+// `fill`), and every colour tile the game draws with is made there.
+TEST(CharBitmap, ThePaletteSourceSetsEveryNamedColourAndTile) {
+    std::map<std::string, std::set<int>> statements;  // "set" and "tile": the first numbers
+    std::istringstream source(readFile(sourcePath("tools/palette.txt")));
+    for (std::string line, word; std::getline(source, line);) {
+        std::istringstream in(line);
+        if (int first; in >> word >> first) statements[word].insert(first);
+    }
+    std::vector<int> named = {ColourEmpty, ColourFrame, bombColour, flashColour, meteorColour};
+    named.insert(named.end(), playerColour.begin(), playerColour.end());
+    named.insert(named.end(), teleportColours.begin(), teleportColours.end());
+    for (int index : named) EXPECT_EQ(statements["set"].count(index), 1u) << "index " << index;
+    for (int tile = TileVermillion; tile <= TilePeriwinkle; ++tile) {
+        EXPECT_EQ(statements["tile"].count(tile), 1u) << "tile " << tile;
     }
 }

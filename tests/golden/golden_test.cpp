@@ -50,9 +50,9 @@ constexpr Sight kSights[] = {{'m', "START", 250, 206},
 
 int keyCode(char c) {  // the letters are their own codes
     const char* const names = "EX^v<>[]P369";
-    constexpr int codes[] = {key::Enter, key::Esc,   key::Up,     key::Down,
-                             key::Left,  key::Right, key::PageUp, key::PageDown,
-                             key::Pause, 0x63,       0x66,        0x69};
+    constexpr int codes[] = {key::Enter, key::Esc,       key::Up,        key::Down,
+                             key::Left,  key::Right,     key::PageUp,    key::PageDown,
+                             key::Pause, key::numpad(3), key::numpad(6), key::numpad(9)};
     const char* at = std::strchr(names, c);
     return at != nullptr ? codes[at - names] : c;
 }
@@ -81,6 +81,7 @@ public:
         machine_.pollCostMicros = 0;  // the clock moves only by the game's own waits
         machine_.calendarSeconds = scenario.calendarTime;
         game_->settingsPath = ref_->settingsPath;
+        game_->recordPath = ref_.dir + "/last_match.dvr";
         game_->charBitmapName = ref_->charBitmapName;
         if (!scenario.settingsFile.empty()) {
             std::ofstream(game_->settingsPath, std::ios::binary) << scenario.settingsFile;
@@ -104,7 +105,9 @@ public:
         EXPECT_EQ(*at_, '\0') << scenario_.name << ": the script stopped at \"" << at_ << "\"";
         return sums_;
     }
-    unsigned itemsFired = 0;  // by the bots, as bits 1 << kind
+    std::string folder() const { return ref_.dir; }  // the run's temporary folder
+    std::vector<std::string> replays;  // every match's recording, as the title showed again
+    unsigned itemsFired = 0;           // by the bots, as bits 1 << kind
     long allocationsInRounds = 0;
     int frameDamage = 0;  // pixels of the field's frame seen not whole
 
@@ -161,6 +164,11 @@ private:
                     sums_.push_back(mix(hash_, game_->players.score.data(), 16));
                     hash_ = 0;
                 }
+                const std::string replay = readFile(game_->recordPath);
+                if (at_[1] == 'm' && !replay.empty() &&
+                    (replays.empty() || replays.back() != replay)) {
+                    replays.push_back(replay);
+                }
                 time_ = now + 100;
                 at_ += 2;
             } else if (*at_ == '+' || *at_ == '-') {
@@ -196,11 +204,14 @@ private:
             held_[s] = count;
             if (!p.inPlay(s)) continue;
             const PlayerKeys& keys = playerKeys[s];
+            const auto look = [&](int offset, int limit) {
+                return lookAhead(p, game.directions, game.screen, s, offset, limit);
+            };
             int code = 0;
             if (count > 0) {
                 code = keys.itemKey;
-            } else if (lookAhead(game, s, 0, 16) != kLookClear) {
-                const bool right = lookAhead(game, s, -30, 15) > lookAhead(game, s, 30, 15);
+            } else if (look(0, 16) != kLookClear) {
+                const bool right = look(-30, 15) > look(30, 15);
                 code = right ? keys.turnRightKey : keys.turnLeftKey;
             } else if (game.itemBox.itemKind != ItemNone) {
                 const double towards =
@@ -306,6 +317,19 @@ TEST_P(GoldenMatch, PlaysAsRecorded) {
         << " the first score table, every later one a score table and its round, the last one"
         << " the end); its checksums now:\n"
         << hex(sums);
+
+    // Every match was recorded, and its replay plays back with every round matching. With
+    // DIRAVIRU_KEEP_REPLAYS set to a folder, the replays are kept there (as tests/replay/data
+    // was made).
+    EXPECT_FALSE(run.replays.empty());
+    const char* keep = std::getenv("DIRAVIRU_KEEP_REPLAYS");
+    for (size_t m = 0; m < run.replays.size(); ++m) {
+        const std::string path = (keep ? std::string(keep) : run.folder()) + "/" + scenario.name +
+                                 "_" + std::to_string(m + 1) + ".dvr";
+        std::ofstream(path, std::ios::binary) << run.replays[m];
+        platform::ScriptedPlatform machine;
+        EXPECT_EQ(checkReplay(path, false, machine), 0) << scenario.name << " match " << m + 1;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenMatch, ::testing::ValuesIn(kScenarios),

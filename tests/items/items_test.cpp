@@ -30,8 +30,7 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, N, M, M});
-    game.settings.itemsOn = 1;
-    game.players.alive[3] = 0;
+    game.players.alive[3] = false;
     Random draws = game.random;
     while (draws.randomRange(0, 100) != 1) {
     }
@@ -40,7 +39,9 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     for (int i = 0; i < 3; ++i) x[i] = draws.randomRange(1, 622), y[i] = draws.randomRange(33, 398);
     placeHead(game, 1, x[0] + 15.5f, y[0] + 0.5f, 0);  // an empty slot in the first place
     placeHead(game, 3, x[1] + 0.5f, y[1] + 15.5f, 0);  // a crashed one in the second
-    while (game.itemBox.itemKind == ItemNone) trySpawnItemBox(game);
+    while (game.itemBox.itemKind == ItemNone) {
+        trySpawnItemBox(game.itemBox, game.random, game.players, true, game);
+    }
     EXPECT_EQ(game.itemBox.x * 1000 + game.itemBox.y, x[2] * 1000 + y[2]);
     EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), std::string(1, itemNames[kind][0]),
                       x[2], y[2]));
@@ -53,8 +54,8 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, M, N});
-    for (int y = kFieldTop; y <= kFieldBottom; ++y) {
-        std::memset(&fieldAt(game, kFieldLeft, y), 200, kFieldWidth);  // nothing free
+    for (int y = kField.top; y < kField.bottom; ++y) {
+        std::memset(&fieldAt(game, kField.left, y), 200, kField.width());  // nothing free
     }
     const std::vector<uint8_t> before = surface(game);
     Random draws = game.random;
@@ -65,7 +66,7 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     EXPECT_EQ(game.players.y[0], y);
     EXPECT_TRUE(surface(game) == before);
 
-    game.players.alive[1] = game.players.alive[2] = 0;
+    game.players.alive[1] = game.players.alive[2] = false;
     const Players players = game.players;
     for (int i = 0; i < 2000; ++i) draws.randomRange(0, 3);
     changePlaces(game, 0);

@@ -10,6 +10,7 @@
 
 #include "netplay/net_game.h"
 #include "netplay/net_screens.h"
+#include "replay/replay.h"
 #include "shell/program.h"
 #include "tests/net/loopback_match.h"
 #include "tests/net/udp_relay.h"
@@ -19,15 +20,17 @@ namespace {
 
 using Page = platform::ScriptedPlatform::PresentedPage;
 constexpr auto kPatience = std::chrono::seconds(60);
+const uint32_t kVersion = netGameVersion("1.0");
 constexpr uint32_t kHoldMs = 50;  // longer than a redraw's wait for the display
 
 // A machine: the program with its network game, a script that reacts to the pages shown.
 class Machine {
 public:
-    explicit Machine(std::unique_ptr<NetGame> net) : game_(makeGame(platform_)) {
+    explicit Machine(std::unique_ptr<NetGame> net)
+        : game_(makeGame(platform_)), net_(net.get()), owned_(std::move(net)) {
         game_->settingsPath = ref_->settingsPath;
+        game_->recordPath = ref_.dir + "/last_match.dvr";
         game_->charBitmapName = ref_->charBitmapName;
-        game_->net = std::move(net);
         platform_.onPresent = [this](const Page& page) {
             now_ = uint32_t(page.atMicros / 1000);
             if (script) script(page);
@@ -38,13 +41,33 @@ public:
     }
 
     void start() {
-        thread_ = std::thread([this] { status_ = runGame(*game_, ""); });
+        thread_ = std::thread([this] { status_ = runNetGame(*game_, "", std::move(owned_)); });
     }
     int finish() {
         thread_.join();
         return status_;
     }
-    NetGame& net() { return *game_->net; }
+    // The network game: the host's while the program runs, a joined machine's until it
+    // leaves the lobby.
+    NetGame& net() { return *net_; }
+    // The checksums of the rounds of the replay this machine kept, and whether playing it
+    // back (as --play FILE --check does) gives them again.
+    std::vector<uint64_t> replaySums(bool& playsBack) {
+        Replay replay;
+        std::string error;
+        EXPECT_TRUE(readReplayFile(game_->recordPath, replay, error)) << error;
+        std::vector<uint64_t> sums;
+        for (const ReplayRound& round : replay.rounds) sums.push_back(round.checksum);
+        platform::ScriptedPlatform viewer;
+        const auto game = makeGame(viewer);
+        game->charBitmapName = ref_->charBitmapName;
+        Options options;
+        options.mode = Options::Mode::Play;
+        options.playPath = game_->recordPath;
+        options.check = true;
+        playsBack = runGame(*game, "", options) == 0;
+        return sums;
+    }
     Game& game() { return *game_; }
 
     // Whether the page shows `text` at (x, y) in the colour tile, as the game draws it.
@@ -70,6 +93,8 @@ private:
     TestGame ref_;  // draws what the script looks for; its folder keeps the settings
     platform::ScriptedPlatform platform_;
     std::unique_ptr<Game> game_;
+    NetGame* net_;
+    std::unique_ptr<NetGame> owned_;  // until the program takes it
     std::thread thread_;
     int status_ = -1;
     uint32_t now_ = 0;
@@ -78,14 +103,14 @@ private:
 
 std::unique_ptr<NetGame> hostGame() {
     std::string error;
-    auto net = NetGame::host(0, error, "HOST");
+    auto net = NetGame::host(0, kVersion, error, "HOST");
     EXPECT_TRUE(net) << error;
     return net;
 }
 
 std::unique_ptr<NetGame> joinGame(uint16_t port, const std::string& name) {
     std::string error;
-    auto net = NetGame::join("127.0.0.1:" + std::to_string(port), error, name);
+    auto net = NetGame::join("127.0.0.1:" + std::to_string(port), kVersion, error, name);
     EXPECT_TRUE(net) << error;
     return net;
 }
@@ -200,12 +225,20 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
         await([&] { return out.back()->net().session().self() == m; });
     }
     std::vector<Seen> seen(out.size());
+    std::atomic<int> back = 0;  // joined machines back in their lobby after the match
     for (int m = 0; m < match.machines; ++m) {
         Machine& machine = *out[m];
         Seen& s = seen[m];
-        machine.script = [&, m, at = Sight::Other](const Page& page) mutable {
+        machine.script = [&, m, at = Sight::Other, quitting = false](const Page& page) mutable {
             s.stopped |= stopShown(machine, page);
             const Sight now = sightOf(machine, page);
+            // The host ends once the others have the whole match (its end ends their game).
+            if (m == 0 && now == Sight::Title && s.scoreTables > 0 && !quitting &&
+                back == match.machines - 1) {
+                quitting = true;
+                s.sums = machine.net().roundChecksums();
+                machine.press({key::Pause});
+            }
             if (now == at || now == Sight::Other) return;
             const Sight before = std::exchange(at, now);
             if (now == Sight::Round && before != Sight::RoundEnd) {
@@ -226,11 +259,11 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
                     for (int i = 0; i < steps; ++i) machine.press({key::Enter});
                 }
                 machine.press({key::Up, key::Up, key::Up, key::Up, key::Enter});
-            } else if (now == Sight::Title) {
-                if (m == 0) s.sums = machine.net().roundChecksums();
+            } else if (now == Sight::Title && m != 0) {
                 machine.press({key::Pause});
             } else if (now == Sight::Lobby && s.scoreTables > 0) {
                 s.sums = machine.net().roundChecksums();
+                ++back;
                 machine.press({key::Esc});  // back in the lobby after the match: leave
             }
         };
@@ -244,8 +277,8 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
 }  // namespace
 
 // Two and four machines, directly and through 50 ms each way with 2% lost: every machine
-// shows every round and score table of the host's match, and every round ends with the same
-// checksum on every machine.
+// shows every round and score table of the host's match, every round ends with the same
+// checksum on every machine, and every machine's replay of the match plays back to them.
 TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
     const NetMatch cases[] = {{2, 2, {}}, {4, 2, {}}, {2, 1, {50, 0.02}}};
     for (const NetMatch& c : cases) {
@@ -254,6 +287,9 @@ TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
         EXPECT_EQ(seen[0].sums.size(), std::size_t(c.rounds)) << c.machines << " machines";
         for (int m = 0; m < c.machines; ++m) {
             EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
+            bool playsBack = false;
+            EXPECT_EQ(machines[m]->replaySums(playsBack), seen[0].sums) << "machine " << m;
+            EXPECT_TRUE(playsBack) << "machine " << m;
             EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
             EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
             EXPECT_FALSE(seen[m].stopped) << "machine " << m;

@@ -17,10 +17,10 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     placeHead(game, 1, 104.5f, 201.5f, 90);  // into (104, 200), on 1P's ring of radius 3
     placeHead(game, 2, 300.5f, 300.5f, 0);
     placeHead(game, 3, 302.5f, 300.5f, 180);
-    drawHeads(game);
+    drawHeads(game.players, game.screen);
     fieldAt(game, 101, 200) = playerColour[2];
     ASSERT_FALSE(playRoundFrame(game));
-    EXPECT_EQ(game.players.alive, (std::array<int32_t, kSlots>{0, 1, 1, 1}));
+    EXPECT_EQ(game.players.alive, (std::array<bool, kSlots>{false, true, true, true}));
     EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
     ASSERT_NE(fieldAt(game, 104, 199), 0) << "1P's rings";

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "tests/support/test_game.h"
 
 namespace {

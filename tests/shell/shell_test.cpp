@@ -1,8 +1,8 @@
 // The message pump and its waits on the scripted clock, and game controllers as keys.
 #include <functional>
 
-#include "shell/pacing.h"
-#include "shell/pad_input.h"
+#include "input/pacing.h"
+#include "input/pad_input.h"
 #include "tests/support/test_game.h"
 
 using platform::PadButton;
@@ -75,11 +75,13 @@ struct PadGame : TestGame {
 // menus every pad presses the arrows, Enter and Esc.
 TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
     PadGame pads;
-    const int inMenus[] = {37, 39, 38, 40, 13, 13, 27, 0, 0};  // in the order of PadButton
-    const int inRoundKeys[4][9] = {{'Q', 'Z', 0, 0, 'A', 13, 27, 'Q', 'Z'},
-                                   {'B', 'M', 0, 0, 'N', 13, 27, 'B', 'M'},
-                                   {0x25, 0x27, 0, 0, 0x28, 13, 27, 0x25, 0x27},
-                                   {0x63, 0x69, 0, 0, 0x66, 13, 27, 0x63, 0x69}};
+    using namespace key;
+    const int inMenus[] = {Left, Right, Up, Down, Enter, Enter, Esc, 0, 0};  // PadButton order
+    const int n3 = numpad(3), n6 = numpad(6), n9 = numpad(9);
+    const int inRoundKeys[4][9] = {{'Q', 'Z', 0, 0, 'A', Enter, Esc, 'Q', 'Z'},
+                                   {'B', 'M', 0, 0, 'N', Enter, Esc, 'B', 'M'},
+                                   {Left, Right, 0, 0, Down, Enter, Esc, Left, Right},
+                                   {n3, n9, 0, 0, n6, Enter, Esc, n3, n9}};
     for (const bool inRound : {false, true}) {
         setRoundRunning(*pads, inRound);
         for (int pad = 0; pad < platform::kMaxPads; ++pad)
@@ -113,6 +115,37 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padUp(t, 0, PadButton::Left); }), Keys{key::Left});
     const RoundRunning round(*pads);
     EXPECT_EQ(pads.step([](uint32_t) {}, 1000), Keys{});
-    EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{0x25});
+    EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{key::Left});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padRemoved(t, 2); }, 1000), Keys{});
+}
+
+// The people's keys as a match reads them: a key down when the round starts counts as
+// pressed in its first frame; a frame sees each key's last change since the one before (a
+// tap between two frames is an Up: it does nothing) and the clock; after the round a press
+// it took stays taken, and a key that changed since its last frame keeps that change.
+TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
+    TestGame test;
+    Game& game = *test;
+    auto& machine = test.machine;
+    machine.keyDown(0, 'Q');
+    busyDelay(game, 1);
+    EXPECT_EQ(game.matchInput->beginRound(), machine.ticks());
+    const FrameInput first = game.matchInput->nextFrame();
+    EXPECT_EQ(first.changes, FrameInput{}.changes | 1u << 2 * slotKey(0, SlotKeyTurnLeft));
+    machine.keyPress(machine.ticks(), 'Z', 1);
+    machine.keyDown(machine.ticks() + 2, key::PageDown);
+    busyDelay(game, 1);
+    FrameInput second;
+    second.setChange(slotKey(0, SlotKeyTurnRight), KeyChange::Up);
+    second.setChange(MatchKeyPageDown, KeyChange::Down);
+    second.clock = machine.ticks();
+    EXPECT_EQ(game.matchInput->nextFrame(), second);
+
+    game.match.roundKeys = {};  // the round took Q and Page Down, both still held
+    machine.keyDown(machine.ticks(), 'M');
+    busyDelay(game, 1);
+    game.matchInput->endRound(0, {});
+    EXPECT_EQ(game.keyboard.keyDown['Q'], 0);
+    EXPECT_EQ(game.keyboard.keyDown[key::PageDown], 0);
+    EXPECT_EQ(game.keyboard.keyDown['M'], 1);
 }

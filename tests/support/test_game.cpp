@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "shell/pacing.h"
+#include "input/pacing.h"
 
 std::string sourcePath(const std::string& relative) {
     return std::string(DIRAVIRU_SOURCE_DIR) + "/" + relative;
@@ -28,6 +28,7 @@ TestGame::TestGame() : game(makeGame(machine)) {
     fs::create_directories(dir);
     Game& g = *game;
     g.settingsPath = dir + "/dod_eved.dat";
+    g.recordPath = dir + "/last_match.dvr";
     g.charBitmapName = sourcePath("assets/char.bmp");
     installScreenWaitHook(g);
     std::string error;
@@ -92,4 +93,14 @@ std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine) {
+    const auto game = makeGame(machine);
+    game->charBitmapName = sourcePath("assets/char.bmp");
+    Options options;
+    options.mode = Options::Mode::Play;
+    options.playPath = path;
+    options.check = !watching;
+    return runGame(*game, "", options);
 }

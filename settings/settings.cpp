@@ -9,7 +9,7 @@
 // the byte after the last digit looks like one more digit. The reader therefore tries each
 // possible length of that number and keeps the one after which the block and the last
 // group fit the rest of the file (see bestReading).
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -33,3 +33,17 @@ inline void plotMovingDots(int32_t count, const int32_t* standing, const int32_t
         *(to >= 0 ? field + to : &sink) = colour;
     }
 }
+
+// Squeezes out the entries of [0, count) for which stays(i) is false, keeping the order of the
+// rest, in every column given: each entry is copied to the next free place, and only the
+// ones that stay advance it. Returns how many stay.
+template <typename Stays, typename... Columns>
+int32_t repackColumns(int32_t count, Stays stays, Columns*... columns) {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const bool keep = stays(i);
+        ((columns[kept] = columns[i]), ...);
+        kept += keep ? 1 : 0;
+    }
+    return kept;
+}

@@ -3,10 +3,14 @@
 // machines of a network game. A MatchObserver (a replay recorder) sees the same stream.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "input/frame_input.h"
-#include "round/player.h"
+#include "input/player_keys.h"
+
+// Every slot's score, 1P..4P, as a round ends with them.
+using Scores = std::array<int32_t, kSlots>;
 
 class MatchInput {
 public:

@@ -1,26 +1,11 @@
-// The key table that every screen reads, and the key codes the game uses (Windows
-// virtual-key codes, as the platform delivers them).
+// The key table that every screen reads, indexed by the key codes of platform/keys.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "input/frame_input.h"
-
-namespace key {
-inline constexpr int Enter = 13;
-inline constexpr int Ctrl = 17;
-inline constexpr int Pause = 19;
-inline constexpr int Esc = 27;
-inline constexpr int PageUp = 33;
-inline constexpr int PageDown = 34;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-inline constexpr int Numpad0 = 0x60;
-constexpr int letter(char c) { return c; }  // 'A'..'Z' are their own codes
-}  // namespace key
+#include "platform/keys.h"
 
 inline constexpr int kKeyTableSize = 200;
 
@@ -31,8 +16,8 @@ struct Keyboard {
     // The last change each key went through since the live match input last read it: the
     // pump's presses and releases, never a consumer's take.
     std::array<KeyChange, kKeyTableSize> lastChange{};
-    // 1 normally, 0 while Ctrl is held: then every wait ends at once.
-    int32_t pacingOn = 1;
+    // True normally, false while Ctrl is held: then every wait ends at once.
+    bool pacingOn = true;
 
     // The pump's key-down (auto-repeat included) and key-up.
     void press(int code) {

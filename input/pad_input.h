@@ -11,7 +11,7 @@
 
 #include "platform/platform.h"
 
-struct Game;
+struct Devices;
 
 // A held pad button presses its key again after this delay, then at this rate (about the
 // rate of a keyboard's auto-repeat).
@@ -26,7 +26,7 @@ inline constexpr uint32_t kPadRepeatIntervalMs = 33;
 // and Start are Enter, Back is Esc.
 int padKeyFor(int pad, platform::PadButton button, bool inRound);
 
-// The pads' part of the Game.
+// The pads' part of the Devices.
 struct PadInput {
     // The key each held button pressed; 0 when the button is up, or when it let go of its
     // key because a round started or ended while it was held.
@@ -35,29 +35,33 @@ struct PadInput {
     std::array<std::array<uint32_t, platform::kPadButtonCount>, platform::kMaxPads> nextRepeat{};
     // Whether the held keys were pressed in a round.
     bool mappedInRound = false;
+    // The slot whose keys each pad presses in a round: its own, unless network play gives
+    // this machine other slots (a joined machine's first pad plays its first slot); a value
+    // out of 0..3 presses nothing.
+    std::array<int8_t, platform::kMaxPads> roundSlot = {0, 1, 2, 3};
 };
 
 // The pump's reaction to PadDown, PadUp, PadAdded and PadRemoved.
-void handlePadEvent(Game& game, const platform::Event& event);
+void handlePadEvent(Devices& devices, const platform::Event& event);
 // Presses again the keys of held buttons whose repeat is due. Called by every pump.
-void repeatHeldPadKeys(Game& game);
+void repeatHeldPadKeys(Devices& devices);
 // Milliseconds until the next repeat is due (0 when one is due now); UINT32_MAX when no
 // button is held. A wait that blocks for events waits at most this long.
-uint32_t msUntilPadRepeat(Game& game);
+uint32_t msUntilPadRepeat(Devices& devices);
 
 // Starts or ends round play for the pads. A button held across the change lets go of the
 // key it pressed at once (so a press made on a menu never acts in the round, and the
 // other way round) and does nothing more until pressed again.
-void setRoundRunning(Game& game, bool running);
+void setRoundRunning(Devices& devices, bool running);
 
 // Round play for the pads while it lives: made at the start of runRound.
 class RoundRunning {
 public:
-    explicit RoundRunning(Game& game);
+    explicit RoundRunning(Devices& devices);
     ~RoundRunning();
     RoundRunning(const RoundRunning&) = delete;
     RoundRunning& operator=(const RoundRunning&) = delete;
 
 private:
-    Game& game_;
+    Devices& devices_;
 };

@@ -5,28 +5,28 @@
 
 #include <cstdint>
 
-struct Game;
+struct Devices;
 
 // One unit of the WAIT setting: a round frame at WAIT n lasts n of these.
 inline constexpr uint32_t kWaitUnitMs = 4;
 
 // Takes every pending event and acts on it (keys, Ctrl, game controllers, and the endings:
-// Pause, right button, window close, quit request, which end the program), presses again
+// Pause, right button, window close, quit request, which throw ProgramExit{0}), presses again
 // the keys of held pad buttons whose repeat is due, and presents the shown page when a
 // refresh is due. Never waits, except that a pump finding nothing right after
 // another pump found nothing in the same millisecond first waits out that millisecond
 // for an event (unless Ctrl is held), so a loop that only pumps does not spin.
-void pumpMessages(Game& game);
+void pumpMessages(Devices& devices);
 // Like pumpMessages, but first waits at most maxWaitMs for an event to arrive (and no
 // longer than until a held pad button's next repeat).
-void pumpMessagesWaiting(Game& game, uint32_t maxWaitMs);
+void pumpMessagesWaiting(Devices& devices, uint32_t maxWaitMs);
 
-void markFrameStart(Game& game);
+void markFrameStart(Devices& devices);
 // Pumps at least once; then, while pacingOn, until ms have passed since the mark.
-void waitSinceMark(Game& game, uint32_t ms);
+void waitSinceMark(Devices& devices, uint32_t ms);
 // Pumps once; then, while pacingOn, until n * kWaitUnitMs have passed since the call.
-void busyDelay(Game& game, int32_t n);
+void busyDelay(Devices& devices, int32_t n);
 
 // Makes the Screen's waits for the display (Flip, WaitVerticalBlank) pump messages while
 // they wait, and end at once while Ctrl is held.
-void installScreenWaitHook(Game& game);
+void installScreenWaitHook(Devices& devices);

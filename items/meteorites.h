@@ -4,20 +4,25 @@
 #include <array>
 #include <cstdint>
 
-inline constexpr int kMeteorSlots = 10000;
-inline constexpr uint8_t meteorColour = 237;
+#include "display/screen.h"
+#include "play/random.h"
+#include "settings/settings.h"
 
-// Meteorites are written into the field only while their column is below this one.
-inline constexpr int32_t kMeteorVisibleEnd = 639;
-// A meteorite whose column drops below this one has reached the left frame and vanishes.
-inline constexpr int32_t kMeteorLeftEdge = 1;
+inline constexpr int kMeteorSlots = 10000;
+
+// Meteorites are written into the field only while their column is left of the frame's
+// right column.
+inline constexpr int32_t kMeteorVisibleEnd = kField.right;
+// A meteorite whose column drops below the field's first one has reached the left frame and
+// vanishes.
+inline constexpr int32_t kMeteorLeftEdge = kField.left;
 
 // One meteorite as the game thinks of it; the table below keeps the same data column by column.
 struct Meteor {
     float x = 0;      // column, decreasing as it flies
     float y = 0;      // row; never changes
     float speed = 0;  // pixels per frame, 0.51 to 2.5
-    uint8_t active = 0;
+    bool active = false;
 };
 
 // The shower, column by column. Entries [0, count) are the meteorites of the current
@@ -36,14 +41,18 @@ struct Meteorites {
     int32_t standing = 0;  // pixels[standing]: where the meteorites stand now
     int32_t count = 0;     // entries in use
     int32_t flying = 0;    // of those, still in flight
-    int32_t meteorShowerActive = 0;
+    bool meteorShowerActive = false;
 
-    // The entry i of [0, count) as a record (active is 0 once it has vanished).
+    // The entry i of [0, count) as a record (active is false once it has vanished).
     Meteor meteor(int i) const;
 };
 
-struct Game;
-
-// Once per frame while meteorites are on: starts a shower when one is due, moves it.
-void stepMeteorites(Game& game);
-void spawnMeteorShower(Game& game);
+// Once per frame while meteorites are on: starts a shower when the round's time (whole
+// seconds) is a non-zero multiple of METEORITE TIME and none is flying, then moves it and
+// writes it into the field.
+void stepMeteorites(Meteorites& shower, Screen& screen, Random& random, const Settings& settings,
+                    int32_t time);
+// Places METEORITE VALUE meteorites right of the field, each at a random column, row and
+// speed (drawn in that order).
+void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& settings,
+                       int32_t fieldPitch);

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "round/player.h"
+#include "play/player.h"
 
 void DirectionTables::build() {
     // The decimal 3.141592654, not full-precision pi: the tables must match it bit for bit.

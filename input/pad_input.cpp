@@ -1,11 +1,11 @@
-#include "shell/pad_input.h"
+#include "input/pad_input.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "round/player.h"
-#include "shell/game.h"
-#include "shell/keyboard.h"
+#include "input/devices.h"
+#include "input/keyboard.h"
+#include "input/player_keys.h"
 
 namespace {
 
@@ -82,51 +82,41 @@ bool heldElsewhere(const PadInput& pads, int code, int pad, int button) {
     return false;
 }
 
-void releaseButton(Game& game, int pad, int button) {
-    PadInput& pads = game.pads;
+void releaseButton(Devices& devices, int pad, int button) {
+    PadInput& pads = devices.pads;
     const int code = pads.heldKey[pad][button];
     pads.heldKey[pad][button] = kNoKey;
     if (code != kNoKey && !heldElsewhere(pads, code, pad, button)) {
-        game.keyboard.release(code);
+        devices.keyboard.release(code);
     }
 }
 
-void releasePad(Game& game, int pad) {
-    for (int button = 0; button < kPadButtonCount; ++button) releaseButton(game, pad, button);
+void releasePad(Devices& devices, int pad) {
+    for (int button = 0; button < kPadButtonCount; ++button) releaseButton(devices, pad, button);
 }
 
-void releaseAllPads(Game& game) {
-    for (int pad = 0; pad < kMaxPads; ++pad) releasePad(game, pad);
+void releaseAllPads(Devices& devices) {
+    for (int pad = 0; pad < kMaxPads; ++pad) releasePad(devices, pad);
 }
 
 // When a round started or ended since the held keys were pressed, they are let go: a key
 // pressed for the menus must not act for another slot in the round, nor the other way.
-void followRoundState(Game& game) {
-    if (game.pads.mappedInRound == game.roundRunning) return;
-    releaseAllPads(game);
-    game.pads.mappedInRound = game.roundRunning;
+void followRoundState(Devices& devices) {
+    if (devices.pads.mappedInRound == devices.roundRunning) return;
+    releaseAllPads(devices);
+    devices.pads.mappedInRound = devices.roundRunning;
 }
 
-// The slot whose keys a pad presses in a round: the pad's own, except on a machine that
-// joined a network game, where the pads play this machine's slots in slot order (its first
-// pad its first slot). kMaxPads when the machine has no slot for the pad.
-int padSlot(const Game& game, int pad) {
-    if (game.owners.self == 0) return pad;
-    for (int slot = 0, seen = 0; slot < kSlots; ++slot) {
-        if (!game.owners.elsewhere(slot) && seen++ == pad) return slot;
-    }
-    return kMaxPads;
-}
-
-void pressButton(Game& game, int pad, int button) {
-    followRoundState(game);
-    releaseButton(game, pad, button);  // a second press without a release starts anew
-    const int code = padKeyFor(game.roundRunning ? padSlot(game, pad) : pad,
-                               static_cast<PadButton>(button), game.roundRunning);
+void pressButton(Devices& devices, int pad, int button) {
+    followRoundState(devices);
+    releaseButton(devices, pad, button);  // a second press without a release starts anew
+    const bool inRound = devices.roundRunning;
+    const int code = padKeyFor(inRound ? devices.pads.roundSlot[pad] : pad,
+                               static_cast<PadButton>(button), inRound);
     if (code == kNoKey) return;
-    game.pads.heldKey[pad][button] = static_cast<int16_t>(code);
-    game.pads.nextRepeat[pad][button] = game.platform->ticks() + kPadRepeatDelayMs;
-    game.keyboard.press(code);
+    devices.pads.heldKey[pad][button] = static_cast<int16_t>(code);
+    devices.pads.nextRepeat[pad][button] = devices.platform->ticks() + kPadRepeatDelayMs;
+    devices.keyboard.press(code);
 }
 
 bool anyHeld(const PadInput& pads) {
@@ -147,45 +137,45 @@ int padKeyFor(int pad, PadButton button, bool inRound) {
     return inRound ? roundKeyCode(pad, row.inRound) : row.inMenus;
 }
 
-void handlePadEvent(Game& game, const platform::Event& event) {
+void handlePadEvent(Devices& devices, const platform::Event& event) {
     if (!validPad(event.pad)) return;
     const int button = static_cast<int>(event.button);
     switch (event.kind) {
         case EventKind::PadDown:
-            if (validButton(button)) pressButton(game, event.pad, button);
+            if (validButton(button)) pressButton(devices, event.pad, button);
             break;
         case EventKind::PadUp:
-            followRoundState(game);
-            if (validButton(button)) releaseButton(game, event.pad, button);
+            followRoundState(devices);
+            if (validButton(button)) releaseButton(devices, event.pad, button);
             break;
         case EventKind::PadAdded:    // a new controller starts with every button up
         case EventKind::PadRemoved:  // a controller that went away holds nothing
-            releasePad(game, event.pad);
+            releasePad(devices, event.pad);
             break;
         default:
             break;
     }
 }
 
-void repeatHeldPadKeys(Game& game) {
-    PadInput& pads = game.pads;
+void repeatHeldPadKeys(Devices& devices) {
+    PadInput& pads = devices.pads;
     if (!anyHeld(pads)) return;
-    followRoundState(game);
-    const uint32_t now = game.platform->ticks();
+    followRoundState(devices);
+    const uint32_t now = devices.platform->ticks();
     for (int pad = 0; pad < kMaxPads; ++pad) {
         for (int button = 0; button < kPadButtonCount; ++button) {
             const int code = pads.heldKey[pad][button];
             if (code == kNoKey || !reached(now, pads.nextRepeat[pad][button])) continue;
-            game.keyboard.press(code);
+            devices.keyboard.press(code);
             pads.nextRepeat[pad][button] = now + kPadRepeatIntervalMs;
         }
     }
 }
 
-uint32_t msUntilPadRepeat(Game& game) {
-    const PadInput& pads = game.pads;
+uint32_t msUntilPadRepeat(Devices& devices) {
+    const PadInput& pads = devices.pads;
     if (!anyHeld(pads)) return UINT32_MAX;
-    const uint32_t now = game.platform->ticks();
+    const uint32_t now = devices.platform->ticks();
     uint32_t soonest = UINT32_MAX;
     for (int pad = 0; pad < kMaxPads; ++pad) {
         for (int button = 0; button < kPadButtonCount; ++button) {
@@ -197,11 +187,13 @@ uint32_t msUntilPadRepeat(Game& game) {
     return soonest;
 }
 
-void setRoundRunning(Game& game, bool running) {
-    game.roundRunning = running;
-    followRoundState(game);
+void setRoundRunning(Devices& devices, bool running) {
+    devices.roundRunning = running;
+    followRoundState(devices);
 }
 
-RoundRunning::RoundRunning(Game& game) : game_(game) { setRoundRunning(game_, true); }
+RoundRunning::RoundRunning(Devices& devices) : devices_(devices) {
+    setRoundRunning(devices_, true);
+}
 
-RoundRunning::~RoundRunning() { setRoundRunning(game_, false); }
+RoundRunning::~RoundRunning() { setRoundRunning(devices_, false); }

@@ -1,7 +1,8 @@
-#include "shell/live_input.h"
+#include "input/live_input.h"
 
-#include "shell/game.h"
-#include "shell/pacing.h"
+#include "input/devices.h"
+#include "input/pacing.h"
+#include "input/player_keys.h"
 
 namespace {
 
@@ -34,43 +35,43 @@ int matchKeyCode(int matchKey) {
 }
 
 Decision LiveInput::nextDecision() {
-    Keyboard& keyboard = game_.keyboard;
+    Keyboard& keyboard = devices_.keyboard;
     keyboard.keyDown[key::Enter] = 0;
     keyboard.keyDown[key::Esc] = 0;
     for (;;) {
         if (keyboard.take(key::Enter)) return Decision::NextRound;
         if (keyboard.take(key::Esc)) return Decision::EndMatch;
-        waitSinceMark(game_, 0);
+        waitSinceMark(devices_, 0);
     }
 }
 
 uint32_t LiveInput::beginRound() {
-    Keyboard& keyboard = game_.keyboard;
+    Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);
         keyboard.lastChange[code] = keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None;
     }
-    return game_.platform->ticks();
+    return devices_.platform->ticks();
 }
 
 FrameInput LiveInput::nextFrame() {
-    Keyboard& keyboard = game_.keyboard;
+    Keyboard& keyboard = devices_.keyboard;
     FrameInput input;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);
         input.setChange(key, keyboard.lastChange[code]);
         keyboard.lastChange[code] = KeyChange::None;
     }
-    input.clock = game_.platform->ticks();
+    input.clock = devices_.platform->ticks();
     return input;
 }
 
 void LiveInput::endRound(uint64_t, const Scores&) {
-    Keyboard& keyboard = game_.keyboard;
+    Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);
         if (keyboard.lastChange[code] == KeyChange::None) {
-            keyboard.keyDown[code] = game_.match.roundKeys.down[key];
+            keyboard.keyDown[code] = roundKeys_.down[key];
         }
     }
 }

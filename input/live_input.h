@@ -2,13 +2,16 @@
 // the pump records them in the key table (Keyboard::keyDown and lastChange).
 #pragma once
 
-#include "match/match_input.h"
+#include "input/match_input.h"
+#include "input/round_keys.h"
 
-struct Game;
+struct Devices;
 
 class LiveInput final : public MatchInput {
 public:
-    explicit LiveInput(Game& game) : game_(game) {}
+    // roundKeys: the round's key table (Match::roundKeys), read when a round ends.
+    LiveInput(Devices& devices, const RoundKeys& roundKeys)
+        : devices_(devices), roundKeys_(roundKeys) {}
 
     // Enter or Esc pressed on the score table (a press made before the table is ignored).
     Decision nextDecision() override;
@@ -23,8 +26,9 @@ public:
     void endRound(uint64_t checksum, const Scores& scores) override;
 
 private:
-    Game& game_;
+    Devices& devices_;
+    const RoundKeys& roundKeys_;
 };
 
-// The key code (Keyboard's numbering) of a MatchKey.
+// The key code (platform/keys.h) of a MatchKey.
 int matchKeyCode(int matchKey);

@@ -5,29 +5,15 @@
 #include <array>
 #include <cstdint>
 
-inline constexpr int kSlots = 4;
+#include "input/player_keys.h"
+
 inline constexpr int kMaxHeldItems = 200;
 
 enum PlayerType : int8_t { PlayerNon = 0, PlayerMan = 1, PlayerCom = 2 };
 
-inline constexpr std::array<uint8_t, kSlots> playerColour = {156, 71, 27, 107};
 inline constexpr std::array<int32_t, kSlots> startX = {50, 589, 50, 589};
 inline constexpr std::array<int32_t, kSlots> startY = {82, 82, 365, 365};
 inline constexpr std::array<int32_t, kSlots> startDirection = {0, 270, 90, 180};
-
-// The three keys of each slot, as Windows virtual-key codes: Q A Z for 1P, B N M for 2P,
-// the Left, Down and Right arrows for 3P, numeric keypad 3, 6 and 9 for 4P.
-struct PlayerKeys {
-    int turnLeftKey;
-    int itemKey;
-    int turnRightKey;
-};
-inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
-    {0x51, 0x41, 0x5A},
-    {0x42, 0x4E, 0x4D},
-    {0x25, 0x28, 0x27},
-    {0x63, 0x66, 0x69},
-}};
 
 // Speed levels: a player steps in the frames where frameCounters[speedLevel] is 0.
 inline constexpr int32_t kStartSpeedLevel = 2;
@@ -39,28 +25,35 @@ inline constexpr int panelLineX(int slot) { return 16 + 320 * (slot % 2); }
 inline constexpr int panelLineY(int slot) { return 416 + 16 * (slot / 2); }
 inline constexpr int panelItemX(int slot) { return panelLineX(slot) + 8 * 16; }
 
-// Every slot's score, 1P..4P.
-using Scores = std::array<int32_t, kSlots>;
-
 struct Players {
     std::array<int8_t, kSlots> type = {PlayerMan, PlayerMan, PlayerMan, PlayerMan};
     std::array<float, kSlots> x{};
     std::array<float, kSlots> y{};
     std::array<int32_t, kSlots> direction{};  // whole degrees 0..359; 0 right, 90 up
-    std::array<int32_t, kSlots> alive{};
+    std::array<bool, kSlots> alive{};
     std::array<int32_t, kSlots> pixelX{};  // the pixel of the last trail test
     std::array<int32_t, kSlots> pixelY{};
     std::array<int32_t, kSlots> speedLevel{};
     std::array<int32_t, kSlots> itemCount{};
     std::array<std::array<int32_t, kMaxHeldItems>, kSlots> items{};
-    Scores score{};
-    std::array<int32_t, kSlots> explosionActive{};
+    std::array<int32_t, kSlots> score{};
+    std::array<bool, kSlots> explosionActive{};
     std::array<int32_t, kSlots> explosionAge{};
     std::array<int32_t, kSlots> comStraightCount{};
     std::array<int32_t, kSlots> comTurnSide{};
 
     bool present(int slot) const { return type[slot] != PlayerNon; }
-    bool inPlay(int slot) const { return present(slot) && alive[slot] != 0; }
+    bool inPlay(int slot) const { return present(slot) && alive[slot]; }
+    int presentCount() const {
+        int n = 0;
+        for (int slot = 0; slot < kSlots; ++slot) n += present(slot) ? 1 : 0;
+        return n;
+    }
+    int inPlayCount() const {
+        int n = 0;
+        for (int slot = 0; slot < kSlots; ++slot) n += inPlay(slot) ? 1 : 0;
+        return n;
+    }
 };
 
 // dirX[a] = sin((a + 90) * 3.141592654 / 180), dirY[a] = cos(...), computed in double

@@ -6,29 +6,28 @@
 // all and decides where each lands (no field access, several lanes at a time) and a pass
 // that does the field writes in placement order, clear then draw, meteorite by meteorite.
 
-#include "round/meteorites.h"
+#include "items/meteorites.h"
 
 #include <algorithm>
 
-#include "round/moving_dots.h"
-#include "shell/game.h"
+#include "items/moving_dots.h"
 
 namespace {
 
-constexpr int32_t kStartColumnMin = 638;
+// A shower starts from the field's last column to far right of the page, on any field row.
+constexpr int32_t kStartColumnMin = kField.right - 1;
 constexpr int32_t kStartColumnMax = 900;
-constexpr int32_t kRowMin = 33;
-constexpr int32_t kRowMax = 414;
+constexpr int32_t kRowMin = kField.top;
+constexpr int32_t kRowMax = kField.bottom - 1;
 
 // Pixel offset of a meteorite at column `column`, or -1 when it is right of the page.
 int32_t visiblePixel(int32_t row, int32_t column) {
     return column < kMeteorVisibleEnd ? row + column : -1;
 }
 
-bool showerDue(const Game& game) {
+bool showerDue(const Settings& settings, int32_t time) {
     // A METEORITE TIME below 1 can only come from a damaged settings file; treat it as 1.
-    const int32_t period = std::max(game.settings.meteoriteTime, 1);
-    const int32_t time = game.match.time;
+    const int32_t period = std::max(settings.meteoriteTime, 1);
     return time != 0 && time % period == 0;
 }
 
@@ -53,37 +52,27 @@ WIDE_LANES int32_t moveColumns(int32_t count, float* __restrict x, float* __rest
     return flying;
 }
 
-// Squeezes out the vanished meteorites, keeping the order of the rest. Every entry is
-// copied to the next free place; only the ones in flight advance it.
+// Squeezes out the vanished meteorites, keeping the order of the ones in flight.
 void repackMeteors(Meteorites& shower) {
-    int32_t* pixel = shower.pixels[shower.standing].data();
-    int32_t kept = 0;
-    for (int32_t i = 0; i < shower.count; ++i) {
-        shower.x[kept] = shower.x[i];
-        shower.y[kept] = shower.y[i];
-        shower.speed[kept] = shower.speed[i];
-        shower.row[kept] = shower.row[i];
-        pixel[kept] = pixel[i];
-        kept += shower.speed[i] != 0.0f ? 1 : 0;
-    }
-    shower.count = kept;
+    const float* speed = shower.speed.data();
+    shower.count = repackColumns(
+        shower.count, [speed](int32_t i) { return speed[i] != 0.0f; }, shower.x.data(),
+        shower.y.data(), shower.speed.data(), shower.row.data(),
+        shower.pixels[shower.standing].data());
 }
 
 }  // namespace
 
-Meteor Meteorites::meteor(int i) const {
-    return Meteor{x[i], y[i], speed[i], static_cast<uint8_t>(speed[i] != 0.0f)};
-}
+Meteor Meteorites::meteor(int i) const { return Meteor{x[i], y[i], speed[i], speed[i] != 0.0f}; }
 
-void spawnMeteorShower(Game& game) {
-    Meteorites& shower = game.meteorites;
-    const int32_t pitch = game.screen.FieldPitch;
+void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& settings,
+                       int32_t pitch) {
     // More than the table holds can only come from a damaged settings file.
-    const int32_t count = std::clamp(game.settings.meteoriteValue, 0, kMeteorSlots);
+    const int32_t count = std::clamp(settings.meteoriteValue, 0, kMeteorSlots);
     for (int32_t i = 0; i < count; ++i) {
-        const int32_t column = game.random.randomRange(kStartColumnMin, kStartColumnMax);
-        const int32_t rowNumber = game.random.randomRange(kRowMin, kRowMax);
-        const int32_t step = game.random.randomRange(1, 200);
+        const int32_t column = random.randomRange(kStartColumnMin, kStartColumnMax);
+        const int32_t rowNumber = random.randomRange(kRowMin, kRowMax);
+        const int32_t step = random.randomRange(1, 200);
         shower.x[i] = static_cast<float>(column);
         shower.y[i] = static_cast<float>(rowNumber);
         shower.speed[i] = static_cast<float>(step / 100.0 + 0.5);
@@ -92,26 +81,26 @@ void spawnMeteorShower(Game& game) {
     }
     shower.count = count;
     shower.flying = count;
-    shower.meteorShowerActive = 1;
+    shower.meteorShowerActive = true;
 }
 
-void stepMeteorites(Game& game) {
-    Meteorites& shower = game.meteorites;
-    if (shower.meteorShowerActive == 0) {
-        if (!showerDue(game)) {
+void stepMeteorites(Meteorites& shower, Screen& screen, Random& random, const Settings& settings,
+                    int32_t time) {
+    if (!shower.meteorShowerActive) {
+        if (!showerDue(settings, time)) {
             return;
         }
-        spawnMeteorShower(game);
+        spawnMeteorShower(shower, random, settings, screen.FieldPitch);
     }
     const int32_t* standing = shower.pixels[shower.standing].data();
     int32_t* landing = shower.pixels[1 - shower.standing].data();
     shower.flying =
         moveColumns(shower.count, shower.x.data(), shower.speed.data(), shower.row.data(), landing);
-    plotMovingDots(shower.count, standing, landing, game.screen.FieldPixels, meteorColour);
+    plotMovingDots(shower.count, standing, landing, screen.FieldPixels, meteorColour);
     shower.standing = 1 - shower.standing;
     if (shower.flying == 0) {
         shower.count = 0;
-        shower.meteorShowerActive = 0;
+        shower.meteorShowerActive = false;
     } else if ((shower.count - shower.flying) * kRepackShare >= shower.count) {
         repackMeteors(shower);
     }
