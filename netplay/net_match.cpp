@@ -48,6 +48,7 @@ public:
         submitFrameChecksum();
         net::NetFrame frame;
         for (;;) {
+            gatherLocal();
             if (session_.wantsLocalInput()) submitLocal();
             const net::FrameStatus status = session_.takeFrame(frame, kWaitStepMs);
             if (status == net::FrameStatus::Ready) break;
@@ -76,16 +77,36 @@ public:
     }
 
 private:
-    // This machine's keys since it last gave them; the host adds whether the round's second
-    // advanced, by its own clock (every machine's round time then counts the same frames).
+    // This machine's key changes, read on every pass of a wait for the others: a key pressed
+    // and released while the lockstep holds the local input back still counts, pressed in
+    // the record given next and released in the one after (as two frames would see it).
+    void gatherLocal() {
+        const FrameInput live = game_.liveInput.nextFrame();
+        clockRead_ = live.clock;
+        for (int key = 0; key < kMatchKeyCount; ++key) {
+            const KeyChange change = live.change(key);
+            if (change == KeyChange::None) continue;
+            if (next_.change(key) == KeyChange::Down && change == KeyChange::Up) {
+                after_.setChange(key, KeyChange::Up);
+            } else if (after_.change(key) != KeyChange::None) {
+                after_.setChange(key, change);
+            } else {
+                next_.setChange(key, change);
+            }
+        }
+    }
+
+    // Gives the keys gathered; the host adds whether the round's second advanced, by its own
+    // clock (every machine's round time then counts the same frames).
     void submitLocal() {
-        const FrameInput local = game_.liveInput.nextFrame();
         bool secondAdvanced = false;
-        if (session_.isHost() && local.clock - secondStamp_ >= kSecondMs) {
-            secondStamp_ = local.clock;
+        if (session_.isHost() && clockRead_ - secondStamp_ >= kSecondMs) {
+            secondStamp_ = clockRead_;
             secondAdvanced = true;
         }
-        session_.submitLocal(local.changes, secondAdvanced);
+        session_.submitLocal(next_.changes, secondAdvanced);
+        next_ = after_;
+        after_ = FrameInput{};
     }
 
     // A frame checkpoint is taken once the frame has been played: before the next one.
@@ -138,6 +159,9 @@ private:
     Game& game_;
     net::NetSession& session_;
     std::vector<uint64_t>& roundSums_;
+    FrameInput next_;           // the local key changes for the next record given
+    FrameInput after_;          // and for the one after it
+    uint32_t clockRead_ = 0;    // the tick count when the local keys were last read
     uint32_t clock_ = 0;        // the clock of the last frame played
     uint32_t secondStamp_ = 0;  // the host's tick count when the round's second last advanced
     bool checksumDue_ = false;
