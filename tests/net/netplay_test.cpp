@@ -194,6 +194,7 @@ struct Seen {
     int scoreTables = 0;
     int rounds = 0;
     bool stopped = false;
+    bool hostGone = false;
     std::vector<uint64_t> sums;  // the round checksums, as compared, once back from the match
 };
 
@@ -206,6 +207,7 @@ struct NetMatch {
     int rounds = 2;
     loopback::Distance distance;
     std::function<void(int machine, Game& game)> onRound = nullptr;
+    bool firstGuestFallsSilent = false;  // its link passes nothing once its first round shows
 };
 
 std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out,
@@ -229,8 +231,10 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
     for (int m = 0; m < match.machines; ++m) {
         Machine& machine = *out[m];
         Seen& s = seen[m];
-        machine.script = [&, m, at = Sight::Other, quitting = false](const Page& page) mutable {
+        machine.script = [&, m, at = Sight::Other, quitting = false,
+                          counted = false](const Page& page) mutable {
             s.stopped |= stopShown(machine, page);
+            s.hostGone |= machine.sees(page, kHostGoneInMatch, kCentred, 232, kNoticeTile);
             const Sight now = sightOf(machine, page);
             // The host ends once the others have the whole match (its end ends their game).
             if (m == 0 && now == Sight::Title && s.scoreTables > 0 && !quitting &&
@@ -245,6 +249,7 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
                 ++s.rounds;
                 machine.tap(playerKeys[m].turnLeftKey, 120, 200);
                 if (match.onRound) match.onRound(m, machine.game());
+                if (m == 1 && match.firstGuestFallsSilent) relay->cut(0);
             } else if (now == Sight::RoundEnd && m == 0) {
                 machine.press({key::Enter});
             } else if (now == Sight::Table) {
@@ -260,10 +265,11 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
                 }
                 machine.press({key::Up, key::Up, key::Up, key::Up, key::Enter});
             } else if (now == Sight::Title && m != 0) {
+                if (!std::exchange(counted, true)) ++back;  // it lost the host on the way
                 machine.press({key::Pause});
             } else if (now == Sight::Lobby && s.scoreTables > 0) {
                 s.sums = machine.net().roundChecksums();
-                ++back;
+                if (!std::exchange(counted, true)) ++back;
                 machine.press({key::Esc});  // back in the lobby after the match: leave
             }
         };
@@ -310,4 +316,21 @@ TEST(NetPlay, ChecksumsThatDifferStopTheMatchOnEveryMachine) {
         EXPECT_TRUE(seen[m].stopped) << "machine " << m;
         EXPECT_EQ(seen[m].rounds, 1) << "machine " << m;
     }
+}
+
+// A machine that stops answering mid-round (as a killed one would): after 3 s its slot turns
+// COM on the host, whose match goes on to its end; the silent machine, cut off, tells that
+// the host has gone and comes to its own title.
+TEST(NetPlay, AMachineThatFallsSilentMidRoundGivesItsSlotToTheComputer) {
+    NetMatch match;
+    match.rounds = 1;
+    match.distance = {1, 0};  // through the relay, which can cut the link
+    match.firstGuestFallsSilent = true;
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(match, machines);
+    EXPECT_EQ(seen[0].rounds, 1);
+    EXPECT_EQ(seen[0].sums.size(), 1u);
+    EXPECT_FALSE(seen[0].stopped);
+    EXPECT_EQ(machines[0]->game().players.type[1], PlayerCom);
+    EXPECT_TRUE(seen[1].hostGone);
 }
