@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "input/live_input.h"
+#include "input/match_input.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "play/play.h"
@@ -24,16 +26,29 @@ struct OptionMenu {
 
 // The devices and the state of play (the bases), the tables of the explosions and
 // meteorites, the menus and the files.
+// Where every match played here is recorded unless the command line names another file.
+inline constexpr const char* kLastMatchFileName = "last_match.dvr";
+
 struct Game : Play {
     using Play::Play;
+    Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
+    Game& operator=(const Game&) = delete;
 
     Explosions explosions;
     Meteorites meteorites;
     TitleMenu titleMenu;
     OptionMenu optionMenu;
 
+    // Where the match reads its players' input: the people at this machine unless the
+    // program chose another source (a replay, a network game) for the match.
+    LiveInput liveInput{*this, match.roundKeys};
+    MatchInput* matchInput = &liveInput;
+    // Sees every match's input and round ends (a recorder); none when null.
+    MatchObserver* matchObserver = nullptr;
+
     std::string settingsPath = kSettingsFileName;
-    std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
+    std::string recordPath = kLastMatchFileName;  // where every match is recorded
+    std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };
 
 // A fresh Game on the heap (it is several megabytes).

@@ -87,7 +87,7 @@ void releaseButton(Devices& devices, int pad, int button) {
     const int code = pads.heldKey[pad][button];
     pads.heldKey[pad][button] = kNoKey;
     if (code != kNoKey && !heldElsewhere(pads, code, pad, button)) {
-        devices.keyboard.keyDown[code] = 0;
+        devices.keyboard.release(code);
     }
 }
 
@@ -114,7 +114,7 @@ void pressButton(Devices& devices, int pad, int button) {
     if (code == kNoKey) return;
     devices.pads.heldKey[pad][button] = static_cast<int16_t>(code);
     devices.pads.nextRepeat[pad][button] = devices.platform->ticks() + kPadRepeatDelayMs;
-    devices.keyboard.keyDown[code] = 1;
+    devices.keyboard.press(code);
 }
 
 bool anyHeld(const PadInput& pads) {
@@ -164,7 +164,7 @@ void repeatHeldPadKeys(Devices& devices) {
         for (int button = 0; button < kPadButtonCount; ++button) {
             const int code = pads.heldKey[pad][button];
             if (code == kNoKey || !reached(now, pads.nextRepeat[pad][button])) continue;
-            devices.keyboard.keyDown[code] = 1;
+            devices.keyboard.press(code);
             pads.nextRepeat[pad][button] = now + kPadRepeatIntervalMs;
         }
     }

@@ -9,6 +9,9 @@
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
+#include "platform/regular_file.h"
+#include "shell/match_recording.h"
+#include "shell/replay_playback.h"
 
 namespace {
 
@@ -18,20 +21,12 @@ namespace {
     throw ProgramExit{1};
 }
 
-// The path as an absolute one, for messages that name it; as it is when the current
-// directory is gone.
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
 // Where char.bmp is looked for, in order: the current directory, then beside the program.
 // Both as absolute paths, so that every message names the file it tried; one place when
 // both are the same.
 std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
     namespace fs = std::filesystem;
-    std::vector<std::string> places{absolutePath(game.charBitmapName)};
+    std::vector<std::string> places{platform::absolutePath(game.charBitmapName)};
     if (!exeDir.empty()) {
         const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
         if (beside != places.front()) places.push_back(beside);
@@ -64,8 +59,7 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 }
 
 void buildStartupTables(Game& game) {
-    game.screen.MapField();
-    game.directions.build();
+    buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
@@ -74,7 +68,7 @@ void buildStartupTables(Game& game) {
 // Saves the settings; when that fails, standard error gets one line with the file and the
 // reason, and the result is false. The previous file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
-    const std::string path = absolutePath(game.settingsPath);
+    const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
     if (game.settings.saveSettings(path, error)) return true;
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
@@ -98,11 +92,20 @@ bool saveSettingsOrTell(Game& game) {
 
 }  // namespace
 
-void startUp(Game& game, const std::string& exeDir) {
+void openDisplay(Game& game, const std::string& exeDir) {
     installScreenWaitHook(game);
     std::string error;
     if (!game.screen.Open(*game.platform, error)) failStart(game, error);
     loadCharBitmap(game, exeDir);
+}
+
+void buildTables(Game& game) {
+    game.screen.MapField();
+    game.directions.build();
+}
+
+void startUp(Game& game, const std::string& exeDir) {
+    openDisplay(game, exeDir);
     showLogo(game);
     buildStartupTables(game);
 }
@@ -114,7 +117,7 @@ void runTopLevelLoop(Game& game) {
         const int row = game.titleMenu.cursor;
         if (row == TitleRowStart) {
             if (game.players.presentCount() >= 2) {
-                runMatch(game);
+                runRecordedMatch(game);
                 drawTitle(game);
             }
         } else if (isPlayerRow(row)) {
@@ -130,8 +133,9 @@ void runTopLevelLoop(Game& game) {
     }
 }
 
-int runGame(Game& game, const std::string& exeDir) {
+int runGame(Game& game, const std::string& exeDir, const Options& options) {
     try {
+        if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
         startUp(game, exeDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
@@ -146,7 +150,8 @@ int runGame(Game& game, const std::string& exeDir) {
     }
 }
 
-int runProgram(platform::Platform& machine, const std::string& exeDir) {
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
     const auto game = makeGame(machine);
-    return runGame(*game, exeDir);
+    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
+    return runGame(*game, exeDir, options);
 }

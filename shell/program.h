@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "shell/options.h"
+
 struct Game;
 
 namespace platform {
@@ -12,14 +14,20 @@ class Platform;
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
 // player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is
-// where char.bmp is looked for when the current directory has no usable one.
-int runProgram(platform::Platform& machine, const std::string& exeDir);
+// where char.bmp is looked for when the current directory has no usable one. The options
+// (the command line's) choose a local game or a replay's playback, and where matches are
+// recorded.
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options = {});
 // The same on a Game made by the caller (tests set its paths and seed first).
-int runGame(Game& game, const std::string& exeDir);
+int runGame(Game& game, const std::string& exeDir, const Options& options = {});
 
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
 void startUp(Game& game, const std::string& exeDir);
+// The first part of it: the display and char.bmp (throws as startUp does).
+void openDisplay(Game& game, const std::string& exeDir);
+// The tables every round needs (the field's mapping, the directions).
+void buildTables(Game& game);
 // The title loop; it ends only by throwing ProgramExit (the program's handler then clears
 // both visible pages and gives the display back).
 [[noreturn]] void runTopLevelLoop(Game& game);
