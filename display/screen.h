@@ -43,21 +43,26 @@ constexpr int64_t centredX(int64_t cells, int64_t cellWidth) {
 }
 constexpr int64_t centredY(int64_t cellHeight) { return kScreenHeight / 2 - cellHeight / 2; }
 
-// The cell at which the n-th conversion (from 0) of a printf format starts in its output,
-// when every conversion before it prints exactly its width ("%03d": 3; none given: 1).
-constexpr int cellOfConversion(const char* format, int n) {
+// The n-th conversion (from 0) of a printf format: the cell at which it starts in the output
+// and its width ("%03d": 3; none given: 1), when every conversion prints exactly its width.
+struct FormatField {
+    int cell = 0;
+    int width = 0;
+};
+constexpr FormatField formatField(const char* format, int n) {
     int cell = 0;
     for (const char* c = format; *c != '\0'; ++c) {
         if (*c != '%') {
             cell += 1;
             continue;
         }
-        if (n-- == 0) return cell;
         int width = 0;
         for (++c; *c >= '0' && *c <= '9'; ++c) width = width * 10 + (*c - '0');
-        cell += width > 0 ? width : 1;
+        width = width > 0 ? width : 1;
+        if (n-- == 0) return {cell, width};
+        cell += width;
     }
-    return cell;
+    return {cell, 0};
 }
 
 // Left, top, right, bottom; right and bottom exclusive.

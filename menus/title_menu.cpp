@@ -87,7 +87,7 @@ void showTitleNotice(Game& game, const char* text) {
 
 void drawPlayerRowType(Game& game, int slot) {
     // The type's name is the row text's last conversion, in the row's own colour.
-    constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * cellOfConversion(kPlayerRowFormat, 1);
+    constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;
     const int row = slot + TitleRowFirstPlayer;
     game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX,
                                kTitleMenu.rowY(row), kGlyphCell, kGlyphCell, slotTile(slot));

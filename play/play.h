@@ -13,11 +13,11 @@
 #include "play/random.h"
 #include "settings/settings.h"
 
-// A match: from "START" on the title to Esc on the score table.
+// The counters and clock of a match (from "START" on the title to Esc on the score table).
 struct Match {
     int32_t round = 0;  // 0-based; shown as round + 1
-    std::array<int32_t, kFrameCounterCount>
-        frameCounters{};       // counter k runs 0..k; never reset between rounds
+    // Counter k runs 0..k, one step a frame; never reset between rounds.
+    std::array<int32_t, kFrameCounterCount> frameCounters{};
     uint32_t secondStamp = 0;  // tick count when time last advanced
     int32_t time = 0;          // whole seconds of the round
     float scoreRate = 1.0f;    // points per second of time
@@ -49,6 +49,7 @@ struct ItemBox {
     constexpr Rect square() const { return squareAt(x, y, kItemBoxSize); }
 };
 
+// The devices (the base) and the state of play.
 struct Play : Devices {
     using Devices::Devices;
 

@@ -1,7 +1,6 @@
 #include "round/round_header.h"
 
 #include <cstdio>
-#include <string_view>
 
 namespace {
 
@@ -11,19 +10,12 @@ constexpr int kHeaderY = 16;
 
 enum HeaderField : int { FieldRound = 0, FieldWait = 1, FieldTime = 2 };
 
-// One number of the header, in its own conversion of the header's format, drawn where the
-// whole line puts it.
+// One number of the header (all are zero-padded), drawn where the whole line puts it.
 void drawHeaderField(Screen& screen, int field, int32_t value) {
-    const std::string_view format = kHeaderFormat;
-    size_t start = format.find('%');
-    for (int k = 0; k < field; ++k) start = format.find('%', start + 1);
-    const std::string_view conversion = format.substr(start, format.find('d', start) + 1 - start);
-    char spec[8];
-    std::snprintf(spec, sizeof spec, "%.*s", static_cast<int>(conversion.size()),
-                  conversion.data());
+    const FormatField place = formatField(kHeaderFormat, field);
     char text[16];
-    std::snprintf(text, sizeof text, spec, value);
-    const int x = kHeaderX + kGlyphCell * cellOfConversion(kHeaderFormat, field);
+    std::snprintf(text, sizeof text, "%0*d", place.width, value);
+    const int x = kHeaderX + kGlyphCell * place.cell;
     screen.DrawColourText(SurfacePrimary, text, x, kHeaderY, kGlyphCell, kGlyphCell, kHeaderTile);
 }
 

@@ -13,9 +13,9 @@
 namespace {
 
 // Whether the slot steps in this frame: its speed level's counter is 0.
-bool stepsThisFrame(const Game& game, int slot) {
-    const int level = std::clamp(game.players.speedLevel[slot], 0, kFrameCounterCount - 1);
-    return game.match.frameCounters[level] == 0;
+bool stepsThisFrame(const Players& players, const Match& match, int slot) {
+    const int level = std::clamp(players.speedLevel[slot], 0, kFrameCounterCount - 1);
+    return match.frameCounters[level] == 0;
 }
 
 void stepAndSteer(Game& game, int slot) {
@@ -95,7 +95,8 @@ bool playRoundFrame(Game& game) {
     observeFrame(game, input, game.match.time != timeBefore);
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.inPlay(slot) && stepsThisFrame(game, slot)) stepAndSteer(game, slot);
+        if (game.players.inPlay(slot) && stepsThisFrame(game.players, game.match, slot))
+            stepAndSteer(game, slot);
         if (game.players.explosionActive[slot])
             tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
                           game.players, game.directions, game.screen);
