@@ -111,6 +111,13 @@ void NetGame::cycleSlot(Game& game, int slot) {
         game.owners.machine[slot] = machine;
         game.players.type[slot] =
             machine != net::kHostMachine ? int8_t(PlayerMan) : int8_t(position);
+        if (machine != net::kHostMachine) {
+            const net::Name& name = lobby.names[machine];
+            char text[kNoticeLength + 1];
+            std::snprintf(text, sizeof text, "%dP PLAYED BY %.*s", slot + 1, int(name.length),
+                          name.bytes.data());
+            showTitleNotice(game, text);
+        }
     }
     drawPlayerRowType(game, slot);
     showPage(game);
