@@ -2,19 +2,40 @@
 // global: a test makes a fresh Game on the heap, drives it, and throws it away.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "input/live_input.h"
+#include "input/match_input.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "play/play.h"
 
+struct Game;
+
+inline constexpr int kNoticeLength = 40;  // characters: the page's width in 16-pixel cells
+
 // The title's state.
 struct TitleMenu {
     int32_t cursor = 0;            // 0 START, 1..4 the player rows, 5 OPTION, 6 EXIT
-    const char* notice = nullptr;  // the line under the rows, while it is shown
-    uint32_t noticeShownAt = 0;    // platform ticks when it appeared
+    const char* notice = nullptr;  // the line under the rows while it is shown (in noticeText)
+    std::array<char, kNoticeLength + 1> noticeText{};
+    uint32_t noticeShownAt = 0;  // platform ticks when it appeared
+    // Called on every pass of the title's wait for a key (network play notices joins and
+    // leaves from here); empty for a game on one machine.
+    std::function<void(Game&)> idle;
+};
+
+// Which machine plays each slot in network play: machine 0 is the host (and the only machine
+// of a game played without the network), `self` the machine this program is.
+struct SlotOwners {
+    std::array<uint8_t, kSlots> machine{};
+    uint8_t self = 0;
+
+    bool elsewhere(int slot) const { return machine[slot] != self; }
 };
 
 // The option menu's state.
@@ -24,16 +45,30 @@ struct OptionMenu {
 
 // The devices and the state of play (the bases), the tables of the explosions and
 // meteorites, the menus and the files.
+// Where every match played here is recorded unless the command line names another file.
+inline constexpr const char* kLastMatchFileName = "last_match.dvr";
+
 struct Game : Play {
     using Play::Play;
+    Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
+    Game& operator=(const Game&) = delete;
 
     Explosions explosions;
     Meteorites meteorites;
     TitleMenu titleMenu;
     OptionMenu optionMenu;
+    SlotOwners owners;
+
+    // Where the match reads its players' input: the people at this machine unless the
+    // program chose another source (a replay, a network game) for the match.
+    LiveInput liveInput{*this, match.roundKeys};
+    MatchInput* matchInput = &liveInput;
+    // Sees every match's input and round ends (a recorder); none when null.
+    MatchObserver* matchObserver = nullptr;
 
     std::string settingsPath = kSettingsFileName;
-    std::string charBitmapName = "char.bmp";  // looked for here, then beside the program
+    std::string recordPath = kLastMatchFileName;  // where every match is recorded
+    std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };
 
 // A fresh Game on the heap (it is several megabytes).

@@ -17,6 +17,9 @@ enum MatchKey : uint8_t {
 inline constexpr int kMatchKeyCount = 16;
 inline constexpr int kKeysPerSlot = 3;
 
+// Which of a slot's three keys.
+enum SlotKey : uint8_t { SlotKeyTurnLeft = 0, SlotKeyItem = 1, SlotKeyTurnRight = 2 };
+
 constexpr int slotKey(int slot, int which) { return kKeysPerSlot * slot + which; }
 
 // What happened to one key since the previous frame read its input: nothing, or the last
@@ -33,3 +36,8 @@ struct FrameInput {
     }
     bool operator==(const FrameInput&) const = default;
 };
+
+// What the score table decided, as the match reads it from its source of input. Closed ends
+// the input of a match that was closed before its end (a replay of it, a network game whose
+// host left).
+enum class Decision : uint8_t { Closed = 0, NextRound = 1, EndMatch = 2 };

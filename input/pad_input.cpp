@@ -87,7 +87,7 @@ void releaseButton(Devices& devices, int pad, int button) {
     const int code = pads.heldKey[pad][button];
     pads.heldKey[pad][button] = kNoKey;
     if (code != kNoKey && !heldElsewhere(pads, code, pad, button)) {
-        devices.keyboard.keyDown[code] = 0;
+        devices.keyboard.release(code);
     }
 }
 
@@ -110,11 +110,13 @@ void followRoundState(Devices& devices) {
 void pressButton(Devices& devices, int pad, int button) {
     followRoundState(devices);
     releaseButton(devices, pad, button);  // a second press without a release starts anew
-    const int code = padKeyFor(pad, static_cast<PadButton>(button), devices.roundRunning);
+    const bool inRound = devices.roundRunning;
+    const int code = padKeyFor(inRound ? devices.pads.roundSlot[pad] : pad,
+                               static_cast<PadButton>(button), inRound);
     if (code == kNoKey) return;
     devices.pads.heldKey[pad][button] = static_cast<int16_t>(code);
     devices.pads.nextRepeat[pad][button] = devices.platform->ticks() + kPadRepeatDelayMs;
-    devices.keyboard.keyDown[code] = 1;
+    devices.keyboard.press(code);
 }
 
 bool anyHeld(const PadInput& pads) {
@@ -164,7 +166,7 @@ void repeatHeldPadKeys(Devices& devices) {
         for (int button = 0; button < kPadButtonCount; ++button) {
             const int code = pads.heldKey[pad][button];
             if (code == kNoKey || !reached(now, pads.nextRepeat[pad][button])) continue;
-            devices.keyboard.keyDown[code] = 1;
+            devices.keyboard.press(code);
             pads.nextRepeat[pad][button] = now + kPadRepeatIntervalMs;
         }
     }

@@ -35,6 +35,10 @@ struct PadInput {
     std::array<std::array<uint32_t, platform::kPadButtonCount>, platform::kMaxPads> nextRepeat{};
     // Whether the held keys were pressed in a round.
     bool mappedInRound = false;
+    // The slot whose keys each pad presses in a round: its own, unless network play gives
+    // this machine other slots (a joined machine's first pad plays its first slot); a value
+    // out of 0..3 presses nothing.
+    std::array<int8_t, platform::kMaxPads> roundSlot = {0, 1, 2, 3};
 };
 
 // The pump's reaction to PadDown, PadUp, PadAdded and PadRemoved.

@@ -5,6 +5,7 @@
 #include "game/game.h"
 #include "input/pacing.h"
 #include "match/match.h"
+#include "match/match_checksum.h"
 #include "round/round.h"
 #include "round/round_header.h"
 
@@ -17,14 +18,31 @@ constexpr int kCountdownCell = 64;
 constexpr uint32_t kCountdownStepMs = 900;
 constexpr const char* kCountdownTexts[] = {"3", "2", "1", "START"};
 
-// Waits on the score table: true for Enter (play the next round), false for Esc (the match
-// is over).
-bool waitForNextRound(Game& game) {
-    for (;;) {
-        if (game.keyboard.take(key::Enter)) return true;
-        if (game.keyboard.take(key::Esc)) return false;
-        waitSinceMark(game, 0);
+// How a round ended, kept from its return until the next score table is shown.
+struct RoundEnd {
+    uint64_t checksum = 0;
+    Scores scores{};
+};
+
+// Tells the match's source and observer how the round ended. Called once the next score
+// table is shown, so that what they keep (a recorder's file) is never made in a round.
+void reportRoundEnd(Game& game, const RoundEnd& end) {
+    game.matchInput->endRound(end.checksum, end.scores);
+    if (game.matchObserver != nullptr) game.matchObserver->endRound(end.checksum, end.scores);
+}
+
+// The score table's decision from the match's source: true to play the next round. Esc ends
+// the match (the observer is told); a closed source ends it too.
+bool decideNextRound(Game& game) {
+    const Decision decision = game.matchInput->nextDecision();
+    if (decision == Decision::NextRound) {
+        if (game.matchObserver != nullptr) game.matchObserver->beginRound();
+        return true;
     }
+    if (decision == Decision::EndMatch && game.matchObserver != nullptr) {
+        game.matchObserver->endMatch();
+    }
+    return false;
 }
 
 void placePlayerAtStart(Players& players, int slot) {
@@ -55,14 +73,17 @@ void runMatch(Game& game) {
     game.screen.ResetPalette();
     for (int slot = 0; slot < kSlots; ++slot) game.players.score[slot] = 0;
     game.match.round = 0;
+    bool roundPlayed = false;
+    RoundEnd end;
     for (;;) {
         drawScoreTable(game);
-        game.keyboard.keyDown[key::Enter] = 0;
-        game.keyboard.keyDown[key::Esc] = 0;
-        if (!waitForNextRound(game)) return;
+        if (roundPlayed) reportRoundEnd(game, end);
+        if (!decideNextRound(game)) return;
         startRound(game);
         runCountdown(game);
         runRound(game);
+        end = {matchChecksum(game.screen, game.players.score), game.players.score};
+        roundPlayed = true;
         game.match.round += 1;
         waitSinceMark(game, 0);
     }

@@ -5,8 +5,6 @@
 namespace {
 
 constexpr int kPlayerTypes = 3;
-// The type's name is the row text's last conversion.
-constexpr int kNameX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;
 
 }  // namespace
 
@@ -16,7 +14,6 @@ void cyclePlayerType(Game& game) {
     const int slot = row - TitleRowFirstPlayer;
     int8_t& type = game.players.type[slot];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
-    game.screen.DrawColourText(SurfacePage, playerTypeNames[type], kNameX, kTitleMenu.rowY(row),
-                               kGlyphCell, kGlyphCell, slotTile(slot));
+    drawPlayerRowType(game, slot);
     showPage(game);
 }

@@ -19,11 +19,15 @@ constexpr TitleRowLook kTitleRowLooks[kTitleRows] = {
     {"START", kTextTile},   {nullptr, slotTile(0)}, {nullptr, slotTile(1)}, {nullptr, slotTile(2)},
     {nullptr, slotTile(3)}, {"OPTION", TilePurple}, {"EXIT", kTextTile}};
 
+const char* playerTypeName(const Game& game, int slot) {
+    return game.owners.elsewhere(slot) ? kNetTypeName : playerTypeNames[game.players.type[slot]];
+}
+
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
 void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
     if (isPlayerRow(row)) {
         const int slot = row - TitleRowFirstPlayer;
-        std::snprintf(text, size, kPlayerRowFormat, row, playerTypeNames[game.players.type[slot]]);
+        std::snprintf(text, size, kPlayerRowFormat, row, playerTypeName(game, slot));
     } else {
         std::snprintf(text, size, "%s", kTitleRowLooks[row].text);
     }
@@ -39,13 +43,17 @@ void drawNotice(Game& game, const char* text) {
 }
 
 // Spaces over the notice's cells erase it (a space draws the blank glyph).
-void eraseNoticeWhenDue(Game& game) {
+void eraseNotice(Game& game) {
     TitleMenu& title = game.titleMenu;
-    if (title.notice == nullptr || game.platform->ticks() - title.noticeShownAt < kNoticeMs) {
-        return;
-    }
     drawNotice(game, std::string(std::strlen(title.notice), ' ').c_str());
     title.notice = nullptr;
+}
+
+void eraseNoticeWhenDue(Game& game) {
+    const TitleMenu& title = game.titleMenu;
+    if (title.notice != nullptr && game.platform->ticks() - title.noticeShownAt >= kNoticeMs) {
+        eraseNotice(game);
+    }
 }
 
 }  // namespace
@@ -69,17 +77,30 @@ void drawTitle(Game& game) {
 }
 
 void showTitleNotice(Game& game, const char* text) {
-    drawNotice(game, text);
-    game.titleMenu.notice = text;
-    game.titleMenu.noticeShownAt = game.platform->ticks();
+    TitleMenu& title = game.titleMenu;
+    if (title.notice != nullptr) eraseNotice(game);
+    std::snprintf(title.noticeText.data(), title.noticeText.size(), "%s", text);
+    title.notice = title.noticeText.data();
+    title.noticeShownAt = game.platform->ticks();
+    drawNotice(game, title.notice);
+}
+
+void drawPlayerRowType(Game& game, int slot) {
+    // The type's name is the row text's last conversion, in the row's own colour.
+    constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;
+    const int row = slot + TitleRowFirstPlayer;
+    game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX,
+                               kTitleMenu.rowY(row), kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 void runTitleInput(Game& game) {
     Keyboard& keys = game.keyboard;
+    TitleMenu& title = game.titleMenu;
     for (;;) {
         if (keys.take(key::Up)) moveTitleCursor(game, -1);
         if (keys.take(key::Down)) moveTitleCursor(game, +1);
         if (keys.take(key::Enter)) return;
+        if (title.idle) title.idle(game);
         eraseNoticeWhenDue(game);
         showPage(game);
         waitSinceMark(game, 0);

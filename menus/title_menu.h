@@ -39,14 +39,19 @@ void drawTitle(Game& game);
 // Moves the pointer with Up and Down until Enter is pressed; the Enter press is taken and
 // titleMenu.cursor tells the row. A notice is erased when its time is up.
 void runTitleInput(Game& game);
-// Draws the notice on the title page (shown by the next showPage); runTitleInput erases it
-// kNoticeMs later, and drawTitle drops it.
+// Draws the notice (cut to kNoticeLength characters) on the title page, over any notice
+// still shown (shown by the next showPage); runTitleInput erases it kNoticeMs later, and
+// drawTitle drops it.
 void showTitleNotice(Game& game, const char* text);
 // Steps the type of the slot of the player row under the pointer: NON, MAN, COM, NON...
 void cyclePlayerType(Game& game);
+// Redraws the type shown on the player row of `slot` (after a change made elsewhere).
+void drawPlayerRowType(Game& game, int slot);
 
 // Copies the whole composed page to the back page and flips it into view.
 void showPage(Game& game);
 
 // The names of the player types, indexed by PlayerType.
 inline constexpr const char* playerTypeNames[3] = {"NON", "MAN", "COM"};
+// What a player row shows for a slot another machine plays (network play).
+inline constexpr const char* kNetTypeName = "NET";

@@ -210,6 +210,13 @@ bool Lockstep::peerLacksRecords(uint8_t peer) const {
     return false;
 }
 
+bool Lockstep::peerHoldsPlayedFrames(uint8_t peer) const {
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (sendsTo(peer, m) && acks_[peer][m] < std::min(taken_, end_[m])) return false;
+    }
+    return true;
+}
+
 uint32_t Lockstep::dropMachine(uint8_t machine) {
     if (self_ != kHostMachine || !inMatch(machine) || machine == self_) return kNoFrame;
     if (!gone(machine)) machineGone(machine, givesInput(machine) ? held_[machine] : taken_);

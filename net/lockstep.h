@@ -77,6 +77,9 @@ public:
     bool newAcksFor(uint8_t peer) const;
     // True when `peer` has not acknowledged records that are here (a resend is due).
     bool peerLacksRecords(uint8_t peer) const;
+    // True when `peer` has acknowledged every record of the frames this machine has played
+    // (it can play them too).
+    bool peerHoldsPlayedFrames(uint8_t peer) const;
 
     // Machines that leave. On the host, dropMachine decides the first frame without the
     // machine (the frame after its last record here) and returns it; every machine then

@@ -16,6 +16,10 @@ constexpr int64_t kAckGapMs = 16;
 constexpr int64_t kResendMs = 8;
 constexpr int64_t kHeartbeatMs = 50;
 constexpr int64_t kGoodbyeMs = 300;  // how long leaving waits for the last packets
+// After the host's EndMatch, how long records still go to a peer that has not acknowledged
+// the frames played (its acknowledgement may never come: a machine that took the decision
+// stops sending).
+constexpr int64_t kEndLingerMs = 1000;
 constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
 constexpr int kPlayerMan = 1;
 
@@ -313,9 +317,21 @@ void NetSession::tick() {
     }
     drainOutbox();
     if (phase_ == Phase::Match) sendInputs();
+    if (ending_ && phase_ == Phase::Match &&
+        (everyPeerHoldsPlayedFrames() || nowMs() - endingSince_ >= kEndLingerMs)) {
+        phase_ = Phase::Lobby;
+    }
+    if (phase_ != Phase::Match) ending_ = false;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         roundTrips_[m] = peerOf_[m] >= 0 ? link_->roundTripMs(peerOf_[m]) : 0;
     }
+}
+
+bool NetSession::everyPeerHoldsPlayedFrames() const {
+    for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
+        if (peerOf_[peer] >= 0 && !lockstep_.peerHoldsPlayedFrames(peer)) return false;
+    }
+    return true;
 }
 
 void NetSession::sendInputs() {
@@ -510,7 +526,12 @@ void NetSession::sendDecision(Decision decision) {
     std::lock_guard lock(mutex_);
     if (!hosting_ || phase_ != Phase::Match) return;
     queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision});
-    if (decision == Decision::EndMatch) phase_ = Phase::Lobby;
+    // The match is over once every peer holds every record it needs to play to its end
+    // (tick): until then the records keep flowing.
+    if (decision == Decision::EndMatch && !ending_) {
+        ending_ = true;
+        endingSince_ = nowMs();
+    }
 }
 
 FrameStatus NetSession::takeDecision(Decision& decision, int waitMs) {

@@ -126,7 +126,10 @@ public:
     FrameStatus takeFrame(NetFrame& frame, int waitMs = 0);
     void submitChecksum(Checkpoint at, uint64_t value);
 
-    // The score table's choice before each round: the host sends, the others take.
+    // The score table's choice before each round: the host sends, the others take. After
+    // the host's EndMatch the match goes on for the network thread until every peer has
+    // acknowledged the records of the frames played (at most a second): startMatch and
+    // giveSlot wait for that.
     void sendDecision(Decision decision);
     FrameStatus takeDecision(Decision& decision, int waitMs = 0);
     bool stopped(StopReason& reason, Checkpoint& at) const;
@@ -156,6 +159,7 @@ private:
     void stopMatch(StopReason reason, Checkpoint at);
     void tick();
     void sendInputs();
+    bool everyPeerHoldsPlayedFrames() const;
     void drainOutbox();
     void goodbye();
     void queue(MachineMask to, const Message& message);
@@ -183,6 +187,8 @@ private:
     Lockstep lockstep_;
     uint8_t matchCount_ = 0;
     bool stopped_ = false;
+    bool ending_ = false;  // the host: EndMatch sent, records still owed to a peer
+    int64_t endingSince_ = 0;
     StopReason stopReason_ = StopReason::HostLeft;
     Checkpoint stopAt_;
     std::array<Decision, kDecisionRing> decisions_{};

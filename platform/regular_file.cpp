@@ -1,5 +1,7 @@
 #include "platform/regular_file.h"
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +56,12 @@ bool readRegularFile(const std::string& path, std::size_t maxBytes, std::string&
 bool isPresentButNotRegular(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
 }
 
 }  // namespace platform

@@ -25,4 +25,8 @@ bool readRegularFile(const std::string& path, std::size_t maxBytes, std::string&
 // A missing path is not.
 bool isPresentButNotRegular(const std::string& path);
 
+// The path as an absolute one, for messages that name it; as it is when the current folder
+// is gone.
+std::string absolutePath(const std::string& path);
+
 }  // namespace platform

@@ -8,6 +8,7 @@
 
 #include "display/screen.h"
 #include "input/devices.h"
+#include "input/round_keys.h"
 #include "play/player.h"
 #include "play/random.h"
 #include "settings/settings.h"
@@ -20,6 +21,7 @@ struct Match {
     uint32_t secondStamp = 0;  // tick count when time last advanced
     int32_t time = 0;          // whole seconds of the round
     float scoreRate = 1.0f;    // points per second of time
+    RoundKeys roundKeys;       // what the round's rules take presses from
 };
 
 // The one item box on the field and the item kinds.

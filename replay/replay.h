@@ -41,6 +41,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/match_input.h"
 #include "play/player.h"
 #include "settings/settings.h"
 
@@ -54,11 +55,6 @@ inline constexpr std::size_t kMaxReplayRounds = 65535;
 inline constexpr std::size_t kMaxReplayBytes = std::size_t{64} << 20;
 
 using FrameCounters = std::array<int32_t, kFrameCounterCount>;  // as Match::frameCounters
-using Scores = decltype(Players::score);
-
-// What the score table decided, as the match reads it from its source of input. Closed ends
-// the stream of a replay whose program was closed during the match.
-enum class Decision : uint8_t { Closed = 0, NextRound = 1, EndMatch = 2 };
 
 // What a match starts from, besides its input.
 struct ReplayStart {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "input/frame_input.h"
 #include "play/play.h"
 
 struct Game;
@@ -13,8 +14,15 @@ struct Explosions;
 // What lookAhead returns when nothing solid lies within its reach.
 inline constexpr int8_t kLookClear = 100;
 
-// Plays one round from its first frame; returns when the round has ended and Enter was
-// pressed at "PUSH ENTER KEY TO NEXT ROUND", or at once when Esc was pressed (no bonus).
+// Reads the frame's one input from the match's source (Game::matchInput) into the round's
+// key table. Every round frame and every pass of the round-end pause calls it at its start.
+FrameInput readFrameInput(Game& game);
+// Shows the frame's input to the match's observer, if any.
+void observeFrame(Game& game, const FrameInput& input, bool secondAdvanced);
+
+// Plays one round from its first frame; the round clock starts at the source's start clock. returns
+// when the round has ended and Enter was pressed at "PUSH ENTER KEY TO NEXT ROUND", or at once when
+// Esc was pressed (no bonus).
 void runRound(Game& game);
 // One frame of the round, in the round's fixed order. True when the round is over (ended
 // and Enter pressed, or abandoned with Esc).
@@ -45,8 +53,9 @@ void steerComputer(Players& players, Random& random, const DirectionTables& dire
 int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
                  int slot, int angleOffset, int limit);
 
-// Counts a second of round time once 1000 ms have passed since the last one, and shows it.
-void updateRoundTime(Game& game);
+// Counts a second of round time once 1000 ms have passed since the last one by the frame's
+// clock, and shows it.
+void updateRoundTime(Game& game, uint32_t clock);
 // Page Down makes the game slower (WAIT + 1), Page Up faster (WAIT - 1); shows the value.
 void adjustWait(Game& game);
 // False while two or more players are in play. Otherwise pays the survivor, shows "PUSH

@@ -51,23 +51,23 @@ void animateRoundEndPause(Game& game) {
 
 }  // namespace
 
-void updateRoundTime(Game& game) {
+void updateRoundTime(Game& game, uint32_t clock) {
     Match& match = game.match;
-    // Unsigned difference: a tick count that wraps past 2^32 still counts right.
-    if (game.platform->ticks() - match.secondStamp < kMsPerSecond) return;
+    // Unsigned difference: a clock that wraps past 2^32 still counts right.
+    if (clock - match.secondStamp < kMsPerSecond) return;
     match.time += 1;
-    match.secondStamp = game.platform->ticks();
+    match.secondStamp = clock;
     drawHeaderTime(game.screen, match.time);
 }
 
 void adjustWait(Game& game) {
     int32_t& wait = game.settings.wait;
     bool changed = false;
-    if (game.keyboard.take(key::PageDown)) {
+    if (game.match.roundKeys.take(MatchKeyPageDown)) {
         if (wait < kWaitMax) wait += 1;
         changed = true;  // redrawn even at the limit
     }
-    if (game.keyboard.take(key::PageUp)) {
+    if (game.match.roundKeys.take(MatchKeyPageUp)) {
         if (wait > kWaitMin) wait -= 1;
         changed = true;
     }
@@ -83,10 +83,11 @@ bool checkRoundEnd(Game& game) {
                                kTextTile);
     showNextRoundMessage(game);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
-    game.keyboard.keyDown[key::Enter] = 0;
+    game.match.roundKeys.down[MatchKeyEnter] = 0;
     for (;;) {
         markFrameStart(game);
-        if (game.keyboard.take(key::Enter)) return true;
+        observeFrame(game, readFrameInput(game), false);
+        if (game.match.roundKeys.take(MatchKeyEnter)) return true;
         animateRoundEndPause(game);
         busyDelay(game, game.settings.wait);
     }

@@ -76,10 +76,23 @@ void drawHeads(const Players& players, Screen& screen) {
     }
 }
 
+FrameInput readFrameInput(Game& game) {
+    const FrameInput input = game.matchInput->nextFrame();
+    game.match.roundKeys.apply(input);
+    return input;
+}
+
+void observeFrame(Game& game, const FrameInput& input, bool secondAdvanced) {
+    if (game.matchObserver != nullptr) game.matchObserver->frame(input, secondAdvanced);
+}
+
 bool playRoundFrame(Game& game) {
     markFrameStart(game);
+    const FrameInput input = readFrameInput(game);
     trySpawnItemBox(game.itemBox, game.random, game.players, game.settings.itemsOn != 0, game);
-    updateRoundTime(game);
+    const int32_t timeBefore = game.match.time;
+    updateRoundTime(game, input.clock);
+    observeFrame(game, input, game.match.time != timeBefore);
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game.players, game.match, slot))
@@ -94,7 +107,7 @@ bool playRoundFrame(Game& game) {
     updateTrailsAndCollisions(game, game.explosions);
     drawHeads(game.players, game.screen);
     if (checkRoundEnd(game)) return true;
-    if (game.keyboard.take(key::Esc)) return true;  // abandoned: no survivor bonus
+    if (game.match.roundKeys.take(MatchKeyEsc)) return true;  // abandoned: no survivor bonus
     adjustWait(game);
     busyDelay(game, game.settings.wait);
     return false;
@@ -103,7 +116,8 @@ bool playRoundFrame(Game& game) {
 void runRound(Game& game) {
     const RoundRunning padsInRound(game);  // pads press their own slot's keys until it returns
     game.itemBox.itemKind = ItemNone;
-    game.match.secondStamp = game.platform->ticks();
+    game.match.roundKeys = {};
+    game.match.secondStamp = game.matchInput->beginRound();
     while (!playRoundFrame(game)) {
     }
 }

@@ -37,13 +37,14 @@ int32_t turnedLeft(int32_t direction) { return wrapHeading(direction + kTurn); }
 int32_t turnedRight(int32_t direction) { return wrapHeading(direction - kTurn); }
 
 void steerHuman(Game& game, int slot) {
-    Keyboard& keyboard = game.keyboard;
-    const PlayerKeys& keys = playerKeys[slot];
+    RoundKeys& keys = game.match.roundKeys;
     // Each key by itself: both turn keys together turn left and back right again.
-    if (keyboard.take(keys.turnLeftKey)) turnLeft(game.players, slot);
-    if (keyboard.take(keys.turnRightKey)) turnRight(game.players, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnLeft))) turnLeft(game.players, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnRight))) turnRight(game.players, slot);
     // With nothing held the press is simply used up.
-    if (keyboard.take(keys.itemKey) && game.players.itemCount[slot] > 0) useItem(game, slot);
+    if (keys.take(slotKey(slot, SlotKeyItem)) && game.players.itemCount[slot] > 0) {
+        useItem(game, slot);
+    }
 }
 
 void steerComputer(Players& players, Random& random, const DirectionTables& directions,

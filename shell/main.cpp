@@ -1,9 +1,12 @@
-// The program: the real SDL platform under the game. The game runs on a thread of its own;
-// this, the main thread, serves it the display.
+// The program: the real SDL platform under the game (the game runs on a thread of its own;
+// this, the main thread, serves it the display), or no display at all to check a replay.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "platform/headless_platform.h"
 #include "platform/sdl_platform.h"
+#include "shell/options.h"
 #include "shell/program.h"
 
 namespace {
@@ -19,7 +22,18 @@ std::string programDirectory(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    platform::SdlPlatform machine("DIRAVIRU");
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "diraviru: %s\n", error.c_str());
+        return 1;
+    }
     const std::string exeDir = programDirectory(argc > 0 ? argv[0] : nullptr);
-    return machine.run([&] { return runProgram(machine, exeDir); });
+    // Checking a replay shows nothing: the display is never opened.
+    if (options.mode == Options::Mode::Play && options.check) {
+        platform::HeadlessPlatform machine;
+        return runProgram(machine, exeDir, options);
+    }
+    platform::SdlPlatform machine("DIRAVIRU");
+    return machine.run([&] { return runProgram(machine, exeDir, options); });
 }

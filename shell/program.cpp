@@ -9,6 +9,11 @@
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
+#include "netplay/net_game.h"
+#include "platform/regular_file.h"
+#include "shell/match_recording.h"
+#include "shell/replay_playback.h"
+#include "shell/version.h"
 
 namespace {
 
@@ -18,20 +23,12 @@ namespace {
     throw ProgramExit{1};
 }
 
-// The path as an absolute one, for messages that name it; as it is when the current
-// directory is gone.
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
-}
-
 // Where char.bmp is looked for, in order: the current directory, then beside the program.
 // Both as absolute paths, so that every message names the file it tried; one place when
 // both are the same.
 std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
     namespace fs = std::filesystem;
-    std::vector<std::string> places{absolutePath(game.charBitmapName)};
+    std::vector<std::string> places{platform::absolutePath(game.charBitmapName)};
     if (!exeDir.empty()) {
         const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
         if (beside != places.front()) places.push_back(beside);
@@ -64,8 +61,7 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 }
 
 void buildStartupTables(Game& game) {
-    game.screen.MapField();
-    game.directions.build();
+    buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
@@ -74,7 +70,7 @@ void buildStartupTables(Game& game) {
 // Saves the settings; when that fails, standard error gets one line with the file and the
 // reason, and the result is false. The previous file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
-    const std::string path = absolutePath(game.settingsPath);
+    const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
     if (game.settings.saveSettings(path, error)) return true;
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
@@ -96,29 +92,57 @@ bool saveSettingsOrTell(Game& game) {
     throw ProgramExit{1};
 }
 
+// Both visible pages go black before the display is given back.
+int endProgram(Game& game, const ProgramExit& ending) {
+    if (game.screen.IsOpen()) {
+        game.screen.Clear(SurfacePrimary);
+        game.screen.Clear(SurfaceBack);
+        game.screen.Present();
+        game.screen.Close();
+    }
+    return ending.status;
+}
+
 }  // namespace
 
-void startUp(Game& game, const std::string& exeDir) {
+void openDisplay(Game& game, const std::string& exeDir) {
     installScreenWaitHook(game);
     std::string error;
     if (!game.screen.Open(*game.platform, error)) failStart(game, error);
     loadCharBitmap(game, exeDir);
+}
+
+void buildTables(Game& game) {
+    game.screen.MapField();
+    game.directions.build();
+}
+
+void startUp(Game& game, const std::string& exeDir) {
+    openDisplay(game, exeDir);
     showLogo(game);
     buildStartupTables(game);
 }
 
-void runTopLevelLoop(Game& game) {
+void runTopLevelLoop(Game& game, NetGame* net) {
     drawTitle(game);
     for (;;) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
         if (row == TitleRowStart) {
             if (game.players.presentCount() >= 2) {
-                runMatch(game);
+                if (net != nullptr && net->othersJoined()) {
+                    net->playHostMatch(game);
+                } else {
+                    runRecordedMatch(game);
+                }
                 drawTitle(game);
             }
         } else if (isPlayerRow(row)) {
-            cyclePlayerType(game);
+            if (net != nullptr) {
+                net->cycleSlot(game, row - TitleRowFirstPlayer);
+            } else {
+                cyclePlayerType(game);
+            }
         } else if (row == TitleRowOption) {
             runOptionMenu(game);  // saved on every leaving, changed or not
             drawTitle(game);
@@ -130,23 +154,50 @@ void runTopLevelLoop(Game& game) {
     }
 }
 
-int runGame(Game& game, const std::string& exeDir) {
+int runGame(Game& game, const std::string& exeDir, const Options& options) {
+    if (options.mode == Options::Mode::Host || options.mode == Options::Mode::Join) {
+        std::string error;
+        const uint32_t version = netGameVersion(kGameVersion);
+        const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
+        std::unique_ptr<NetGame> net =
+            options.mode == Options::Mode::Host
+                ? NetGame::host(port, version, error)
+                : NetGame::join(options.address + ":" + std::to_string(port), version, error);
+        if (!net) {
+            std::fprintf(stderr, "diraviru: %s\n", error.c_str());
+            return 1;
+        }
+        return runNetGame(game, exeDir, std::move(net));
+    }
     try {
+        if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
         startUp(game, exeDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
-        // Both visible pages go black before the display is given back.
-        if (game.screen.IsOpen()) {
-            game.screen.Clear(SurfacePrimary);
-            game.screen.Clear(SurfaceBack);
-            game.screen.Present();
-            game.screen.Close();
-        }
-        return ending.status;
+        return endProgram(game, ending);
     }
 }
 
-int runProgram(platform::Platform& machine, const std::string& exeDir) {
+int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net) {
+    net->setMatchRunner(runRecordedMatch);
+    try {
+        startUp(game, exeDir);
+        if (!net->hosting()) {
+            net->runLobby(game);
+            net.reset();  // left the game: this machine plays on its own from here
+            leaveNetworkPlay(game);
+        } else {
+            net->attachTitle(game);
+        }
+        runTopLevelLoop(game, net.get());
+    } catch (const ProgramExit& ending) {
+        game.titleMenu.idle = nullptr;  // it called into the network game
+        return endProgram(game, ending);
+    }
+}
+
+int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
     const auto game = makeGame(machine);
-    return runGame(*game, exeDir);
+    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
+    return runGame(*game, exeDir, options);
 }

@@ -81,6 +81,7 @@ public:
         machine_.pollCostMicros = 0;  // the clock moves only by the game's own waits
         machine_.calendarSeconds = scenario.calendarTime;
         game_->settingsPath = ref_->settingsPath;
+        game_->recordPath = ref_.dir + "/last_match.dvr";
         game_->charBitmapName = ref_->charBitmapName;
         if (!scenario.settingsFile.empty()) {
             std::ofstream(game_->settingsPath, std::ios::binary) << scenario.settingsFile;
@@ -104,7 +105,9 @@ public:
         EXPECT_EQ(*at_, '\0') << scenario_.name << ": the script stopped at \"" << at_ << "\"";
         return sums_;
     }
-    unsigned itemsFired = 0;  // by the bots, as bits 1 << kind
+    std::string folder() const { return ref_.dir; }  // the run's temporary folder
+    std::vector<std::string> replays;  // every match's recording, as the title showed again
+    unsigned itemsFired = 0;           // by the bots, as bits 1 << kind
     long allocationsInRounds = 0;
     int frameDamage = 0;  // pixels of the field's frame seen not whole
 
@@ -160,6 +163,11 @@ private:
                 if (at_[1] == 't') {  // a round ends where the next score table shows
                     sums_.push_back(mix(hash_, game_->players.score.data(), 16));
                     hash_ = 0;
+                }
+                const std::string replay = readFile(game_->recordPath);
+                if (at_[1] == 'm' && !replay.empty() &&
+                    (replays.empty() || replays.back() != replay)) {
+                    replays.push_back(replay);
                 }
                 time_ = now + 100;
                 at_ += 2;
@@ -247,8 +255,8 @@ const Scenario kScenarios[] = {
      "@m v*1 E v*1 E ^*3 E @t E @r +2400 X/1300 -1200 Q/1100 ] [ Z*4 @e E @t Q/4500 -4400 E @e E "
      "@t E @r +7000 X @t X @m E @t E @e E @t X @m ^ E",
      0x3e,
-     {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0xd31cebafff41e318, 0x547b69e17e7605eb,
-      0x2d6109e27ae3f082, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
+     {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0x3dea57ae9e3ae85f, 0x3a9e60041bec5396,
+      0x85fb193f93ddc9dc, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
     // COSMO and no items set on the option menu, meteorites off though due every 5 s, three
     // players, 2P a person; Pause ends it unsaved.
     {"CosmoFromTheOptionMenu",
@@ -309,6 +317,19 @@ TEST_P(GoldenMatch, PlaysAsRecorded) {
         << " the first score table, every later one a score table and its round, the last one"
         << " the end); its checksums now:\n"
         << hex(sums);
+
+    // Every match was recorded, and its replay plays back with every round matching. With
+    // DIRAVIRU_KEEP_REPLAYS set to a folder, the replays are kept there (as tests/replay/data
+    // was made).
+    EXPECT_FALSE(run.replays.empty());
+    const char* keep = std::getenv("DIRAVIRU_KEEP_REPLAYS");
+    for (size_t m = 0; m < run.replays.size(); ++m) {
+        const std::string path = (keep ? std::string(keep) : run.folder()) + "/" + scenario.name +
+                                 "_" + std::to_string(m + 1) + ".dvr";
+        std::ofstream(path, std::ios::binary) << run.replays[m];
+        platform::ScriptedPlatform machine;
+        EXPECT_EQ(checkReplay(path, false, machine), 0) << scenario.name << " match " << m + 1;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenMatch, ::testing::ValuesIn(kScenarios),

@@ -76,11 +76,11 @@ TEST(Session, TwoAndFourMachinesPlayTheSameFramesDirectlyAndThroughDelayAndLoss)
                     << "machine " << m << " frame " << f;
             }
         }
-        for (Decision d : {Decision::NextRound, Decision::EndMatch})
+        for (net::Decision d : {net::Decision::NextRound, net::Decision::EndMatch})
             machines.sessions[0]->sendDecision(d);
         for (int m = 1; m < c.count; ++m) {
-            for (Decision sent : {Decision::NextRound, Decision::EndMatch}) {
-                Decision taken{};
+            for (net::Decision sent : {net::Decision::NextRound, net::Decision::EndMatch}) {
+                net::Decision taken{};
                 EXPECT_EQ(machines.sessions[m]->takeDecision(taken, 5000), FrameStatus::Ready);
                 EXPECT_EQ(taken, sent);
             }

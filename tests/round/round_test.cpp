@@ -25,7 +25,7 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
     ASSERT_NE(fieldAt(game, 104, 199), 0) << "1P's rings";
 
-    game.keyboard.keyDown[key::Enter] = 1;
+    game.match.roundKeys.down[MatchKeyEnter] = 1;
     const uint32_t enterAt = game.platform->ticks() + 1500;
     test.machine.keyPress(enterAt, key::Enter);
     ASSERT_TRUE(playRoundFrame(game));
@@ -43,11 +43,13 @@ TEST(RoundFrame, PeoplesKeysTurnTheirOwnHeadOncePerPress) {
     setUpRound(test, {M, M, M, M});
     game.players.speedLevel = {0, 0, 0, 0};
     // 1P both turns, 2P right, 3P item, 4P left
-    const int keys[] = {'Q', 'Z', 'M', key::Down, key::numpad(3)};
-    for (int code : keys) game.keyboard.keyDown[code] = 1;
+    const int keys[] = {slotKey(0, SlotKeyTurnLeft), slotKey(0, SlotKeyTurnRight),
+                        slotKey(1, SlotKeyTurnRight), slotKey(2, SlotKeyItem),
+                        slotKey(3, SlotKeyTurnLeft)};
+    for (int key : keys) game.match.roundKeys.down[key] = 1;
     for (int frame = 0; frame < 2; ++frame) ASSERT_FALSE(playRoundFrame(game));
     EXPECT_EQ(game.players.direction, (std::array<int32_t, kSlots>{0, 240, 90, 210}));
-    for (int code : keys) EXPECT_EQ(game.keyboard.keyDown[code], 0);
+    for (int key : keys) EXPECT_EQ(game.match.roundKeys.down[key], 0);
 }
 
 // The clock counts whole seconds, at most one a frame, across the tick count's wrap; Page
@@ -56,29 +58,29 @@ TEST(RoundFrame, ClockCountsSecondsAndWaitStaysWithinItsLimits) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, N, N});
-    test.machine.setTicks(UINT32_MAX - 400);
-    game.match.secondStamp = game.platform->ticks();
+    uint32_t clock = UINT32_MAX - 400;
+    game.match.secondStamp = clock;
     game.match.time = 41;
     for (const auto& [advance, time] : {std::pair{999u, 41}, {1u, 42}, {5000u, 43}, {0u, 43}}) {
-        test.machine.advance(advance);
-        updateRoundTime(game);
+        clock += advance;
+        updateRoundTime(game, clock);
         EXPECT_EQ(game.match.time, time) << advance;
     }
     const uint8_t* page = game.screen.Pixels(SurfacePrimary);
     EXPECT_TRUE(shows(game, page, "00043", 416, 16, 8));
     const struct {
         int32_t before;
-        int key;
+        MatchKey key;
         int32_t after;
         const char* shown;
-    } cases[] = {{5, key::PageDown, 6, "006"},
-                 {5, key::PageUp, 4, "004"},
-                 {999, key::PageDown, 999, "999"},
-                 {0, key::PageUp, 0, "000"}};
+    } cases[] = {{5, MatchKeyPageDown, 6, "006"},
+                 {5, MatchKeyPageUp, 4, "004"},
+                 {999, MatchKeyPageDown, 999, "999"},
+                 {0, MatchKeyPageUp, 0, "000"}};
     for (const auto& c : cases) {
         game.settings.wait = c.before;
         game.screen.FillBox(SurfacePrimary, 256, 16, 48, 16, 0);
-        game.keyboard.keyDown[c.key] = 1;
+        game.match.roundKeys.down[c.key] = 1;
         adjustWait(game);
         EXPECT_EQ(game.settings.wait, c.after);
         EXPECT_TRUE(shows(game, page, c.shown, 256, 16, 8));

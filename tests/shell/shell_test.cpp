@@ -118,3 +118,34 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{key::Left});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padRemoved(t, 2); }, 1000), Keys{});
 }
+
+// The people's keys as a match reads them: a key down when the round starts counts as
+// pressed in its first frame; a frame sees each key's last change since the one before (a
+// tap between two frames is an Up: it does nothing) and the clock; after the round a press
+// it took stays taken, and a key that changed since its last frame keeps that change.
+TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
+    TestGame test;
+    Game& game = *test;
+    auto& machine = test.machine;
+    machine.keyDown(0, 'Q');
+    busyDelay(game, 1);
+    EXPECT_EQ(game.matchInput->beginRound(), machine.ticks());
+    const FrameInput first = game.matchInput->nextFrame();
+    EXPECT_EQ(first.changes, FrameInput{}.changes | 1u << 2 * slotKey(0, SlotKeyTurnLeft));
+    machine.keyPress(machine.ticks(), 'Z', 1);
+    machine.keyDown(machine.ticks() + 2, key::PageDown);
+    busyDelay(game, 1);
+    FrameInput second;
+    second.setChange(slotKey(0, SlotKeyTurnRight), KeyChange::Up);
+    second.setChange(MatchKeyPageDown, KeyChange::Down);
+    second.clock = machine.ticks();
+    EXPECT_EQ(game.matchInput->nextFrame(), second);
+
+    game.match.roundKeys = {};  // the round took Q and Page Down, both still held
+    machine.keyDown(machine.ticks(), 'M');
+    busyDelay(game, 1);
+    game.matchInput->endRound(0, {});
+    EXPECT_EQ(game.keyboard.keyDown['Q'], 0);
+    EXPECT_EQ(game.keyboard.keyDown[key::PageDown], 0);
+    EXPECT_EQ(game.keyboard.keyDown['M'], 1);
+}

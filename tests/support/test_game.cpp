@@ -28,6 +28,7 @@ TestGame::TestGame() : game(makeGame(machine)) {
     fs::create_directories(dir);
     Game& g = *game;
     g.settingsPath = dir + "/dod_eved.dat";
+    g.recordPath = dir + "/last_match.dvr";
     g.charBitmapName = sourcePath("assets/char.bmp");
     installScreenWaitHook(g);
     std::string error;
@@ -53,7 +54,8 @@ void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
     game.settings.wait = 0;
     startRound(game);
     runCountdown(game);
-    game.match.secondStamp = game.platform->ticks();
+    game.match.roundKeys = {};
+    game.match.secondStamp = game.matchInput->beginRound();
     test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
 }
 
@@ -91,4 +93,14 @@ std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine) {
+    const auto game = makeGame(machine);
+    game->charBitmapName = sourcePath("assets/char.bmp");
+    Options options;
+    options.mode = Options::Mode::Play;
+    options.playPath = path;
+    options.check = !watching;
+    return runGame(*game, "", options);
 }

@@ -13,6 +13,7 @@
 #include "match/match.h"
 #include "platform/scripted_platform.h"
 #include "round/round.h"
+#include "shell/program.h"
 
 std::string sourcePath(const std::string& relative);  // a path inside the repository
 std::string readFile(const std::string& path);        // "" when there is none
@@ -32,6 +33,10 @@ struct TestGame {
     std::unique_ptr<Game> game;
     std::string dir;
 };
+
+// Plays the replay at `path` as --play (watching) or --play --check do, on `machine`; the
+// program's status.
+int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine);
 
 // Sets a round up as match flow does, countdown included: no item boxes, WAIT 0.
 void setUpRound(TestGame& test, std::array<int8_t, kSlots> types);

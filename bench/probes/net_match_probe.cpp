@@ -1,0 +1,200 @@
+// Network match probe: the real game's matches (score table, countdown, rounds, the pause at a
+// round's end) played in lockstep by two and four machines in one process, each on a thread
+// of its own with a headless platform on the real clock, the joined ones behind a relay that
+// delays every packet by 50 ms each way and loses 2%. The host's person presses Enter every
+// 400 ms (rounds start and end), and Esc once the time is up; the others' people press
+// nothing (their heads run straight). Reports, per machine: the frame period at WAIT 1 while
+// rounds run (median and 99th percentile), the input delay the host chose, and the bytes
+// each machine sent per second.
+//
+//   net_match_probe [seconds per case = 20]
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "game/game.h"
+#include "match/match.h"
+#include "netplay/net_game.h"
+#include "shell/program.h"
+#include "tests/net/udp_relay.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr uint32_t kEnterEveryMs = 400;
+constexpr uint32_t kHoldMs = 50;
+
+// No display, the real clock, and the host's person: Enter now and then, Esc at the end.
+class HeadlessPlatform final : public platform::Platform {
+public:
+    explicit HeadlessPlatform(bool presses, uint32_t escAfterMs)
+        : presses_(presses), escAfterMs_(escAfterMs) {}
+    bool openDisplay(std::string&) override { return true; }
+    void closeDisplay() override {}
+    bool pollEvent(platform::Event& event) override { return take(event); }
+    bool waitEvent(platform::Event& event, uint32_t timeoutMs) override {
+        const uint32_t until = ticks() + timeoutMs;
+        while (!take(event)) {
+            if (int32_t(until - ticks()) <= 0) return false;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return true;
+    }
+    uint32_t ticks() override {
+        return uint32_t(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
+    }
+    int64_t calendarTime() override { return 1; }
+    uint32_t refreshIntervalMs() override { return 17; }
+    void present(const uint8_t*, int, const platform::PaletteEntry*) override {}
+
+private:
+    bool take(platform::Event& event) {
+        if (!presses_) return false;
+        const uint32_t now = ticks();
+        if (down_ && now >= upAt_) {
+            down_ = false;
+            event = {platform::EventKind::KeyUp, key_};
+            return true;
+        }
+        if (!down_ && now >= nextAt_) {
+            key_ = now >= escAfterMs_ ? key::Esc : key::Enter;
+            down_ = true;
+            upAt_ = now + kHoldMs;
+            nextAt_ = now + kEnterEveryMs;
+            event = {platform::EventKind::KeyDown, key_};
+            return true;
+        }
+        return false;
+    }
+
+    const Clock::time_point start_ = Clock::now();
+    bool presses_;
+    uint32_t escAfterMs_;
+    bool down_ = false;
+    int key_ = 0;
+    uint32_t upAt_ = 0, nextAt_ = 1000;
+};
+
+// Frame periods of the rounds a machine plays, through the match's observer.
+struct FrameTimes final : public MatchObserver {
+    void beginRound() override { last = {}; }
+    void frame(const FrameInput&, bool) override {
+        const auto now = Clock::now();
+        if (last != Clock::time_point{} && periods.size() < periods.capacity()) {
+            periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+        }
+        last = now;
+    }
+    void endRound(uint64_t, const Scores&) override { last = {}; }
+    void endMatch() override {}
+
+    Clock::time_point last{};
+    std::vector<double> periods;
+};
+
+thread_local FrameTimes* frameTimes = nullptr;
+net::NetSession* hostSession = nullptr;
+std::atomic<int> inputDelay{0};
+
+void timedMatch(Game& game) {
+    net::MatchStart start;
+    if (game.owners.self == 0 && hostSession->matchStart(start)) inputDelay = start.inputDelay;
+    game.matchObserver = frameTimes;
+    runMatch(game);
+    game.matchObserver = nullptr;
+}
+
+double percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, std::size_t(share * double(values.size())))];
+}
+
+std::unique_ptr<Game> readyGame(platform::Platform& machine) {
+    auto game = makeGame(machine);
+    game->charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
+    game->recordPath = "/dev/null";
+    openDisplay(*game, "");
+    buildTables(*game);
+    return game;
+}
+
+void runCase(int count, int seconds) {
+    const uint32_t version = netGameVersion("probe");
+    std::string error;
+    auto host = NetGame::host(0, version, error, "HOST");
+    if (!host) throw std::runtime_error(error);
+    UdpRelay relay(host->session().port(), count - 1, 50, 0.02, 7);
+    std::vector<std::unique_ptr<NetGame>> guests;
+    for (int m = 1; m < count; ++m) {
+        guests.push_back(NetGame::join("127.0.0.1:" + std::to_string(relay.port(m - 1)), version,
+                                       error, "GUEST"));
+        while (guests.back()->session().self() != m) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    for (int m = 1; m < count; ++m) host->session().giveSlot(m, uint8_t(m));
+    std::this_thread::sleep_for(std::chrono::seconds(4));  // ENet's round trips settle
+
+    std::vector<FrameTimes> times(count);
+    std::vector<net::NetSession*> sessions{&host->session()};
+    for (auto& guest : guests) sessions.push_back(&guest->session());
+    hostSession = sessions[0];
+    std::vector<uint64_t> bytes(count);
+    for (int m = 0; m < count; ++m) bytes[m] = sessions[m]->bytesSent();
+    double elapsed = 0;
+    std::vector<std::thread> threads;
+    for (int m = 0; m < count; ++m) {
+        threads.emplace_back([&, m] {
+            FrameTimes& mine = times[m];
+            mine.periods.reserve(1 << 20);
+            frameTimes = &mine;
+            HeadlessPlatform machine(m == 0, uint32_t(seconds) * 1000);
+            auto game = readyGame(machine);
+            NetGame& net = m == 0 ? *host : *guests[m - 1];
+            net.setMatchRunner(timedMatch);
+            const auto begin = Clock::now();
+            try {
+                if (m == 0) {
+                    for (int slot = 0; slot < kSlots; ++slot) {
+                        game->players.type[slot] = slot < count ? PlayerMan : PlayerNon;
+                        game->owners.machine[slot] = uint8_t(slot < count ? slot : 0);
+                    }
+                    net.playHostMatch(*game);
+                } else {
+                    net.runLobby(*game);
+                }
+            } catch (const ProgramExit&) {
+            }
+            if (m == 0) {  // the match is over: what everyone sent during it
+                elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
+                for (int i = 0; i < count; ++i) bytes[i] = sessions[i]->bytesSent() - bytes[i];
+                host.reset();  // the host leaves: the others' lobbies end
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    std::printf("%d machines, 50 ms each way and 2%% lost, %.1f s; input delay %d frames\n", count,
+                elapsed, int(inputDelay));
+    for (int m = 0; m < count; ++m) {
+        std::printf(
+            "  machine %d: %zu frames, period median %.3f ms, p99 %.3f ms; %.0f bytes sent "
+            "per second\n",
+            m, times[m].periods.size(), percentile(times[m].periods, 0.5),
+            percentile(times[m].periods, 0.99), double(bytes[m]) / elapsed);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    for (int count : {2, 4}) runCase(count, seconds);
+}

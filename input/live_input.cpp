@@ -1,0 +1,77 @@
+#include "input/live_input.h"
+
+#include "input/devices.h"
+#include "input/pacing.h"
+#include "input/player_keys.h"
+
+namespace {
+
+int slotKeyCode(const PlayerKeys& keys, int which) {
+    switch (which) {
+        case SlotKeyTurnLeft:
+            return keys.turnLeftKey;
+        case SlotKeyItem:
+            return keys.itemKey;
+        default:
+            return keys.turnRightKey;
+    }
+}
+
+}  // namespace
+
+int matchKeyCode(int matchKey) {
+    switch (matchKey) {
+        case MatchKeyEsc:
+            return key::Esc;
+        case MatchKeyPageUp:
+            return key::PageUp;
+        case MatchKeyPageDown:
+            return key::PageDown;
+        case MatchKeyEnter:
+            return key::Enter;
+        default:
+            return slotKeyCode(playerKeys[matchKey / kKeysPerSlot], matchKey % kKeysPerSlot);
+    }
+}
+
+Decision LiveInput::nextDecision() {
+    Keyboard& keyboard = devices_.keyboard;
+    keyboard.keyDown[key::Enter] = 0;
+    keyboard.keyDown[key::Esc] = 0;
+    for (;;) {
+        if (keyboard.take(key::Enter)) return Decision::NextRound;
+        if (keyboard.take(key::Esc)) return Decision::EndMatch;
+        waitSinceMark(devices_, 0);
+    }
+}
+
+uint32_t LiveInput::beginRound() {
+    Keyboard& keyboard = devices_.keyboard;
+    for (int key = 0; key < kMatchKeyCount; ++key) {
+        const int code = matchKeyCode(key);
+        keyboard.lastChange[code] = keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None;
+    }
+    return devices_.platform->ticks();
+}
+
+FrameInput LiveInput::nextFrame() {
+    Keyboard& keyboard = devices_.keyboard;
+    FrameInput input;
+    for (int key = 0; key < kMatchKeyCount; ++key) {
+        const int code = matchKeyCode(key);
+        input.setChange(key, keyboard.lastChange[code]);
+        keyboard.lastChange[code] = KeyChange::None;
+    }
+    input.clock = devices_.platform->ticks();
+    return input;
+}
+
+void LiveInput::endRound(uint64_t, const Scores&) {
+    Keyboard& keyboard = devices_.keyboard;
+    for (int key = 0; key < kMatchKeyCount; ++key) {
+        const int code = matchKeyCode(key);
+        if (keyboard.lastChange[code] == KeyChange::None) {
+            keyboard.keyDown[code] = roundKeys_.down[key];
+        }
+    }
+}

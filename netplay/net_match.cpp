@@ -1,0 +1,260 @@
+#include "netplay/net_match.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "input/match_input.h"
+#include "input/pacing.h"
+#include "match/match.h"
+#include "match/match_checksum.h"
+#include "net/session.h"
+#include "netplay/net_screens.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr int kWaitStepMs = 1;            // a wait for the other machines pumps this often
+constexpr uint16_t kChecksumEvery = 250;  // frames between two frame checksums: one a second
+constexpr uint32_t kSecondMs = 1000;
+constexpr uint32_t kStartPatienceMs = 1000;
+
+// Thrown out of a round by a match the network stopped; caught where the match started.
+struct MatchStoppedByNetwork {};
+
+// The match's input from the lockstep of a network game. Each frame, this machine's own
+// keys (and on the host the match keys and the round's second) go to the others for the
+// frame inputDelay ahead, and the frame every machine plays comes back once all of them
+// gave their part; waiting for it pumps, so the window stays alive and Pause ends the
+// program. The host decides on the score table; the others take its decision.
+class NetInput final : public MatchInput {
+public:
+    NetInput(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums)
+        : game_(game), session_(session), roundSums_(roundSums) {}
+
+    Decision nextDecision() override {
+        return session_.isHost() ? hostDecision() : joinedDecision();
+    }
+
+    uint32_t beginRound() override {
+        game_.liveInput.beginRound();
+        secondStamp_ = game_.platform->ticks();
+        return clock_;
+    }
+
+    FrameInput nextFrame() override {
+        submitFrameChecksum();
+        net::NetFrame frame;
+        for (;;) {
+            gatherLocal();
+            if (session_.wantsLocalInput()) submitLocal();
+            const net::FrameStatus status = session_.takeFrame(frame, kWaitStepMs);
+            if (status == net::FrameStatus::Ready) break;
+            if (status == net::FrameStatus::Stopped) throw MatchStoppedByNetwork{};
+            pumpMessages(game_);
+        }
+        for (int slot = 0; slot < kSlots; ++slot) {
+            if ((frame.slotsToCom >> slot) & 1) game_.players.type[slot] = PlayerCom;
+        }
+        if (frame.checksumDue) {
+            checksumDue_ = true;
+            checksumFrame_ = frame.frame;
+        }
+        clock_ = frame.input.clock;
+        return frame.input;
+    }
+
+    void endRound(uint64_t checksum, const Scores& scores) override {
+        submitFrameChecksum();
+        session_.submitChecksum({net::CheckpointKind::Round, uint32_t(roundSums_.size())},
+                                checksum);
+        roundSums_.push_back(checksum);
+        // The host takes its decisions from its own keys; the others' keys decide nothing
+        // between rounds (and a press taken in the round must not act in their lobby).
+        if (session_.isHost()) game_.liveInput.endRound(checksum, scores);
+    }
+
+private:
+    // This machine's key changes, read on every pass of a wait for the others: a key pressed
+    // and released while the lockstep holds the local input back still counts, pressed in
+    // the record given next and released in the one after (as two frames would see it).
+    void gatherLocal() {
+        const FrameInput live = game_.liveInput.nextFrame();
+        clockRead_ = live.clock;
+        for (int key = 0; key < kMatchKeyCount; ++key) {
+            const KeyChange change = live.change(key);
+            if (change == KeyChange::None) continue;
+            if (next_.change(key) == KeyChange::Down && change == KeyChange::Up) {
+                after_.setChange(key, KeyChange::Up);
+            } else if (after_.change(key) != KeyChange::None) {
+                after_.setChange(key, change);
+            } else {
+                next_.setChange(key, change);
+            }
+        }
+    }
+
+    // Gives the keys gathered; the host adds whether the round's second advanced, by its own
+    // clock (every machine's round time then counts the same frames).
+    void submitLocal() {
+        bool secondAdvanced = false;
+        if (session_.isHost() && clockRead_ - secondStamp_ >= kSecondMs) {
+            secondStamp_ = clockRead_;
+            secondAdvanced = true;
+        }
+        session_.submitLocal(next_.changes, secondAdvanced);
+        next_ = after_;
+        after_ = FrameInput{};
+    }
+
+    // A frame checkpoint is taken once the frame has been played: before the next one.
+    void submitFrameChecksum() {
+        if (!checksumDue_) return;
+        checksumDue_ = false;
+        session_.submitChecksum({net::CheckpointKind::Frame, checksumFrame_},
+                                matchChecksum(game_.screen, game_.players.score));
+    }
+
+    bool stopped() const {
+        net::StopReason reason;
+        net::Checkpoint at;
+        return session_.stopped(reason, at);
+    }
+
+    // The host's Enter or Esc, sent to the others; a press made before the table is ignored.
+    // A match the network stopped meanwhile ends here.
+    Decision hostDecision() {
+        Keyboard& keyboard = game_.keyboard;
+        keyboard.keyDown[key::Enter] = 0;
+        keyboard.keyDown[key::Esc] = 0;
+        for (;;) {
+            if (stopped()) return Decision::Closed;
+            if (keyboard.take(key::Enter)) {
+                session_.sendDecision(net::Decision::NextRound);
+                return Decision::NextRound;
+            }
+            if (keyboard.take(key::Esc)) {
+                session_.sendDecision(net::Decision::EndMatch);
+                return Decision::EndMatch;
+            }
+            waitSinceMark(game_, 0);
+        }
+    }
+
+    Decision joinedDecision() {
+        for (;;) {
+            net::Decision decision;
+            const net::FrameStatus status = session_.takeDecision(decision, kWaitStepMs);
+            if (status == net::FrameStatus::Stopped) return Decision::Closed;
+            if (status == net::FrameStatus::Ready) {
+                return decision == net::Decision::NextRound ? Decision::NextRound
+                                                            : Decision::EndMatch;
+            }
+            pumpMessages(game_);
+        }
+    }
+
+    Game& game_;
+    net::NetSession& session_;
+    std::vector<uint64_t>& roundSums_;
+    FrameInput next_;           // the local key changes for the next record given
+    FrameInput after_;          // and for the one after it
+    uint32_t clockRead_ = 0;    // the tick count when the local keys were last read
+    uint32_t clock_ = 0;        // the clock of the last frame played
+    uint32_t secondStamp_ = 0;  // the host's tick count when the round's second last advanced
+    bool checksumDue_ = false;
+    uint32_t checksumFrame_ = 0;
+};
+
+// The match's source for as long as it runs, whichever way it ends.
+class InputInstalled {
+public:
+    InputInstalled(Game& game, MatchInput& input) : game_(game), previous_(game.matchInput) {
+        game.matchInput = &input;
+    }
+    ~InputInstalled() { game_.matchInput = previous_; }
+    InputInstalled(const InputInstalled&) = delete;
+    InputInstalled& operator=(const InputInstalled&) = delete;
+
+private:
+    Game& game_;
+    MatchInput* previous_;
+};
+
+MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&)) {
+    roundSums.clear();
+    NetInput input(game, session, roundSums);
+    {
+        const InputInstalled installed(game, input);
+        try {
+            run(game);
+        } catch (const MatchStoppedByNetwork&) {
+        }
+    }
+    net::StopReason reason;
+    net::Checkpoint at;
+    if (!session.stopped(reason, at)) return MatchEnd::Ended;
+    if (reason == net::StopReason::HostLeft) {
+        showNetEnding(game, kHostGoneInMatch);
+        return MatchEnd::HostGone;
+    }
+    std::fprintf(stderr, "diraviru: the first checksum that differed: after %s %u\n",
+                 at.kind == net::CheckpointKind::Round ? "round" : "frame",
+                 at.kind == net::CheckpointKind::Round ? at.index + 1 : at.index);
+    showNetEnding(game, kChecksumsDiffer);
+    return MatchEnd::Stopped;
+}
+
+// What the host's match starts from, on a joined machine.
+void applyMatchStart(Game& game, const net::MatchStart& start) {
+    Settings settings;
+    decodeSettings(
+        std::string(reinterpret_cast<const char*>(start.settings.data()), start.settingsLength),
+        settings);
+    game.settings = settings;
+    game.random.state = start.randomState;
+    std::copy(start.frameCounters.begin(), start.frameCounters.end(),
+              game.match.frameCounters.begin());
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+    game.owners.machine = start.slotOwner;
+}
+
+}  // namespace
+
+MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                       void (*run)(Game&)) {
+    const std::string settings = encodeSettings(game.settings);
+    net::MatchSetup setup;
+    setup.randomState = game.random.state;
+    std::copy(game.match.frameCounters.begin(), game.match.frameCounters.end(),
+              setup.frameCounters.begin());
+    setup.settings = settings;
+    std::copy(game.players.type.begin(), game.players.type.end(), setup.playerTypes.begin());
+    setup.framePeriodMs = double(std::max(game.settings.wait, 1) * kWaitUnitMs);
+    setup.checksumEvery = kChecksumEvery;
+    // Right after a match the session may still be seeing its last records through.
+    net::MatchStart start;
+    const uint32_t since = game.platform->ticks();
+    while (!session.startMatch(setup, start)) {
+        if (game.platform->ticks() - since >= kStartPatienceMs) return MatchEnd::Ended;
+        waitSinceMark(game, 0);
+    }
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+    return playWithNetwork(game, session, roundSums, run);
+}
+
+MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&)) {
+    net::MatchStart start;
+    if (!session.matchStart(start)) return MatchEnd::Ended;  // stopped before it was seen
+    const Settings ownSettings = game.settings;
+    const auto ownTypes = game.players.type;
+    applyMatchStart(game, start);
+    const MatchEnd end = playWithNetwork(game, session, roundSums, run);
+    game.settings = ownSettings;
+    game.players.type = ownTypes;
+    return end;
+}

@@ -1,0 +1,28 @@
+// A match played in lockstep with the other machines of a network game. The host starts it
+// from its title with everything the match is a function of; a joined machine applies that
+// and plays the same match, showing every screen the host shows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace net {
+class NetSession;
+}
+struct Game;
+
+enum class MatchEnd {
+    Ended,     // Esc on the host's score table, as a match always ends
+    Stopped,   // the machines' checksums differed: told on every machine
+    HostGone,  // a joined machine lost the host: told; the session is over
+};
+
+// The host: starts the match with the lobby's machines and plays it. `roundSums` gets the
+// checksum of every round played, as every machine compared it.
+// `run` plays the match once the input is the network's (runMatch, or a recorded one).
+MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                       void (*run)(Game&));
+// A joined machine: plays the match the host started (session.matchStart) and gives its
+// own settings and player types back afterwards.
+MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
+                         void (*run)(Game&));

@@ -1,0 +1,83 @@
+#include "netplay/net_screens.h"
+
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "game/game.h"
+#include "input/pacing.h"
+#include "input/player_keys.h"
+#include "menus/title_menu.h"
+
+namespace {
+
+constexpr int kWarningTile = kNoticeTile;
+constexpr int kNameY = 40;
+constexpr int kMachinesY = 104;
+constexpr int kSlotsY = 232;
+constexpr int kLineSpacing = 24;
+constexpr int kStatusY = 400;
+constexpr int kLeaveY = 440;
+constexpr int kListX = 128;
+constexpr int kMessageY = 232;
+
+std::string nameOf(const net::Lobby& lobby, uint8_t machine, uint8_t self) {
+    std::string name(lobby.names[machine].view());
+    if (name.empty()) name = machine == net::kHostMachine ? "HOST" : "?";
+    return machine == self ? name + " (YOU)" : name;
+}
+
+void drawLine(Game& game, const std::string& text, int x, int y, int tile) {
+    game.screen.DrawColourText(SurfacePage, text.c_str(), x, y, kGlyphCell, kGlyphCell, tile);
+}
+
+}  // namespace
+
+const char* refusalText(net::RefusalReason reason) {
+    switch (reason) {
+        case net::RefusalReason::OtherVersion:
+            return "REFUSED: ANOTHER VERSION OF THE GAME";
+        case net::RefusalReason::GameFull:
+            return "REFUSED: THE GAME IS FULL";
+        case net::RefusalReason::MatchUnderWay:
+            return "REFUSED: A MATCH IS UNDER WAY";
+    }
+    return "REFUSED";
+}
+
+void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* status) {
+    Screen& screen = game.screen;
+    screen.Clear(SurfacePage);
+    drawLine(game, "DIRAVIRU NETWORK GAME", kCentred, kNameY, kTextTile);
+    drawLine(game, "MACHINES", kListX, kMachinesY, kTextTile);
+    int row = 1;
+    for (uint8_t m = 0; m < net::kMaxMachines; ++m) {
+        if (!net::hasMachine(lobby.machines, m)) continue;
+        drawLine(game, std::to_string(m + 1) + " " + nameOf(lobby, m, self), kListX,
+                 kMachinesY + kLineSpacing * row++, kTextTile);
+    }
+    drawLine(game, "PLAYER KEY PLAYED BY", kListX, kSlotsY, kTextTile);
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const std::string line = std::to_string(slot + 1) + "P     " + keyLabels[slot] + " " +
+                                 nameOf(lobby, lobby.slotOwner[slot], self);
+        drawLine(game, line, kListX, kSlotsY + kLineSpacing * (slot + 1), slotTile(slot));
+    }
+    drawLine(game, status, kCentred, kStatusY, kTextTile);
+    drawLine(game, "PUSH ESC KEY TO LEAVE", kCentred, kLeaveY, kTextTile);
+    showPage(game);
+}
+
+void showNetEnding(Game& game, const char* text) {
+    std::string line(text);
+    for (char& c : line) c = char(std::tolower(uint8_t(c)));
+    std::fprintf(stderr, "diraviru: %s\n", line.c_str());
+    game.screen.Clear(SurfacePage);
+    drawLine(game, text, kCentred, kMessageY, kWarningTile);
+    showPage(game);
+    markFrameStart(game);
+    const uint32_t shownAt = game.platform->ticks();
+    while (game.platform->ticks() - shownAt < kNetMessageMs && game.keyboard.pacingOn != 0) {
+        if (game.keyboard.take(key::Enter) || game.keyboard.take(key::Esc)) break;
+        waitSinceMark(game, 0);
+    }
+}

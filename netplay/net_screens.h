@@ -1,0 +1,26 @@
+// What network play shows of its own: a joined machine's lobby (who is connected, who plays
+// which slot with which keys) and the messages that end a session or a match.
+#pragma once
+
+#include <cstdint>
+
+#include "net/protocol.h"
+
+struct Game;
+
+inline constexpr const char* kConnecting = "CONNECTING TO THE HOST";
+inline constexpr const char* kWaitingForHost = "WAITING FOR THE HOST TO START";
+inline constexpr const char* kHostUnreachable = "THE HOST CANNOT BE REACHED";
+inline constexpr const char* kHostGone = "THE HOST HAS GONE";
+inline constexpr const char* kChecksumsDiffer = "CHECKSUMS DIFFER: MATCH STOPPED";
+inline constexpr const char* kHostGoneInMatch = "THE HOST HAS GONE: MATCH STOPPED";
+// How long a message that ends a session or a match stays up (Enter or Esc cut it short).
+inline constexpr uint32_t kNetMessageMs = 3000;
+
+const char* refusalText(net::RefusalReason reason);
+
+// Composes and shows the lobby: the machines, the slots with their keys and who plays them
+// (`self` marks this machine), and a status line.
+void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* status);
+// Shows `text` alone on the screen for kNetMessageMs, and as one line on standard error.
+void showNetEnding(Game& game, const char* text);

@@ -1,0 +1,303 @@
+// Network play in the whole program: machines in this process, each the real program on
+// the scripted platform on a thread of its own, driven by what it shows (as a person would
+// react), joined over ENet on the loopback address, directly or through the relay.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "netplay/net_game.h"
+#include "netplay/net_screens.h"
+#include "replay/replay.h"
+#include "shell/program.h"
+#include "tests/net/loopback_match.h"
+#include "tests/net/udp_relay.h"
+#include "tests/support/test_game.h"
+
+namespace {
+
+using Page = platform::ScriptedPlatform::PresentedPage;
+constexpr auto kPatience = std::chrono::seconds(60);
+const uint32_t kVersion = netGameVersion("1.0");
+constexpr uint32_t kHoldMs = 50;  // longer than a redraw's wait for the display
+
+// A machine: the program with its network game, a script that reacts to the pages shown.
+class Machine {
+public:
+    explicit Machine(std::unique_ptr<NetGame> net)
+        : game_(makeGame(platform_)), net_(net.get()), owned_(std::move(net)) {
+        game_->settingsPath = ref_->settingsPath;
+        game_->recordPath = ref_.dir + "/last_match.dvr";
+        game_->charBitmapName = ref_->charBitmapName;
+        platform_.onPresent = [this](const Page& page) {
+            now_ = uint32_t(page.atMicros / 1000);
+            if (script) script(page);
+        };
+    }
+    void start() {
+        thread_ = std::thread([this] { status_ = runNetGame(*game_, "", std::move(owned_)); });
+    }
+    int finish() {
+        thread_.join();
+        return status_;
+    }
+    NetGame& net() { return *net_; }  // a joined machine's lives until it leaves the lobby
+    // The round checksums of the replay this machine kept; whether --play --check passes.
+    std::vector<uint64_t> replaySums(bool& playsBack) {
+        Replay replay;
+        std::string error;
+        EXPECT_TRUE(readReplayFile(game_->recordPath, replay, error)) << error;
+        std::vector<uint64_t> sums;
+        for (const ReplayRound& round : replay.rounds) sums.push_back(round.checksum);
+        platform::ScriptedPlatform viewer;
+        const auto game = makeGame(viewer);
+        game->charBitmapName = ref_->charBitmapName;
+        Options options;
+        options.mode = Options::Mode::Play;
+        options.playPath = game_->recordPath;
+        options.check = true;
+        playsBack = runGame(*game, "", options) == 0;
+        return sums;
+    }
+    Game& game() { return *game_; }
+
+    // Whether the page shows `text` at (x, y) in the colour tile, as the game draws it.
+    bool sees(const Page& page, const char* text, int x, int y, int tile = 7) {
+        return bool(shows(*ref_, page.pixels.data(), text, x, y, tile));
+    }
+    // Presses the keys one after the other, from 100 ms after the last press or now.
+    void press(std::initializer_list<int> keys) {
+        for (int code : keys) {
+            at_ = std::max(at_, now_) + 100;
+            platform_.keyPress(at_, code, kHoldMs);
+        }
+    }
+
+    // Taps `code` every 120 ms from now on for 24 s: a person steering in tight circles.
+    void steer(int code) {
+        for (uint32_t i = 1; i <= 200; ++i) platform_.keyPress(now_ + 120 * i, code);
+    }
+
+    std::function<void(const Page&)> script;
+
+private:
+    TestGame ref_;  // draws what the script looks for; its folder keeps the settings
+    platform::ScriptedPlatform platform_;
+    std::unique_ptr<Game> game_;
+    NetGame* net_;
+    std::unique_ptr<NetGame> owned_;  // until the program takes it
+    std::thread thread_;
+    int status_ = -1;
+    uint32_t now_ = 0;
+    uint32_t at_ = 0;
+};
+
+std::unique_ptr<NetGame> hostGame() {
+    std::string error;
+    auto net = NetGame::host(0, kVersion, error, "HOST");
+    EXPECT_TRUE(net) << error;
+    return net;
+}
+
+std::unique_ptr<NetGame> joinGame(uint16_t port, const std::string& name) {
+    std::string error;
+    auto net = NetGame::join("127.0.0.1:" + std::to_string(port), kVersion, error, name);
+    EXPECT_TRUE(net) << error;
+    return net;
+}
+
+// Waits (really) until `done` holds.
+void await(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + kPatience;
+    while (!done()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), until) << "gave up waiting";
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+}  // namespace
+
+// A join to a full game is refused: the machine tells why (on the screen and on standard
+// error) and comes to its own title.
+TEST(NetPlay, ARefusedJoinIsToldAndLeadsToTheTitle) {
+    std::unique_ptr<NetGame> host = hostGame();
+    std::vector<std::unique_ptr<NetGame>> guests;
+    for (int m = 1; m < net::kMaxMachines; ++m) {
+        guests.push_back(joinGame(host->session().port(), "GUEST"));
+        await([&] { return guests.back()->session().self() == m; });
+    }
+    Machine late(joinGame(host->session().port(), "LATE"));
+    bool told = false;
+    late.script = [&](const Page& page) {
+        told |= late.sees(page, "REFUSED: THE GAME IS FULL", kCentred, 232, kNoticeTile);
+        if (late.sees(page, "START", 250, 206)) late.press({key::Pause});
+    };
+    late.start();
+    EXPECT_EQ(late.finish(), 0);
+    EXPECT_TRUE(told);
+}
+
+namespace {
+
+enum class Sight { Other, Title, Lobby, Table, Round, RoundEnd, Stopped, HostGone };
+
+struct Look {
+    Sight sight;
+    const char* text;
+    int x, y, tile;
+};
+constexpr Look kLooks[] = {  // the first that shows is what the page is
+    {Sight::RoundEnd, "PUSH ENTER KEY TO NEXT ROUND", 96, 232, kTextTile},
+    {Sight::Round, "PUSH ESC KEY TO END", kCentred, 464, kTextTile},
+    {Sight::Table, "PUSH ENTER KEY TO START", kCentred, 368, kTextTile},
+    {Sight::Title, "START", 250, 206, kTextTile},
+    {Sight::Lobby, kWaitingForHost, kCentred, 400, kTextTile},
+    {Sight::Stopped, kChecksumsDiffer, kCentred, 232, kNoticeTile},
+    {Sight::HostGone, kHostGoneInMatch, kCentred, 232, kNoticeTile}};
+
+Sight sightOf(Machine& m, const Page& page) {
+    for (const Look& look : kLooks) {
+        if (m.sees(page, look.text, look.x, look.y, look.tile)) return look.sight;
+    }
+    return Sight::Other;
+}
+
+// What a machine saw of a match.
+struct Seen {
+    int scoreTables = 0;
+    int rounds = 0;
+    bool stopped = false;
+    bool hostGone = false;
+    std::vector<uint64_t> sums;  // the round checksums, as compared, once back from the match
+};
+
+// A network match as people would play it: the host gives slot m to machine m on its title
+// (Enter on the row: MAN, COM, then NET for machine 1, 2, ...), starts, and plays `rounds`
+// rounds; every person steers its own slot in tight circles so that rounds end soon.
+// `onRound(machine, game)` runs on a machine's thread when it first shows a round.
+struct NetMatch {
+    int machines = 2;
+    int rounds = 2;
+    loopback::Distance distance;
+    std::function<void(int machine, Game& game)> onRound = nullptr;
+    bool firstGuestFallsSilent = false;  // its link passes nothing once its first round shows
+};
+
+std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out) {
+    std::unique_ptr<NetGame> host = hostGame();
+    const uint16_t port = host->session().port();
+    const bool relayed = match.distance.oneWayDelayMs > 0;
+    std::unique_ptr<UdpRelay> relay =
+        relayed ? std::make_unique<UdpRelay>(port, match.machines - 1, match.distance.oneWayDelayMs,
+                                             match.distance.lossRate, 2024)
+                : nullptr;
+    out.clear();
+    out.push_back(std::make_unique<Machine>(std::move(host)));
+    for (int m = 1; m < match.machines; ++m) {
+        out.push_back(std::make_unique<Machine>(
+            joinGame(relayed ? relay->port(m - 1) : port, "GUEST" + std::to_string(m))));
+        await([&] { return out.back()->net().session().self() == m; });
+    }
+    std::vector<Seen> seen(out.size());
+    std::atomic<int> back = 0;  // joined machines back in their lobby after the match
+    for (int m = 0; m < match.machines; ++m) {
+        Machine& machine = *out[m];
+        Seen& s = seen[m];
+        machine.script = [&, m, at = Sight::Other, quitting = false,
+                          counted = false](const Page& page) mutable {
+            const Sight now = sightOf(machine, page);
+            s.stopped |= now == Sight::Stopped;
+            s.hostGone |= now == Sight::HostGone;
+            // The host ends once the others have the whole match (its end ends their game).
+            if (m == 0 && now == Sight::Title && s.scoreTables > 0 && !quitting &&
+                back == match.machines - 1) {
+                quitting = true;
+                s.sums = machine.net().roundChecksums();
+                machine.press({key::Pause});
+            }
+            if (now == at || now == Sight::Other) return;
+            const Sight before = std::exchange(at, now);
+            if (now == Sight::Round && before != Sight::RoundEnd) {
+                ++s.rounds;
+                machine.steer(playerKeys[m].turnLeftKey);
+                if (match.onRound) match.onRound(m, machine.game());
+                if (m == 1 && match.firstGuestFallsSilent) relay->cut(0);
+            } else if (now == Sight::RoundEnd && m == 0) {
+                machine.press({key::Enter});
+            } else if (now == Sight::Table) {
+                ++s.scoreTables;
+                if (m == 0) machine.press({s.rounds < match.rounds ? key::Enter : key::Esc});
+            } else if (now == Sight::Title && m == 0 && s.scoreTables == 0) {
+                // Slot s to machine s: NET m comes after MAN, COM, NET 1 .. m - 1.
+                machine.press({key::Down});  // 1P stays the host's own MAN
+                for (int slot = 1; slot < kSlots; ++slot) {
+                    machine.press({key::Down});
+                    const int steps = slot < match.machines ? slot + 1 : match.machines + 1;
+                    for (int i = 0; i < steps; ++i) machine.press({key::Enter});
+                }
+                machine.press({key::Up, key::Up, key::Up, key::Up, key::Enter});
+            } else if (now == Sight::Title && m != 0) {
+                if (!std::exchange(counted, true)) ++back;  // it lost the host on the way
+                machine.press({key::Pause});
+            } else if (now == Sight::Lobby && s.scoreTables > 0) {
+                s.sums = machine.net().roundChecksums();
+                if (!std::exchange(counted, true)) ++back;
+                machine.press({key::Esc});  // back in the lobby after the match: leave
+            }
+        };
+    }
+    for (auto& machine : out) machine->start();
+    for (auto& machine : out) EXPECT_EQ(machine->finish(), 0);
+    return seen;
+}
+
+}  // namespace
+
+// Two and four machines, directly and through 50 ms each way with 2% lost: every machine
+// shows every round and score table of the host's match, every round ends with the same
+// checksum on every machine, and every machine's replay of the match plays back to them.
+TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
+    const NetMatch cases[] = {{2, 2, {}}, {4, 2, {}}, {2, 1, {50, 0.02}}};
+    for (const NetMatch& c : cases) {
+        std::vector<std::unique_ptr<Machine>> machines;
+        const std::vector<Seen> seen = playNetMatch(c, machines);
+        EXPECT_EQ(seen[0].sums.size(), std::size_t(c.rounds)) << c.machines << " machines";
+        for (int m = 0; m < c.machines; ++m) {
+            EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
+            bool playsBack = false;
+            EXPECT_EQ(machines[m]->replaySums(playsBack), seen[0].sums) << "machine " << m;
+            EXPECT_TRUE(playsBack) << "machine " << m;
+            EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
+            EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
+            EXPECT_FALSE(seen[m].stopped) << "machine " << m;
+        }
+    }
+}
+
+// Faults in a match of two machines. One whose game goes its own way (here its 1P score, as
+// a fault would change it) makes the checksums differ: the match stops on both with the
+// message. One that stops answering mid-round (as a killed one would): after 3 s its slot
+// turns COM on the host, whose match goes on to its end, and the silent machine, cut off,
+// tells that the host has gone.
+TEST(NetPlay, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
+    NetMatch diverging;
+    diverging.onRound = [](int machine, Game& game) {
+        if (machine == 1) game.players.score[0] += 7;
+    };
+    NetMatch silent;
+    silent.rounds = 1;
+    silent.distance = {1, 0};  // through the relay, which can cut the link
+    silent.firstGuestFallsSilent = true;
+    for (const NetMatch& c : {diverging, silent}) {
+        std::vector<std::unique_ptr<Machine>> machines;
+        const std::vector<Seen> seen = playNetMatch(c, machines);
+        const bool cut = c.firstGuestFallsSilent;
+        EXPECT_EQ(seen[0].stopped, !cut);
+        EXPECT_EQ(seen[1].stopped, !cut);
+        EXPECT_EQ(seen[1].hostGone, cut);
+        EXPECT_EQ(seen[0].sums.size(), cut ? 1u : 0u);  // the divergence stops round 1
+        EXPECT_EQ(machines[0]->game().players.type[1], cut ? PlayerCom : PlayerMan);
+    }
+}
