@@ -76,16 +76,6 @@ void drawHeads(const Players& players, Screen& screen) {
     }
 }
 
-FrameInput readFrameInput(Game& game) {
-    const FrameInput input = game.matchInput->nextFrame();
-    game.match.roundKeys.apply(input);
-    return input;
-}
-
-void observeFrame(Game& game, const FrameInput& input, bool secondAdvanced) {
-    if (game.matchObserver != nullptr) game.matchObserver->frame(input, secondAdvanced);
-}
-
 bool playRoundFrame(Game& game) {
     markFrameStart(game);
     const FrameInput input = readFrameInput(game);

@@ -1,8 +1,6 @@
 #include "shell/program.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <vector>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -13,52 +11,10 @@
 #include "platform/regular_file.h"
 #include "shell/match_recording.h"
 #include "shell/replay_playback.h"
+#include "shell/start_up.h"
 #include "shell/version.h"
 
 namespace {
-
-[[noreturn]] void failStart(Game& game, const std::string& reason) {
-    std::fprintf(stderr, "diraviru: %s\n", reason.c_str());
-    if (game.screen.IsOpen()) game.screen.Close();
-    throw ProgramExit{1};
-}
-
-// Where char.bmp is looked for, in order: the current directory, then beside the program.
-// Both as absolute paths, so that every message names the file it tried; one place when
-// both are the same.
-std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> places{platform::absolutePath(game.charBitmapName)};
-    if (!exeDir.empty()) {
-        const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
-        if (beside != places.front()) places.push_back(beside);
-    }
-    return places;
-}
-
-// The first usable char.bmp of its places. An unusable file that is there is passed over,
-// with one line saying so, when a later place serves; when none does, the start fails with
-// one line giving every place and why it could not be used.
-void loadCharBitmap(Game& game, const std::string& exeDir) {
-    std::string reasons;     // every place tried, with why it failed
-    std::string passedOver;  // the same for the places that hold a file
-    for (const std::string& path : charBitmapPlaces(game, exeDir)) {
-        std::string error;
-        if (game.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
-            if (!passedOver.empty()) {
-                std::fprintf(stderr, "diraviru: using %s, passed over %s\n", path.c_str(),
-                             passedOver.c_str());
-            }
-            game.screen.LoadPalette(path);
-            return;
-        }
-        std::error_code ignored;
-        const bool present = std::filesystem::exists(path, ignored);
-        reasons += (reasons.empty() ? "" : "; ") + error;
-        if (present) passedOver += (passedOver.empty() ? "" : "; ") + error;
-    }
-    failStart(game, "no usable char.bmp: " + reasons);
-}
 
 void buildStartupTables(Game& game) {
     buildTables(game);
@@ -104,18 +60,6 @@ int endProgram(Game& game, const ProgramExit& ending) {
 }
 
 }  // namespace
-
-void openDisplay(Game& game, const std::string& exeDir) {
-    installScreenWaitHook(game);
-    std::string error;
-    if (!game.screen.Open(*game.platform, error)) failStart(game, error);
-    loadCharBitmap(game, exeDir);
-}
-
-void buildTables(Game& game) {
-    game.screen.MapField();
-    game.directions.build();
-}
 
 void startUp(Game& game, const std::string& exeDir) {
     openDisplay(game, exeDir);

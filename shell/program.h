@@ -30,10 +30,6 @@ int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> n
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
 void startUp(Game& game, const std::string& exeDir);
-// The first part of it: the display and char.bmp (throws as startUp does).
-void openDisplay(Game& game, const std::string& exeDir);
-// The tables every round needs (the field's mapping, the directions).
-void buildTables(Game& game);
 // The title loop; it ends only by throwing ProgramExit (the program's handler then clears
 // both visible pages and gives the display back).
 // With a hosted network game, START plays with the joined machines when there are any, and

@@ -9,6 +9,7 @@
 #include "platform/regular_file.h"
 #include "replay/playback.h"
 #include "shell/program.h"
+#include "shell/start_up.h"
 #include "shell/version.h"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 constexpr uint32_t kScoreTableShownMs = 1500;
 constexpr uint32_t kVerdictShownMs = 10000;
 constexpr int kVerdictY = 440;
-constexpr int kVerdictTile = 7;
+constexpr int kVerdictTile = kTextTile;
 
 // Esc pressed by the viewer: the playback ends where it is.
 struct PlaybackStopped {};

@@ -1,0 +1,13 @@
+// The first steps of every start: the display with char.bmp, and the tables every round
+// needs. Both the program's start-up and a replay's playback begin with them.
+#pragma once
+
+#include <string>
+
+struct Game;
+
+// Opens the display and loads char.bmp (from the current folder, else beside the program);
+// throws ProgramExit(1) with one line on standard error when it cannot.
+void openDisplay(Game& game, const std::string& exeDir);
+// The tables every round needs (the field's mapping, the directions).
+void buildTables(Game& game);
