@@ -22,6 +22,7 @@
 #include "match/match.h"
 #include "netplay/net_game.h"
 #include "shell/program.h"
+#include "shell/start_up.h"
 #include "tests/net/udp_relay.h"
 
 namespace {
