@@ -43,11 +43,11 @@ struct OptionMenu {
     int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
 };
 
-// The devices and the state of play (the bases), the tables of the explosions and
-// meteorites, the menus and the files.
 // Where every match played here is recorded unless the command line names another file.
 inline constexpr const char* kLastMatchFileName = "last_match.dvr";
 
+// The devices and the state of play (the bases), the tables of the explosions and
+// meteorites, the menus and the files.
 struct Game : Play {
     using Play::Play;
     Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
@@ -70,6 +70,23 @@ struct Game : Play {
     std::string recordPath = kLastMatchFileName;  // where every match is recorded
     std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };
+
+// Points one of the Game's hooks (the match's input source, its observer) at `target` for as
+// long as the guard lives, and back at what it pointed at before, however the scope ends.
+template <typename T>
+class HookInPlace {
+public:
+    HookInPlace(T*& hook, T& target) : hook_(hook), previous_(hook) { hook_ = &target; }
+    ~HookInPlace() { hook_ = previous_; }
+    HookInPlace(const HookInPlace&) = delete;
+    HookInPlace& operator=(const HookInPlace&) = delete;
+
+private:
+    T*& hook_;
+    T* previous_;
+};
+template <typename T, typename Target>
+HookInPlace(T*&, Target&) -> HookInPlace<T>;
 
 // A fresh Game on the heap (it is several megabytes).
 std::unique_ptr<Game> makeGame(platform::Platform& machine);

@@ -168,27 +168,12 @@ private:
     uint32_t checksumFrame_ = 0;
 };
 
-// The match's source for as long as it runs, whichever way it ends.
-class InputInstalled {
-public:
-    InputInstalled(Game& game, MatchInput& input) : game_(game), previous_(game.matchInput) {
-        game.matchInput = &input;
-    }
-    ~InputInstalled() { game_.matchInput = previous_; }
-    InputInstalled(const InputInstalled&) = delete;
-    InputInstalled& operator=(const InputInstalled&) = delete;
-
-private:
-    Game& game_;
-    MatchInput* previous_;
-};
-
 MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
                          void (*run)(Game&)) {
     roundSums.clear();
     NetInput input(game, session, roundSums);
     {
-        const InputInstalled installed(game, input);
+        const HookInPlace installed(game.matchInput, input);
         try {
             run(game);
         } catch (const MatchStoppedByNetwork&) {

@@ -20,20 +20,6 @@ ReplayStart matchStart(const Game& game) {
     return start;
 }
 
-// Watches the match while it lives; the Game never keeps a dangling observer.
-class ObserverInPlace {
-public:
-    ObserverInPlace(Game& game, MatchObserver& observer) : game_(game) {
-        game_.matchObserver = &observer;
-    }
-    ~ObserverInPlace() { game_.matchObserver = nullptr; }
-    ObserverInPlace(const ObserverInPlace&) = delete;
-    ObserverInPlace& operator=(const ObserverInPlace&) = delete;
-
-private:
-    Game& game_;
-};
-
 }  // namespace
 
 MatchRecording::MatchRecording(const Game& game)
@@ -58,6 +44,6 @@ void MatchRecording::write() {
 
 void runRecordedMatch(Game& game) {
     MatchRecording recording(game);
-    const ObserverInPlace watching(game, recording);
+    const HookInPlace watching(game.matchObserver, recording);
     runMatch(game);
 }

@@ -66,18 +66,6 @@ private:
     bool watching_;
 };
 
-// The input source of the match while it lives.
-class InputInPlace {
-public:
-    InputInPlace(Game& game, MatchInput& input) : game_(game) { game_.matchInput = &input; }
-    ~InputInPlace() { game_.matchInput = &game_.liveInput; }
-    InputInPlace(const InputInPlace&) = delete;
-    InputInPlace& operator=(const InputInPlace&) = delete;
-
-private:
-    Game& game_;
-};
-
 void setMatchStart(Game& game, const ReplayStart& start) {
     game.settings = start.settings;
     game.players.type = start.playerTypes;
@@ -136,7 +124,7 @@ int runPlayback(Game& game, const std::string& exeDir, const Options& options) {
     ReplayInput input(game, replay, watching);
     bool stopped = false;
     {
-        const InputInPlace reading(game, input);
+        const HookInPlace reading(game.matchInput, input);
         try {
             runMatch(game);
         } catch (const PlaybackStopped&) {
