@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, then builds and runs the whole test suite twice: a normal build, and
 # a build with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target
-# for 30 seconds under both sanitizers (clang). Ends with one line counting the tests of both
+# for 20 seconds under both sanitizers (clang). Ends with one line counting the tests of both
 # builds.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -37,6 +37,6 @@ run_tests "$root/build"
 "$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-sanitize"
 
-"$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-30}"
+"$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-20}"
 
 echo "tests: $passed passed, $failed failed"
