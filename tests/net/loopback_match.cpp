@@ -28,15 +28,6 @@ using Clock = std::chrono::steady_clock;
 constexpr uint32_t kGameVersion = 7;
 constexpr auto kPatience = std::chrono::seconds(10);
 
-// Waits until `done` holds, polling; throws after kPatience.
-void waitFor(const std::function<bool()>& done) {
-    const auto until = Clock::now() + kPatience;
-    while (!done()) {
-        if (Clock::now() > until) throw std::runtime_error("loopback: gave up waiting");
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-}
-
 uint64_t checksumOf(const std::vector<net::NetFrame>& frames) {
     uint64_t sum = 0;
     for (const net::NetFrame& f : frames) sum = sum * 31 + f.input.changes + f.input.clock;
@@ -44,6 +35,14 @@ uint64_t checksumOf(const std::vector<net::NetFrame>& frames) {
 }
 
 }  // namespace
+
+void waitFor(const std::function<bool()>& done) {
+    const auto until = Clock::now() + kPatience;
+    while (!done()) {
+        if (Clock::now() > until) throw std::runtime_error("loopback: gave up waiting");
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
 
 uint32_t scriptedChanges(int machine, uint32_t frame) {
     const uint32_t r = uint32_t(std::mt19937(frame * 4 + uint32_t(machine))());
@@ -102,13 +101,13 @@ Machines gather(int count, Distance distance) {
     return machines;
 }
 
-net::MatchStart startMatch(Machines& machines, double framePeriodMs) {
+net::MatchStart startMatch(Machines& machines) {
     net::MatchSetup setup;
     setup.randomState = 0x2545F491;
     setup.frameCounters = {0, 1, 2, 3, 4};
     setup.settings = "001001000";
     setup.playerTypes = {1, 2, 2, 0};
-    setup.framePeriodMs = framePeriodMs;
+    setup.framePeriodMs = 4;
     setup.checksumEvery = 100;
     net::MatchStart start;
     if (!machines.sessions[0]->startMatch(setup, start)) throw std::runtime_error("no match");
@@ -132,28 +131,21 @@ std::vector<Played> play(Machines& machines, const Script& script) {
                 script.quit(m);
                 return;
             }
-            // Paced as the game paces a frame: its length counted from its start, which
-            // includes any wait for the other machines.
-            const auto frameStart = Clock::now();
             net::NetFrame frame;
+            net::FrameStatus status;
             const auto until = Clock::now() + kPatience;
             do {
                 if (session.wantsLocalInput())
                     session.submitLocal(scriptedChanges(m, f), scriptedMark(f));
-                out.end = session.takeFrame(frame, 5);
-            } while (out.end == net::FrameStatus::Waiting && Clock::now() < until);
-            if (out.end != net::FrameStatus::Ready) return;
+                status = session.takeFrame(frame, 5);
+            } while (status == net::FrameStatus::Waiting && Clock::now() < until);
+            if (status != net::FrameStatus::Ready) return;
             out.frames.push_back(frame);
             out.atMs.push_back(
                 std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
             if (frame.checksumDue) {
                 session.submitChecksum({net::CheckpointKind::Frame, frame.frame},
-                                       checksumOf(out.frames) + (m == script.miscounter));
-            }
-            if (script.periodMs > 0) {
-                std::this_thread::sleep_until(
-                    frameStart + std::chrono::duration_cast<Clock::duration>(
-                                     std::chrono::duration<double, std::milli>(script.periodMs)));
+                                       checksumOf(out.frames));
             }
         }
     };

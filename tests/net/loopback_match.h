@@ -12,6 +12,9 @@
 
 namespace loopback {
 
+// Waits until `done` holds, polling every 2 ms; throws after 10 s.
+void waitFor(const std::function<bool()>& done);
+
 struct Distance {
     int oneWayDelayMs = 0;  // 0 and no loss: the machines talk directly
     double lossRate = 0;
@@ -25,23 +28,20 @@ struct Machines {
 // Hosts a game on a free port and joins `count - 1` machines to it; machine m is given
 // slot m. Returns once every machine is welcomed and has seen every slot given.
 Machines gather(int count, Distance distance = {});
-// The host starts a match (frames of `framePeriodMs`); returns once every machine has it.
-net::MatchStart startMatch(Machines& machines, double framePeriodMs = 4);
+// The host starts a match of 4 ms frames; returns once every machine has it.
+net::MatchStart startMatch(Machines& machines);
 
 struct Script {
-    int frames = 1000;
-    double periodMs = 0;  // 0: as fast as the lockstep lets each machine go
-    int quitter = -1;     // this machine stops after `quitAt` frames and calls `quit`
+    int frames = 1000;  // played as fast as the lockstep lets each machine go
+    int quitter = -1;   // this machine stops after `quitAt` frames and calls `quit`
     int quitAt = 0;
     std::function<void(int machine)> quit = nullptr;
-    int miscounter = -1;  // this machine's checksums differ from the others'
 };
 
 struct Played {
     std::vector<net::NetFrame> frames;
     std::vector<double> atMs;  // when each frame was taken, from the start of play
-    net::FrameStatus end = net::FrameStatus::Ready;
-    long allocations = 0;  // made by the session while the machine played
+    long allocations = 0;      // made by the session while the machine played
 };
 
 // Plays the script on every machine at once; a machine ends after its frames, when its
