@@ -45,6 +45,8 @@ struct OptionMenu {
 
 // Where every match played here is recorded unless the command line names another file.
 inline constexpr const char* kLastMatchFileName = "last_match.dvr";
+// The artwork: the glyphs, the colour tiles and the palette.
+inline constexpr const char* kCharBitmapName = "char.bmp";
 
 // The devices and the state of play (the bases), the tables of the explosions and
 // meteorites, the menus and the files.
@@ -66,9 +68,14 @@ struct Game : Play {
     // Sees every match's input and round ends (a recorder); none when null.
     MatchObserver* matchObserver = nullptr;
 
+    // The folder of the settings and the last match, made on the first save; empty for the
+    // working folder (shell/game_folders.h says which).
+    std::string dataFolder;
     std::string settingsPath = kSettingsFileName;
     std::string recordPath = kLastMatchFileName;  // where every match is recorded
-    std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
+    // Looked for in the working folder, then in the game's own folder (beside the program,
+    // or PREFIX/share/diraviru when installed).
+    std::string charBitmapName = kCharBitmapName;
 };
 
 // Points one of the Game's hooks (the match's input source, its observer) at `target` for as

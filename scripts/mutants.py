@@ -22,7 +22,7 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-XVFB_TESTS = "e2e|startup"  # the tests that need a real window
+XVFB_TESTS = "e2e|startup|install"  # the tests that need a real window (or make a package)
 
 
 def unescape(text):

@@ -12,21 +12,13 @@ packages=(
   libsdl2-dev libx11-dev                             # the runtime libraries: SDL, X under it
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
   libenet-dev                                        # network play
+  libpng-dev                                         # the icon files for the desktop
   clang libclang-rt-14-dev                           # fuzzers
   xvfb xdotool x11-apps imagemagick python3          # the end-to-end test in a real window
+  desktop-file-utils appstream man-db dpkg-dev       # checks of the installed files and package
 )
-
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+source "$root/scripts/debian_packages.sh"
+install_missing "${packages[@]}"
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" > /dev/null
 cmake --build "$build"

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
+#include "shell/game_folders.h"
 #include "shell/version.h"
 
 namespace {
@@ -23,7 +24,9 @@ ReplayStart matchStart(const Game& game) {
 }  // namespace
 
 MatchRecording::MatchRecording(const Game& game)
-    : recorder_(matchStart(game)), path_(platform::absolutePath(game.recordPath)) {}
+    : recorder_(matchStart(game)),
+      path_(platform::absolutePath(game.recordPath)),
+      dataFolder_(game.dataFolder) {}
 
 void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
     recorder_.endRound(checksum, scores);
@@ -37,7 +40,7 @@ void MatchRecording::endMatch() {
 
 void MatchRecording::write() {
     std::string error;
-    if (recorder_.writeFile(path_, error)) return;
+    if (makeDataFolder(dataFolder_, error) && recorder_.writeFile(path_, error)) return;
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),
                  error.c_str());
 }

@@ -1,6 +1,6 @@
 // Every match played here is kept as a replay: recorded as it is played and written to
-// Game::recordPath (last_match.dvr in the working folder, or --record FILE) after every round
-// and at the match's end, replacing the previous file only once the new one is complete.
+// Game::recordPath (last_match.dvr in the game's data folder, or --record FILE) after every
+// round and at the match's end, replacing the previous file only once the new one is complete.
 #pragma once
 
 #include <string>
@@ -23,11 +23,13 @@ public:
     void endMatch() override;
 
 private:
-    // A failed write is told on standard error with the file and the reason; play goes on.
+    // Makes the data folder when it is missing, then writes the file. A failure is told on
+    // standard error with the file and the reason; play goes on.
     void write();
 
     ReplayRecorder recorder_;
     std::string path_;
+    std::string dataFolder_;
 };
 
 // Runs one match of the people at this machine, recorded.

@@ -3,12 +3,42 @@
 #include <charconv>
 #include <string_view>
 
+#include "game/game.h"
 #include "net/protocol.h"
 #include "net/session.h"
+#include "shell/version.h"
 
 const char* const kUsage =
     "usage: diraviru [--record FILE] [--host [--port N] | --join ADDRESS[:PORT]] | --play FILE "
-    "[--check]";
+    "[--check] | --help | --version";
+
+std::string helpText(const std::string& filesFolder) {
+    const std::string port = std::to_string(net::kDefaultPort);
+    return std::string(kUsage) +
+           "\n\n"
+           "A full-screen arcade game for up to four players at one keyboard.\n"
+           "Without options it shows the title; the README and diraviru(6) tell how to play.\n"
+           "\n"
+           "  --record FILE          record every match to FILE, not to " +
+           kLastMatchFileName +
+           "\n"
+           "  --host                 host a network game (UDP port " +
+           port +
+           ")\n"
+           "  --port N               with --host: listen on UDP port N instead\n"
+           "  --join ADDRESS[:PORT]  join the network game hosted at ADDRESS\n"
+           "  --play FILE            watch the match recorded in FILE\n"
+           "  --check                with --play: check it without a window; status 1 when a\n"
+           "                         round ends otherwise than recorded\n"
+           "  -h, --help             show this text\n"
+           "  --version              show the version\n"
+           "\n"
+           "The settings (" +
+           kSettingsFileName + ") and the last match (" + kLastMatchFileName +
+           ") are kept in:\n  " + filesFolder + "\n";
+}
+
+std::string versionText() { return std::string("diraviru ") + kGameVersion + "\n"; }
 
 namespace {
 
@@ -60,6 +90,10 @@ void readOption(int argc, const char* const* argv, int& at, Options& options, bo
         if (portGiven) throw Refusal{"--port given twice"};
         options.port = portNumber(valueOf(argc, argv, at));
         portGiven = true;
+    } else if (option == "--help" || option == "-h") {
+        setMode(options, Options::Mode::Help, option);
+    } else if (option == "--version") {
+        setMode(options, Options::Mode::Version, option);
     } else if (option == "--join") {
         setMode(options, Options::Mode::Join, option);
         const std::string_view address = valueOf(argc, argv, at);
@@ -73,6 +107,12 @@ void readOption(int argc, const char* const* argv, int& at, Options& options, bo
 
 // The mixes that make no sense, found once every option is read.
 void checkMix(const Options& options, bool portGiven) {
+    const bool alone =
+        options.mode == Options::Mode::Help || options.mode == Options::Mode::Version;
+    if (alone && (options.check || portGiven || !options.recordPath.empty())) {
+        throw Refusal{std::string(options.mode == Options::Mode::Help ? "--help" : "--version") +
+                      " goes alone"};
+    }
     if (options.check && options.mode != Options::Mode::Play) {
         throw Refusal{"--check goes only with --play"};
     }

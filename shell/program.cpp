@@ -9,6 +9,7 @@
 #include "menus/title_menu.h"
 #include "netplay/net_game.h"
 #include "platform/regular_file.h"
+#include "shell/game_folders.h"
 #include "shell/match_recording.h"
 #include "shell/replay_playback.h"
 #include "shell/start_up.h"
@@ -23,12 +24,15 @@ void buildStartupTables(Game& game) {
     game.settings.loadSettings(game.settingsPath);
 }
 
-// Saves the settings; when that fails, standard error gets one line with the file and the
-// reason, and the result is false. The previous file is then left as it was.
+// Saves the settings (making their folder first when it is missing); when that fails,
+// standard error gets one line with the file and the reason, and the result is false. The
+// previous file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
     const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
-    if (game.settings.saveSettings(path, error)) return true;
+    if (makeDataFolder(game.dataFolder, error) && game.settings.saveSettings(path, error)) {
+        return true;
+    }
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
                  error.c_str());
     return false;
@@ -61,8 +65,8 @@ int endProgram(Game& game, const ProgramExit& ending) {
 
 }  // namespace
 
-void startUp(Game& game, const std::string& exeDir) {
-    openDisplay(game, exeDir);
+void startUp(Game& game, const std::string& assetDir) {
+    openDisplay(game, assetDir);
     showLogo(game);
     buildStartupTables(game);
 }
@@ -98,7 +102,7 @@ void runTopLevelLoop(Game& game, NetGame* net) {
     }
 }
 
-int runGame(Game& game, const std::string& exeDir, const Options& options) {
+int runGame(Game& game, const std::string& assetDir, const Options& options) {
     if (options.mode == Options::Mode::Host || options.mode == Options::Mode::Join) {
         std::string error;
         const uint32_t version = netGameVersion(kGameVersion);
@@ -111,21 +115,21 @@ int runGame(Game& game, const std::string& exeDir, const Options& options) {
             std::fprintf(stderr, "diraviru: %s\n", error.c_str());
             return 1;
         }
-        return runNetGame(game, exeDir, std::move(net));
+        return runNetGame(game, assetDir, std::move(net));
     }
     try {
-        if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
-        startUp(game, exeDir);
+        if (options.mode == Options::Mode::Play) return runPlayback(game, assetDir, options);
+        startUp(game, assetDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
         return endProgram(game, ending);
     }
 }
 
-int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net) {
+int runNetGame(Game& game, const std::string& assetDir, std::unique_ptr<NetGame> net) {
     net->setMatchRunner(runRecordedMatch);
     try {
-        startUp(game, exeDir);
+        startUp(game, assetDir);
         if (!net->hosting()) {
             net->runLobby(game);
             net.reset();  // left the game: this machine plays on its own from here
@@ -140,8 +144,13 @@ int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> n
     }
 }
 
-int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options) {
+int runProgram(platform::Platform& machine, const GameFolders& folders, const Options& options) {
+    if (!folders.error.empty() && options.mode != Options::Mode::Play) {
+        std::fprintf(stderr, "diraviru: %s\n", folders.error.c_str());
+        return 1;
+    }
     const auto game = makeGame(machine);
+    placeFiles(*game, folders.data);
     if (!options.recordPath.empty()) game->recordPath = options.recordPath;
-    return runGame(*game, exeDir, options);
+    return runGame(*game, folders.assets, options);
 }

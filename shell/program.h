@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/game_folders.h"
 #include "shell/options.h"
 
 struct Game;
@@ -15,21 +16,23 @@ class Platform;
 }
 
 // Runs the whole program on the given platform and returns the exit status: 0 when the
-// player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is
-// where char.bmp is looked for when the current directory has no usable one. The options
-// (the command line's) choose a local game or a replay's playback, and where matches are
-// recorded.
-int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options = {});
-// The same on a Game made by the caller (tests set its paths and seed first).
-int runGame(Game& game, const std::string& exeDir, const Options& options = {});
+// player ends it, 1 when it cannot start or "EXIT" could not save the settings. The folders
+// say where char.bmp is looked for when the working folder has no usable one and where the
+// files go; a game that has no folder for its files does not start (a replay's playback
+// needs none). The options (the command line's) choose a local game or a replay's playback,
+// and where matches are recorded.
+int runProgram(platform::Platform& machine, const GameFolders& folders, const Options& options);
+// The same on a Game made by the caller (tests set its paths and seed first). assetDir is
+// where char.bmp is looked for when the working folder has no usable one.
+int runGame(Game& game, const std::string& assetDir, const Options& options = {});
 // The program in a network game this machine hosts or joined (`--host`, `--join`): the
 // host's title gives slots to the others; a joined machine shows its lobby until it leaves
 // the game (Esc, a refusal, the host gone) and then plays on its own.
-int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net);
+int runNetGame(Game& game, const std::string& assetDir, std::unique_ptr<NetGame> net);
 
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
-void startUp(Game& game, const std::string& exeDir);
+void startUp(Game& game, const std::string& assetDir);
 // The title loop; it ends only by throwing ProgramExit (the program's handler then clears
 // both visible pages and gives the display back).
 // With a hosted network game, START plays with the joined machines when there are any, and

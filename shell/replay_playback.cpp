@@ -107,7 +107,7 @@ void showVerdict(Game& game, const std::string& line) {
 
 }  // namespace
 
-int runPlayback(Game& game, const std::string& exeDir, const Options& options) {
+int runPlayback(Game& game, const std::string& assetDir, const Options& options) {
     const std::string path = platform::absolutePath(options.playPath);
     Replay replay;
     std::string error;
@@ -116,7 +116,7 @@ int runPlayback(Game& game, const std::string& exeDir, const Options& options) {
         return 1;
     }
     const bool watching = !options.check;
-    openDisplay(game, exeDir);
+    openDisplay(game, assetDir);
     buildTables(game);
     if (!watching) game.keyboard.pacingOn = false;  // no waits at all: as fast as the machine can
     setMatchStart(game, replay.start);

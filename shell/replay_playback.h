@@ -15,4 +15,4 @@ struct Game;
 // output when every round matched, on standard error otherwise. Watching, the line also shows under
 // the last score table until Enter or Esc (or kVerdictShownMs). The title and the settings file are
 // never touched.
-int runPlayback(Game& game, const std::string& exeDir, const Options& options);
+int runPlayback(Game& game, const std::string& assetDir, const Options& options);

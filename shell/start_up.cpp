@@ -19,15 +19,15 @@ namespace {
     throw ProgramExit{1};
 }
 
-// Where char.bmp is looked for, in order: the current directory, then beside the program.
-// Both as absolute paths, so that every message names the file it tried; one place when
-// both are the same.
-std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& exeDir) {
+// Where char.bmp is looked for, in order: the working folder, then the game's own folder
+// (own the program, or PREFIX/share/diraviru when installed). Both as absolute paths, so
+// that every message names the file it tried; one place when both are the same.
+std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& assetDir) {
     namespace fs = std::filesystem;
     std::vector<std::string> places{platform::absolutePath(game.charBitmapName)};
-    if (!exeDir.empty()) {
-        const std::string beside = (fs::path(exeDir) / game.charBitmapName).lexically_normal();
-        if (beside != places.front()) places.push_back(beside);
+    if (!assetDir.empty()) {
+        const std::string own = (fs::path(assetDir) / game.charBitmapName).lexically_normal();
+        if (own != places.front()) places.push_back(own);
     }
     return places;
 }
@@ -35,10 +35,10 @@ std::vector<std::string> charBitmapPlaces(const Game& game, const std::string& e
 // The first usable char.bmp of its places. An unusable file that is there is passed over,
 // with one line saying so, when a later place serves; when none does, the start fails with
 // one line giving every place and why it could not be used.
-void loadCharBitmap(Game& game, const std::string& exeDir) {
+void loadCharBitmap(Game& game, const std::string& assetDir) {
     std::string reasons;     // every place tried, with why it failed
     std::string passedOver;  // the same for the places that hold a file
-    for (const std::string& path : charBitmapPlaces(game, exeDir)) {
+    for (const std::string& path : charBitmapPlaces(game, assetDir)) {
         std::string error;
         if (game.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
             if (!passedOver.empty()) {
@@ -58,11 +58,11 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 
 }  // namespace
 
-void openDisplay(Game& game, const std::string& exeDir) {
+void openDisplay(Game& game, const std::string& assetDir) {
     installScreenWaitHook(game);
     std::string error;
     if (!game.screen.Open(*game.platform, error)) failStart(game, error);
-    loadCharBitmap(game, exeDir);
+    loadCharBitmap(game, assetDir);
 }
 
 void buildTables(Game& game) {

@@ -6,8 +6,8 @@
 
 struct Game;
 
-// Opens the display and loads char.bmp (from the current folder, else beside the program);
-// throws ProgramExit(1) with one line on standard error when it cannot.
-void openDisplay(Game& game, const std::string& exeDir);
+// Opens the display and loads char.bmp (from the working folder, else from assetDir, the
+// game's own folder); throws ProgramExit(1) with one line on standard error when it cannot.
+void openDisplay(Game& game, const std::string& assetDir);
 // The tables every round needs (the field's mapping, the directions).
 void buildTables(Game& game);

@@ -125,11 +125,13 @@ class XvfbGame:
             self.close()
             raise
 
-    def start_game(self, workdir, stderr=None):
-        """Starts the game (after the last one ended) in workdir; stderr as for Popen."""
+    def start_game(self, workdir, stderr=None, command=None, env=None):
+        """Starts the game (after the last one ended) in workdir; stderr as for Popen. The
+        command (the program by default) runs with self.env, changed by env's entries."""
         stop(self.game)
         self.started = time.monotonic()
-        self.game = subprocess.Popen([self.exe], cwd=workdir, env=self.env, stderr=stderr,
+        self.game = subprocess.Popen(command or [self.exe], cwd=workdir,
+                                     env=dict(self.env, **(env or {})), stderr=stderr,
                                      preexec_fn=die_with_parent)
 
     def wait_game(self, timeout):

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the game's Debian package into build-package/ (diraviru_VERSION_ARCH.deb) from a
+# release build of its own (build-package/build), installs what that needs from Debian's
+# packages when it is missing, and checks the package with lintian: an error fails.
+# Install it with: sudo apt-get install ./build-package/diraviru_VERSION_ARCH.deb
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=$root/build-package
+
+source "$root/scripts/debian_packages.sh"
+install_missing cmake ninja-build g++ pkg-config libsdl2-dev libx11-dev libenet-dev libpng-dev \
+  dpkg-dev file lintian
+
+cmake -S "$root" -B "$out/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDIRAVIRU_TESTS=OFF > /dev/null
+cmake --build "$out/build"
+rm -f "$out"/*.deb
+(cd "$out/build" && cpack -B "$out")
+rm -rf "$out/_CPack_Packages"
+deb=$(ls "$out"/*.deb)
+lintian --fail-on error --info "$deb"
+echo "package: $deb"
