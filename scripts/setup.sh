@@ -15,7 +15,7 @@ packages=(
   libpng-dev                                         # the icon files for the desktop
   clang libclang-rt-14-dev                           # fuzzers
   xvfb xdotool x11-apps imagemagick python3          # the end-to-end test in a real window
-  desktop-file-utils appstream man-db dpkg-dev       # checks of the installed files and package
+  desktop-file-utils appstream man-db dpkg-dev file  # checks of the installed files and package
 )
 source "$root/scripts/debian_packages.sh"
 install_missing "${packages[@]}"

@@ -202,7 +202,7 @@ def debian_layout(files):
 
 
 def package(cpack, build, scratch, tools):
-    if not tools.have("dpkg-deb", "dpkg-shlibdeps"):
+    if not tools.have("dpkg-deb", "dpkg-shlibdeps", "file"):
         return
     out = os.path.join(scratch, "out")
     result = run([cpack, "--config", os.path.join(build, "CPackConfig.cmake"), "-B", out])
