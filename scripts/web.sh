@@ -24,11 +24,13 @@ for argument in "$@"; do
 done
 
 packages=(emscripten cmake ninja-build googletest python3)
-[ "$tests" -eq 0 ] || packages+=(chromium npm)
+[ "$tests" -eq 0 ] || packages+=(chromium)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
+# npm comes with some builds of Node.js (and then Debian's npm package would clash with it).
+[ "$tests" -eq 0 ] || command -v npm > /dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   sudo=""
