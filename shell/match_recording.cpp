@@ -26,7 +26,8 @@ ReplayStart matchStart(const Game& game) {
 MatchRecording::MatchRecording(const Game& game)
     : recorder_(matchStart(game)),
       path_(platform::absolutePath(game.recordPath)),
-      dataFolder_(game.dataFolder) {}
+      dataFolder_(game.dataFolder),
+      platform_(*game.platform) {}
 
 void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
     recorder_.endRound(checksum, scores);
@@ -40,7 +41,10 @@ void MatchRecording::endMatch() {
 
 void MatchRecording::write() {
     std::string error;
-    if (makeDataFolder(dataFolder_, error) && recorder_.writeFile(path_, error)) return;
+    if (makeDataFolder(dataFolder_, error) && recorder_.writeFile(path_, error) &&
+        platform_.keepFiles(error)) {
+        return;
+    }
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),
                  error.c_str());
 }

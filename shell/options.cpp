@@ -4,8 +4,7 @@
 #include <string_view>
 
 #include "game/game.h"
-#include "net/protocol.h"
-#include "net/session.h"
+#include "net/address.h"
 #include "shell/version.h"
 
 const char* const kUsage =

@@ -7,13 +7,11 @@
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
-#include "netplay/net_game.h"
 #include "platform/regular_file.h"
 #include "shell/game_folders.h"
 #include "shell/match_recording.h"
 #include "shell/replay_playback.h"
 #include "shell/start_up.h"
-#include "shell/version.h"
 
 namespace {
 
@@ -24,13 +22,15 @@ void buildStartupTables(Game& game) {
     game.settings.loadSettings(game.settingsPath);
 }
 
-// Saves the settings (making their folder first when it is missing); when that fails,
-// standard error gets one line with the file and the reason, and the result is false. The
-// previous file is then left as it was.
+// Saves the settings where they last (their folder made first when it is missing; the
+// platform keeps the file: a browser copies it into its storage); when that fails, standard
+// error gets one line with the file and the reason, and the result is false. The previous
+// file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
     const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
-    if (makeDataFolder(game.dataFolder, error) && game.settings.saveSettings(path, error)) {
+    if (makeDataFolder(game.dataFolder, error) && game.settings.saveSettings(path, error) &&
+        game.platform->keepFiles(error)) {
         return true;
     }
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
@@ -52,7 +52,8 @@ bool saveSettingsOrTell(Game& game) {
     throw ProgramExit{1};
 }
 
-// Both visible pages go black before the display is given back.
+}  // namespace
+
 int endProgram(Game& game, const ProgramExit& ending) {
     if (game.screen.IsOpen()) {
         game.screen.Clear(SurfacePrimary);
@@ -63,15 +64,13 @@ int endProgram(Game& game, const ProgramExit& ending) {
     return ending.status;
 }
 
-}  // namespace
-
 void startUp(Game& game, const std::string& assetDir) {
     openDisplay(game, assetDir);
     showLogo(game);
     buildStartupTables(game);
 }
 
-void runTopLevelLoop(Game& game, NetGame* net) {
+void runTopLevelLoop(Game& game, HostedTitle* net) {
     drawTitle(game);
     for (;;) {
         runTitleInput(game);
@@ -103,20 +102,6 @@ void runTopLevelLoop(Game& game, NetGame* net) {
 }
 
 int runGame(Game& game, const std::string& assetDir, const Options& options) {
-    if (options.mode == Options::Mode::Host || options.mode == Options::Mode::Join) {
-        std::string error;
-        const uint32_t version = netGameVersion(kGameVersion);
-        const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
-        std::unique_ptr<NetGame> net =
-            options.mode == Options::Mode::Host
-                ? NetGame::host(port, version, error)
-                : NetGame::join(options.address + ":" + std::to_string(port), version, error);
-        if (!net) {
-            std::fprintf(stderr, "diraviru: %s\n", error.c_str());
-            return 1;
-        }
-        return runNetGame(game, assetDir, std::move(net));
-    }
     try {
         if (options.mode == Options::Mode::Play) return runPlayback(game, assetDir, options);
         startUp(game, assetDir);
@@ -126,31 +111,19 @@ int runGame(Game& game, const std::string& assetDir, const Options& options) {
     }
 }
 
-int runNetGame(Game& game, const std::string& assetDir, std::unique_ptr<NetGame> net) {
-    net->setMatchRunner(runRecordedMatch);
-    try {
-        startUp(game, assetDir);
-        if (!net->hosting()) {
-            net->runLobby(game);
-            net.reset();  // left the game: this machine plays on its own from here
-            leaveNetworkPlay(game);
-        } else {
-            net->attachTitle(game);
-        }
-        runTopLevelLoop(game, net.get());
-    } catch (const ProgramExit& ending) {
-        game.titleMenu.idle = nullptr;  // it called into the network game
-        return endProgram(game, ending);
+std::unique_ptr<Game> makeProgramGame(platform::Platform& machine, const GameFolders& folders,
+                                      const Options& options) {
+    if (!folders.error.empty() && options.mode != Options::Mode::Play) {
+        std::fprintf(stderr, "diraviru: %s\n", folders.error.c_str());
+        return nullptr;
     }
+    auto game = makeGame(machine);
+    placeFiles(*game, folders.data);
+    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
+    return game;
 }
 
 int runProgram(platform::Platform& machine, const GameFolders& folders, const Options& options) {
-    if (!folders.error.empty() && options.mode != Options::Mode::Play) {
-        std::fprintf(stderr, "diraviru: %s\n", folders.error.c_str());
-        return 1;
-    }
-    const auto game = makeGame(machine);
-    placeFiles(*game, folders.data);
-    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
-    return runGame(*game, folders.assets, options);
+    const auto game = makeProgramGame(machine, folders, options);
+    return game ? runGame(*game, folders.assets, options) : 1;
 }
