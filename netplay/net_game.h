@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "net/session.h"
+#include "netplay/net_match.h"
 
 struct Game;
 
@@ -52,8 +53,9 @@ public:
     bool othersJoined() const;
     // START with others joined: the match with them.
     void playHostMatch(Game& game);
-    // How the program plays a match once its input is chosen (runMatch, or a recorded one).
-    void setMatchRunner(void (*run)(Game&)) { runMatch_ = run; }
+    // How the program plays a match once its input is chosen (runMatch without a recording
+    // unless this is called).
+    void setMatchRunner(MatchRunner run) { runMatch_ = run; }
 
     // --- a joined machine ---------------------------------------------------------------
     // The lobby until the session ends: refused, host unreachable or gone (told on the
@@ -69,5 +71,5 @@ private:
 
     std::unique_ptr<net::NetSession> session_;
     std::vector<uint64_t> roundSums_;
-    void (*runMatch_)(Game&);
+    MatchRunner runMatch_;
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
 #include "shell/version.h"
@@ -25,13 +26,18 @@ ReplayStart matchStart(const Game& game) {
 MatchRecording::MatchRecording(const Game& game)
     : recorder_(matchStart(game)), path_(platform::absolutePath(game.recordPath)) {}
 
-void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
-    recorder_.endRound(checksum, scores);
+void MatchRecording::decided(Decision decision) {
+    recorder_.decided(decision);
+    if (decision == Decision::EndMatch) write();
+}
+
+void MatchRecording::roundEnded(const RoundResult& result) {
+    recorder_.roundEnded(result);
     write();
 }
 
-void MatchRecording::endMatch() {
-    recorder_.endMatch();
+void MatchRecording::cutShort() {
+    recorder_.cutShort();
     write();
 }
 
@@ -42,8 +48,19 @@ void MatchRecording::write() {
                  error.c_str());
 }
 
-void runRecordedMatch(Game& game) {
+void runRecordedMatch(Game& game, MatchInput& input) {
     MatchRecording recording(game);
-    const HookInPlace watching(game.matchObserver, recording);
-    runMatch(game);
+    try {
+        runMatch(game, input, &recording);
+    } catch (...) {
+        // Pause, closing the window, a network match stopped, a failure: whatever ends the
+        // match from inside it, what was played is kept.
+        recording.cutShort();
+        throw;
+    }
+}
+
+void runLocalMatch(Game& game) {
+    LiveInput people(game, game.match.roundKeys);
+    runRecordedMatch(game, people);
 }

@@ -77,7 +77,7 @@ void runTopLevelLoop(Game& game, NetGame* net) {
                 if (net != nullptr && net->othersJoined()) {
                     net->playHostMatch(game);
                 } else {
-                    runRecordedMatch(game);
+                    runLocalMatch(game);
                 }
                 drawTitle(game);
             }
