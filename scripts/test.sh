@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs the whole test suite twice: a normal build, and
+# Sets everything up, then builds and runs the whole test suite twice: a normal build (with
+# the benchmarks and probes, so that CI notices when one of them stops building), and
 # a build with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target
 # for 20 seconds under both sanitizers (clang). Ends with one line counting the tests of both
 # builds.
@@ -31,7 +32,7 @@ run_tests() {
   fi
 }
 
-"$root/scripts/setup.sh" "$root/build"
+"$root/scripts/setup.sh" "$root/build" -DDIRAVIRU_BENCH=ON
 run_tests "$root/build"
 
 "$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
