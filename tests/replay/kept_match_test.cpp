@@ -15,8 +15,11 @@ using Page = platform::ScriptedPlatform::PresentedPage;
 // of round `closeIn` began, or (pauseAfterMs 0) on the round-end message of round
 // `closeIn - 1`.
 struct ClosedMatch {
-    int closeIn = 1;
-    uint32_t pauseAfterMs = 0;
+    ClosedMatch(int closeIn, uint32_t pauseAfterMs)
+        : closeIn(closeIn), pauseAfterMs(pauseAfterMs) {}
+
+    int closeIn;
+    uint32_t pauseAfterMs;
 
     Replay play() {
         TestGame ref;
@@ -98,7 +101,7 @@ struct ClosedMatch {
 // Pause on "PUSH ENTER KEY TO NEXT ROUND" after round 1: the round was on disk as the message
 // showed; its pause is kept as far as it went.
 TEST(KeptMatch, ClosedOnTheRoundEndMessageTheRoundIsKept) {
-    ClosedMatch match{2, 0};
+    ClosedMatch match(2, 0);
     const Replay replay = match.play();
     EXPECT_EQ(match.keptAtMessage, std::vector<int>{1});
     ASSERT_EQ(replay.rounds.size(), 1u);
@@ -112,7 +115,7 @@ TEST(KeptMatch, ClosedOnTheRoundEndMessageTheRoundIsKept) {
 // far as it was played; a playback checks round 1 and says round 2 was cut short, on standard
 // output and on screen.
 TEST(KeptMatch, ClosedInsideARoundEveryFinishedRoundAndTheCutOneAreKept) {
-    ClosedMatch match{2, 5600};
+    ClosedMatch match(2, 5600);
     const Replay replay = match.play();
     ASSERT_EQ(replay.rounds.size(), 2u);
     EXPECT_FALSE(replay.rounds[0].cutShort);
