@@ -32,7 +32,7 @@ void playBack(const Replay& replay) {
         for (uint32_t f = 0; f < round.frames.count; ++f) cursor.nextFrame();
         cursor.roundEnded(round.result);
         for (uint32_t f = 0; f < round.pause.count; ++f) cursor.nextFrame();
-        cursor.roundLeft(round.result);
+        if (cursor.checksOnLeaving()) cursor.roundLeft(round.result);
         if (cursor.firstDifferingRound() != 0) std::abort();
         if (round.cutShort != (cursor.cutShortRound() != 0)) std::abort();
     }

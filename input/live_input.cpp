@@ -74,7 +74,7 @@ FrameInput LiveInput::nextFrame() {
 
 void LiveInput::roundEnded(const RoundResult&) { marking_ = false; }
 
-void LiveInput::roundLeft(const RoundResult&) {
+void LiveInput::roundLeft() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);

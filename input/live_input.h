@@ -35,7 +35,7 @@ public:
     // A press the round took stays taken for the screens after it, as if the round had taken
     // it from the key table itself: the round's key table goes back into keyDown for every
     // match key that did not change since the round's last frame.
-    void roundLeft(const RoundResult& result) override;
+    void roundLeft() override;
 
 private:
     Devices& devices_;

@@ -46,9 +46,9 @@ public:
     virtual FrameInput nextFrame() = 0;
     // The round's frames are over: how it ended, before its pause.
     virtual void roundEnded(const RoundResult& result) = 0;
-    // The match leaves the round for the next score table: the page and scores as they are
-    // then (after the pause, or at once for a round abandoned with Esc).
-    virtual void roundLeft(const RoundResult& result) = 0;
+    // The match leaves the round for the next score table (after the pause, or at once for a
+    // round abandoned with Esc).
+    virtual void roundLeft() = 0;
 };
 
 class MatchObserver {
@@ -85,8 +85,8 @@ public:
         input_.roundEnded(result);
         if (observer_ != nullptr) observer_->roundEnded(result);
     }
-    void roundLeft(const RoundResult& result) {
-        input_.roundLeft(result);
+    void roundLeft() {
+        input_.roundLeft();
         if (observer_ != nullptr) observer_->roundLeft();
     }
 

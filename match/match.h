@@ -14,7 +14,7 @@ struct Game;
 void runMatch(Game& game, MatchInput& input, MatchObserver* observer);
 // One round after the score table's Enter: its set-up and countdown, its frames, its pause
 // when it ended; the input and the observer are told how it ended as soon as its frames are
-// over, before the pause, and again when the match leaves it.
+// over, before the pause, and when the match leaves it.
 void playRound(Game& game, MatchStream& stream);
 // What a round ended with, as the page shows it now.
 RoundResult roundResult(const Game& game);

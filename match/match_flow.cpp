@@ -67,7 +67,7 @@ void playRound(Game& game, MatchStream& stream) {
     // Between the round's frames and its pause: a recorder keeps the round here.
     stream.roundEnded(roundResult(game));
     if (end == RoundState::Ended) runRoundEndPause(game, stream);
-    stream.roundLeft(roundResult(game));
+    stream.roundLeft();
 }
 
 void startRound(Game& game) {

@@ -74,10 +74,10 @@ public:
         roundSums_.push_back(result.checksum);
     }
 
-    void roundLeft(const RoundResult& result) override {
+    void roundLeft() override {
         // The host takes its decisions from its own keys; the others' keys decide nothing
         // between rounds (and a press taken in the round must not act in their lobby).
-        if (session_.isHost()) local_.roundLeft(result);
+        if (session_.isHost()) local_.roundLeft();
     }
 
 private:

@@ -35,17 +35,18 @@ FrameInput ReplayCursor::nextFrame() {
 }
 
 void ReplayCursor::roundEnded(const RoundResult& result) {
-    if (round_ == nullptr || replay_.format == kFirstReplayFormat) return;
+    if (round_ == nullptr || checksOnLeaving()) return;
     if (round_->cutShort) {
         cutShort_ = static_cast<int>(nextRound_);
     } else {
         check(result);
     }
-    startFrames(round_->paused ? round_->pause : kNoFrames);
+    const bool pause = round_->paused && firstDiffering_ == 0;
+    startFrames(pause ? round_->pause : kNoFrames);
 }
 
 void ReplayCursor::roundLeft(const RoundResult& result) {
-    if (round_ != nullptr && replay_.format == kFirstReplayFormat) check(result);
+    if (round_ != nullptr && checksOnLeaving()) check(result);
 }
 
 std::string ReplayCursor::verdict() const {

@@ -15,7 +15,7 @@
 // Between the parts of a verdict.
 inline constexpr std::string_view kVerdictPartBreak = "; ";
 
-class ReplayCursor final : public MatchInput {
+class ReplayCursor {
 public:
     // Keeps a reference: `replay` must outlive the cursor.
     explicit ReplayCursor(const Replay& replay) : replay_(replay) {}
@@ -23,14 +23,19 @@ public:
     // NextRound while recorded rounds remain (that round's frames follow), then how the
     // recording ended: EndMatch, or Closed. Closed as soon as a round has differed: the rest
     // of the match means nothing.
-    Decision nextDecision() override;
-    void beginRound() override {}
+    Decision nextDecision();
     // The next recorded frame of the round or of its pause. Past them, Esc and Enter are
     // pressed (the round is abandoned, the pause ended): a round that goes on past its
-    // recording no longer plays as recorded, and a cut short one ends there.
-    FrameInput nextFrame() override;
-    void roundEnded(const RoundResult& result) override;
-    void roundLeft(const RoundResult& result) override;
+    // recording no longer plays as recorded, and a cut short one ends there. After a round
+    // that differed its pause ends at once.
+    FrameInput nextFrame();
+    // The round's frames are over: in format 2 it is checked (unless cut short), and its
+    // pause's frames follow.
+    void roundEnded(const RoundResult& result);
+    // Format 1 checks a round as the match leaves it, with the page and scores as they are
+    // then: the match's source calls roundLeft when this is true.
+    bool checksOnLeaving() const { return replay_.format == kFirstReplayFormat; }
+    void roundLeft(const RoundResult& result);
 
     // The first round that differed, 1-based as shown on screen; 0 while none has. A round
     // differs when it used other than exactly its recorded frames or ended with another
@@ -39,7 +44,7 @@ public:
     // The round the recording was cut short in, once played (it is not checked); 0 if none.
     int cutShortRound() const { return cutShort_; }
     // One line for the end of a playback: every round matched (and which round was cut
-    // short), or the first that differed. Its parts are separated by "; ".
+    // short), or the first that differed. Its parts are separated by kVerdictPartBreak.
     std::string verdict() const;
 
 private:

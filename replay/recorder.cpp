@@ -32,7 +32,9 @@ void ReplayRecorder::frame(const FrameInput& input) {
 
 void ReplayRecorder::roundEnded(const RoundResult& result) {
     if (phase_ != Phase::Round) return;
-    replay_.rounds.push_back({takeFrames(), result});
+    ReplayRound& round = replay_.rounds.emplace_back();
+    round.frames = takeFrames();
+    round.result = result;
     startFrames(Phase::Pause);
 }
 

@@ -38,13 +38,16 @@ public:
         if (watching_) showScoreTable();
         return cursor_.nextDecision();
     }
-    void beginRound() override { cursor_.beginRound(); }
+    void beginRound() override {}
     FrameInput nextFrame() override {
         if (game_.keyboard.take(key::Esc)) throw PlaybackStopped{};
         return cursor_.nextFrame();
     }
     void roundEnded(const RoundResult& result) override { cursor_.roundEnded(result); }
-    void roundLeft(const RoundResult& result) override { cursor_.roundLeft(result); }
+    void roundLeft() override {
+        // Only the first format needs the checksum here (it reads the whole page).
+        if (cursor_.checksOnLeaving()) cursor_.roundLeft(roundResult(game_));
+    }
 
     const ReplayCursor& cursor() const { return cursor_; }
 

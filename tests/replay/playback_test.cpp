@@ -12,11 +12,9 @@ namespace {
 void playRound(ReplayCursor& cursor, const PlayedRound& round, int extraFrames,
                const RoundResult& result) {
     EXPECT_EQ(cursor.nextDecision(), Decision::NextRound);
-    cursor.beginRound();
     for (int f = 0; f < int(round.frames.size()) + extraFrames; ++f) cursor.nextFrame();
     cursor.roundEnded(result);
     for (std::size_t f = 0; f < round.pause.size(); ++f) cursor.nextFrame();
-    cursor.roundLeft(result);
 }
 
 // Another checksum, other scores, fewer or more frames than recorded: that round differs, and
@@ -70,7 +68,6 @@ TEST(ReplayPlayback, ARoundCutShortPlaysToItsEndUnchecked) {
         EXPECT_EQ(past.change(MatchKeyEnter), KeyChange::Down);
         cursor.roundEnded({});
         EXPECT_EQ(cursor.nextFrame().change(MatchKeyEnter), KeyChange::Down);  // its pause
-        cursor.roundLeft({});
         EXPECT_EQ(cursor.nextDecision(), Decision::Closed);
         EXPECT_EQ(cursor.firstDifferingRound(), 0);
         EXPECT_EQ(cursor.cutShortRound(), finished + 1);

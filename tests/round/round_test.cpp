@@ -45,7 +45,7 @@ TEST(RoundFrame, ASlotHandedToTheComputerSteersAsTheComputerFromThatFrame) {
         void beginRound() override {}
         FrameInput nextFrame() override { return {0, false, 0b0011}; }
         void roundEnded(const RoundResult&) override {}
-        void roundLeft(const RoundResult&) override {}
+        void roundLeft() override {}
     } handOver;
     TestGame test;
     Game& game = *test;

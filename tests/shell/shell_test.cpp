@@ -143,7 +143,7 @@ TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
     game.match.roundKeys = {};  // the round took Q and Page Down, both still held
     machine.keyDown(machine.ticks(), 'M');
     busyDelay(game, 1);
-    test.people.roundLeft({});
+    test.people.roundLeft();
     EXPECT_EQ(game.keyboard.keyDown['Q'], 0);
     EXPECT_EQ(game.keyboard.keyDown[key::PageDown], 0);
     EXPECT_EQ(game.keyboard.keyDown['M'], 1);
