@@ -2,13 +2,18 @@
 // Game::recordPath (last_match.dvr in the working folder, or --record FILE) as soon as each
 // round's frames are over (before its round-end message), when the match ends, and when the
 // program ends during it (the round in progress kept as far as it was played, cut short). The
-// file is replaced only once the new one is complete.
+// file is replaced only once the new one is complete, and kept by the platform (a browser
+// copies it into its storage).
 #pragma once
 
 #include <string>
 
 #include "input/match_input.h"
 #include "replay/recorder.h"
+
+namespace platform {
+class Platform;
+}
 
 struct Game;
 
@@ -30,6 +35,7 @@ private:
 
     ReplayRecorder recorder_;
     std::string path_;
+    platform::Platform& platform_;  // keeps the file written
 };
 
 // Runs one match on `input`, recorded.
