@@ -44,6 +44,13 @@ void MatchRecording::cutShort() {
 }
 
 void MatchRecording::write() {
+    if (recorder_.stopped() && !toldStopped_) {
+        toldStopped_ = true;
+        std::fprintf(stderr,
+                     "diraviru: %s keeps the first %zu rounds of the match only: it is "
+                     "longer than a replay can hold\n",
+                     path_.c_str(), recorder_.replay().rounds.size());
+    }
     std::string error;
     if (recorder_.writeFile(path_, error) && platform_.keepFiles(error)) return;
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),

@@ -77,8 +77,9 @@ TEST(ReplayPlayback, ARoundCutShortPlaysToItsEndUnchecked) {
     }
 }
 
-// A round too long for the recorder's buffer, or one past the most rounds a file holds,
-// stops the recording: the file keeps the rounds before and reads as closed during the match.
+// A round too long for the recorder's buffer, one past the most rounds a file holds, or frames
+// that would ask more of a playback than a file may, stop the recording: the file keeps the
+// rounds before and reads as closed during the match.
 TEST(ReplayRecorder, RecordingStopsWithinWhatAFileHolds) {
     ReplayRecorder tooLong(playedStart(), 64);
     for (const int seconds : {1, 60, 1}) {
@@ -88,8 +89,10 @@ TEST(ReplayRecorder, RecordingStopsWithinWhatAFileHolds) {
     EXPECT_TRUE(tooLong.stopped());
     EXPECT_EQ(tooLong.replay(), recordedMatch({playedRound(kFramesPerSecond, 1, 1)}, false));
 
+    // Rounds cost a playback too (a score table, a countdown, a checksum): 18,000 of them are
+    // all a file may ask for.
     ReplayRecorder tooMany(playedStart());
-    for (std::size_t r = 0; r <= kMaxReplayRounds; ++r) {
+    for (int r = 0; r <= 18'000; ++r) {
         tooMany.decided(Decision::NextRound);
         tooMany.roundEnded({});
         tooMany.roundLeft();
@@ -98,11 +101,78 @@ TEST(ReplayRecorder, RecordingStopsWithinWhatAFileHolds) {
     Replay read;
     std::string error;
     ASSERT_TRUE(decodeReplay(encodeReplay(tooMany.replay()), read, error)) << error;
-    EXPECT_EQ(read.rounds.size(), kMaxReplayRounds);
+    EXPECT_EQ(read.rounds.size(), 18'000u);
     EXPECT_EQ(read.end, Decision::Closed);
     read.rounds.emplace_back();
     EXPECT_FALSE(decodeReplay(encodeReplay(read), read, error));
-    EXPECT_EQ(error, "damaged: more than 65535 rounds");
+    EXPECT_EQ(error, "damaged: the match is longer than a replay can hold");
+
+    // The largest meteorite showers: a frame costs a playback over ten times the usual; the
+    // fourth round of 500,000 frames each goes past what a file may ask. The file the recorder
+    // keeps is read; with the fourth round in it, it would not be.
+    ReplayStart heavy = playedStart();
+    heavy.settings.meteoriteValue = kMeteoriteValueMax;
+    ReplayRecorder tooMuch(heavy);
+    for (int r = 0; r < 4; ++r) {
+        tooMuch.decided(Decision::NextRound);
+        for (int f = 0; f < 500'000; ++f) tooMuch.frame({});
+        tooMuch.roundEnded(playedResult(r));
+        tooMuch.roundLeft();
+    }
+    EXPECT_TRUE(tooMuch.stopped());
+    Replay kept;
+    ASSERT_TRUE(decodeReplay(encodeReplay(tooMuch.replay()), kept, error)) << error;
+    ASSERT_EQ(kept.rounds.size(), 3u);
+    kept.rounds.push_back(kept.rounds[2]);
+    EXPECT_FALSE(decodeReplay(encodeReplay(kept), kept, error));
+    EXPECT_EQ(error, "damaged: the match is longer than a replay can hold");
+}
+
+// What a playback may cost depends on the settings and on the item keys: rounds of the
+// largest COSMO2 explosions cost far more than plain ones, and a person pressing the item key
+// all the time (who may fire an item whenever a box came) costs far more than one who never
+// does. Each stops a recording the others keep whole.
+TEST(ReplayRecorder, WhatAPlaybackMayCostDependsOnSettingsAndItemKeys) {
+    const auto roundsKept = [](const ReplayStart& start, int rounds) {
+        ReplayRecorder recorder(start);
+        for (int r = 0; r < rounds; ++r) {
+            recorder.decided(Decision::NextRound);
+            recorder.roundEnded({});
+            recorder.roundLeft();
+        }
+        return recorder.replay().rounds.size();
+    };
+    ReplayStart cosmo2 = playedStart();
+    cosmo2.settings.explosionType = ExplosionCosmo2;
+    cosmo2.settings.explosionValue[ExplosionCosmo2] = kCosmoValueMax;
+    EXPECT_EQ(roundsKept(playedStart(), 400), 400u);
+    EXPECT_EQ(roundsKept(cosmo2, 400), 305u);
+
+    const auto stoppedBy = [](bool itemKeys) {
+        ReplayRecorder recorder(playedStart());  // items on
+        recorder.decided(Decision::NextRound);
+        FrameInput press;
+        press.setChange(slotKey(0, SlotKeyItem), KeyChange::Down);
+        for (int f = 0; f < 2'000'000; ++f)
+            recorder.frame(itemKeys && f % 10 == 0 ? press : FrameInput{});
+        return recorder.stopped();
+    };
+    EXPECT_FALSE(stoppedBy(false));
+    EXPECT_TRUE(stoppedBy(true));
+}
+
+// After a round that differed, the rest of the match means nothing: its pause ends at once,
+// however many frames it recorded, and no round follows.
+TEST(ReplayPlayback, AfterARoundThatDifferedItsPauseEndsAtOnce) {
+    const Replay replay =
+        recordedMatch({playedRound(300, 1, 2, 9000), playedRound(300, 1, 3)}, true);
+    ReplayCursor cursor(replay);
+    ASSERT_EQ(cursor.nextDecision(), Decision::NextRound);
+    for (int f = 0; f < 300; ++f) cursor.nextFrame();
+    cursor.roundEnded({});
+    EXPECT_EQ(cursor.nextFrame().change(MatchKeyEnter), KeyChange::Down);
+    EXPECT_EQ(cursor.nextDecision(), Decision::Closed);
+    EXPECT_EQ(cursor.verdict(), "round 1 differs");
 }
 
 }  // namespace

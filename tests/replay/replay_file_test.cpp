@@ -205,4 +205,25 @@ TEST(ReplayFile, ImpossibleContentIsRefusedByName) {
     }
 }
 
+// A file may ask of a playback a day of play a round and kMaxReplayWork in all. Rounds that
+// each claim a day of empty pause frames (which cost next to nothing in the file) are refused
+// once their sum is more than that: one is read, two are not, and a thousand are refused as
+// soon as the second is read.
+TEST(ReplayFile, AFileAskingMorePlayThanAReplayHoldsIsRefused) {
+    for (const int rounds : {1, 2, 1000}) {
+        Replay replay = recordedMatch({}, false);
+        for (int r = 0; r < rounds; ++r) {
+            ReplayRound& round = replay.rounds.emplace_back();
+            round.frames.count = 1;
+            round.paused = true;
+            round.pause.count = kMaxRoundFrames;
+        }
+        const std::string bytes = encodeReplay(replay);
+        EXPECT_LT(bytes.size(), 30'000u);
+        EXPECT_EQ(refusal(bytes),
+                  rounds == 1 ? "accepted" : "damaged: the match is longer than a replay can hold")
+            << rounds;
+    }
+}
+
 }  // namespace
