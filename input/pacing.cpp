@@ -37,6 +37,8 @@ void handleEvent(Devices& devices, const platform::Event& event) {
         case platform::EventKind::Close:
         case platform::EventKind::Quit:
             throw ProgramExit{0};
+        case platform::EventKind::DisplayLost:
+            throw ProgramExit{1};
         case platform::EventKind::None:
             break;
     }
