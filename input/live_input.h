@@ -30,5 +30,5 @@ private:
     const RoundKeys& roundKeys_;
 };
 
-// The key code (platform/keys.h) of a MatchKey.
-int matchKeyCode(int matchKey);
+// The key code (platform/keys.h) of a MatchKey when the players' keys are `keys`.
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey);

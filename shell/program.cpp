@@ -1,6 +1,8 @@
 #include "shell/program.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -16,11 +18,22 @@
 
 namespace {
 
+// The keys file's choice; what it could not give is told on standard error, one line each.
+void loadKeysOrTell(Game& game) {
+    const std::string path = platform::absolutePath(game.keysPath());
+    std::vector<std::string> problems;
+    game.playerKeys = loadKeys(path, problems);
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "diraviru: %s: %s\n", path.c_str(), problem.c_str());
+    }
+}
+
 void buildStartupTables(Game& game) {
     buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
+    loadKeysOrTell(game);
 }
 
 // Saves the settings; when that fails, standard error gets one line with the file and the
