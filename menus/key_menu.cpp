@@ -19,7 +19,7 @@ namespace {
 constexpr int kHeadingY = 40;
 constexpr int kHeadingCell = 64;
 constexpr int kCheckLabelX = 64;
-constexpr int kCheckRight = kScreenWidth - kGlyphCell;  // the check's names stop here
+constexpr int kCheckRight = kScreenWidth - 2 * kGlyphCell;  // the check's names stop here
 
 constexpr const char* kKeyColumnHeadings[kKeysPerSlot] = {"TURN LEFT", "FIRE", "TURN RIGHT"};
 constexpr const char* kPromptNames[kKeysPerSlot] = {"TURN LEFT", "FIRE", "TURN RIGHT"};
@@ -127,8 +127,11 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
     screen.DrawColourText(SurfacePage, keys.message.data(), kCentred, kKeyMessageY, kGlyphCell,
                           kGlyphCell, keys.messageTile);
     drawCheck(game, keys.shown);
-    screen.DrawColourText(SurfacePage, kKeyNote, kCentred, kKeyNoteY, kGlyphCell, kGlyphCell,
-                          kHeaderTile);
+    for (int line = 0; line < 2; ++line) {
+        screen.DrawColourText(SurfacePage, kKeyNote[line], kCentred,
+                              kKeyNoteY + kKeyCheckLineSpacing * line, kGlyphCell, kGlyphCell,
+                              kHeaderTile);
+    }
     showPage(game);
 }
 
@@ -245,7 +248,7 @@ void runKeyMenu(Game& game) {
     KeyScreen keys;
     keys.heldBefore = game.keyboard.held;
     keys.shown = Held{game.keyboard.held, game.pads.buttonsHeld};
-    say(keys, kTextTile, "ENTER ON A PLAYER, THEN PRESS ITS KEYS");
+    say(keys, kTextTile, "ENTER ON A PLAYER TO SET ITS KEYS");
     drawKeyScreen(game, keys);
     while (!keys.leave) {
         if (takeKeys(game, keys)) drawKeyScreen(game, keys);

@@ -20,14 +20,15 @@ inline constexpr MenuLayout kKeyMenu{kKeyMenuRows, 64, 32, 152, 28};
 
 // Where the screen's parts stand, for the screen and its tests.
 inline constexpr int kKeyColumnsY = 124;                // the columns' headings
-inline constexpr int kKeyColumnX[3] = {128, 304, 480};  // turn left, fire, turn right
+inline constexpr int kKeyColumnX[3] = {128, 288, 448};  // turn left, fire, turn right
 inline constexpr int kKeyMessageY = 328;                // the prompt or refusal
 inline constexpr int kKeyCheckY = 364;                  // the keyboard check's first line
 inline constexpr int kKeyCheckNamesX = 160;             // where its names start
 inline constexpr int kKeyCheckLineSpacing = 20;
 inline constexpr int kKeyCheckLines = 3;
-inline constexpr int kKeyNoteY = 448;  // the last line
-inline constexpr const char* kKeyNote = "KEYS BY PLACE, NAMED AS ON A US KEYBOARD";
+inline constexpr int kKeyNoteY = 436;  // the last two lines
+inline constexpr const char* kKeyNote[2] = {"KEYS GO BY PLACE ON THE KEYBOARD,",
+                                            "NAMED AS ON A US KEYBOARD"};
 inline constexpr const char* kKeysNotSaved = "KEYS NOT SAVED";
 
 // Runs the screen until Enter on "EXIT" or Esc. A player's keys change once all three are

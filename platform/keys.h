@@ -165,7 +165,7 @@ inline constexpr KeyName kKeyNames[] = {
     {functionKey(11), "F11", "F11"},
     {functionKey(12), "F12", "F12"},
     {NumLock, "NUMLOCK", "NUM"},
-    {ScrollLock, "SCROLLLOCK", "SCR"},
+    {ScrollLock, "SCRLOCK", "SCR"},
     {LeftShift, "LSHIFT", "LSH"},
     {RightShift, "RSHIFT", "RSH"},
     {Semicolon, ";", ";"},
@@ -182,7 +182,7 @@ inline constexpr KeyName kKeyNames[] = {
 };
 
 // The longest name, in characters.
-inline constexpr int kLongestName = 10;
+inline constexpr int kLongestName = 9;
 
 // The name and the label of a code; nullptr for a code without a name.
 const char* nameOf(int code);
