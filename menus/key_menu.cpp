@@ -21,8 +21,8 @@ constexpr int kHeadingCell = 64;
 constexpr int kCheckLabelX = 64;
 constexpr int kCheckRight = kScreenWidth - 2 * kGlyphCell;  // the check's names stop here
 
-constexpr const char* kKeyColumnHeadings[kKeysPerSlot] = {"TURN LEFT", "FIRE", "TURN RIGHT"};
-constexpr const char* kPromptNames[kKeysPerSlot] = {"TURN LEFT", "FIRE", "TURN RIGHT"};
+// A slot's keys by SlotKey: the columns' headings and the prompts.
+constexpr const char* kSlotKeyNames[kKeysPerSlot] = {"TURN LEFT", "FIRE", "TURN RIGHT"};
 
 // The game controllers' buttons as the keyboard check names them, in the order of PadButton.
 constexpr const char* kPadButtonNames[platform::kPadButtonCount] = {
@@ -118,7 +118,7 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
     screen.Clear(SurfacePage);
     screen.DrawText(SurfacePage, "KEYS", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int which = 0; which < kKeysPerSlot; ++which) {
-        drawText(game, kKeyColumnHeadings[which], kKeyColumnX[which], kKeyColumnsY, kHeaderTile);
+        drawText(game, kSlotKeyNames[which], kKeyColumnX[which], kKeyColumnsY, kHeaderTile);
     }
     drawText(game, "EXIT", kKeyMenu.textX, kKeyMenu.rowY(KeyRowExit), kTextTile);
     for (int slot = 0; slot < kSlots; ++slot) drawPlayerRow(game, keys, slot);
@@ -146,7 +146,7 @@ void saveOrTell(Game& game, KeyScreen& keys) {
 
 void promptNextKey(KeyScreen& keys) {
     say(keys, kTextTile, "PRESS %s'S %s KEY", slotName(keys.choosing).c_str(),
-        kPromptNames[keys.nextKey]);
+        kSlotKeyNames[keys.nextKey]);
 }
 
 void startChoosing(Game& game, KeyScreen& keys, int slot) {

@@ -11,12 +11,8 @@
 // group fit the rest of the file (see bestReading).
 #include "settings/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
