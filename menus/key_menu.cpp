@@ -135,11 +135,12 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
     showPage(game);
 }
 
-// Saves the keys; a failed save is told on the screen and on standard error.
+// Saves the keys where they last (the platform keeps the file: a browser copies it into its
+// storage); a failed save is told on the screen and on standard error.
 void saveOrTell(Game& game, KeyScreen& keys) {
     const std::string path = platform::absolutePath(game.keysPath());
     std::string error;
-    if (saveKeys(path, game.playerKeys, error)) return;
+    if (saveKeys(path, game.playerKeys, error) && game.platform->keepFiles(error)) return;
     std::fprintf(stderr, "diraviru: cannot save the keys to %s: %s\n", path.c_str(), error.c_str());
     say(keys, kNoticeTile, kKeysNotSaved);
 }

@@ -91,9 +91,6 @@ struct MatchSetup {
     uint16_t checksumEvery = 250;
 };
 
-// "NAME[:PORT]" into its parts; false when the port is not 1..65535.
-bool parseAddress(std::string_view text, std::string& name, uint16_t& port);
-
 class NetSession {
 public:
     // nullptr and `error` when the port cannot be opened or the address is unknown.

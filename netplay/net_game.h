@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "menus/title_menu.h"
 #include "net/session.h"
 
 struct Game;
@@ -26,7 +27,7 @@ std::string machineName();
 // machine's, the pads play their own slots, the title tells of nothing.
 void leaveNetworkPlay(Game& game);
 
-class NetGame {
+class NetGame final : public HostedTitle {
 public:
     // nullptr with `error` when the port cannot be opened or the address is unknown. Port 0
     // takes a free one (session().port() tells which).
@@ -47,11 +48,11 @@ public:
     // Enter on a player row: NON, MAN, COM, then NET for each joined machine in turn, NON...
     // A NET slot is MAN in the match, played by that machine; it stays MAN here when the
     // machine leaves.
-    void cycleSlot(Game& game, int slot);
+    void cycleSlot(Game& game, int slot) override;
     // Whether a match would be a network one: another machine is in the lobby.
-    bool othersJoined() const;
+    bool othersJoined() const override;
     // START with others joined: the match with them.
-    void playHostMatch(Game& game);
+    void playHostMatch(Game& game) override;
     // How the program plays a match once its input is chosen (runMatch, or a recorded one).
     void setMatchRunner(void (*run)(Game&)) { runMatch_ = run; }
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs the whole test suite twice: a normal build, and
-# a build with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each fuzz target
+# Sets everything up, then builds and runs the whole test suite twice: a normal build (with
+# the benchmarks and probes, so that CI notices when one of them stops building), and
+# a build with AddressSanitizer and UndefinedBehaviorSanitizer; the web build's tests between
+# them (Node.js and headless Chromium); then runs each fuzz target
 # for 20 seconds under both sanitizers (clang). Ends with one line counting the tests of both
 # builds.
 set -euo pipefail
@@ -31,8 +33,13 @@ run_tests() {
   fi
 }
 
-"$root/scripts/setup.sh" "$root/build"
+"$root/scripts/setup.sh" "$root/build" -DDIRAVIRU_BENCH=ON
 run_tests "$root/build"
+
+# The web build: the golden matches and the recorded replays under Node.js, the page in
+# headless Chromium.
+"$root/scripts/web.sh" --test-setup
+run_tests "$root/build-web"
 
 "$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-sanitize"

@@ -23,7 +23,9 @@ ReplayStart matchStart(const Game& game) {
 }  // namespace
 
 MatchRecording::MatchRecording(const Game& game)
-    : recorder_(matchStart(game)), path_(platform::absolutePath(game.recordPath)) {}
+    : recorder_(matchStart(game)),
+      path_(platform::absolutePath(game.recordPath)),
+      platform_(*game.platform) {}
 
 void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
     recorder_.endRound(checksum, scores);
@@ -37,7 +39,7 @@ void MatchRecording::endMatch() {
 
 void MatchRecording::write() {
     std::string error;
-    if (recorder_.writeFile(path_, error)) return;
+    if (recorder_.writeFile(path_, error) && platform_.keepFiles(error)) return;
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),
                  error.c_str());
 }

@@ -1,12 +1,17 @@
 // Every match played here is kept as a replay: recorded as it is played and written to
 // Game::recordPath (last_match.dvr in the working folder, or --record FILE) after every round
-// and at the match's end, replacing the previous file only once the new one is complete.
+// and at the match's end, replacing the previous file only once the new one is complete, and
+// kept by the platform (a browser copies it into its storage).
 #pragma once
 
 #include <string>
 
 #include "input/match_input.h"
 #include "replay/recorder.h"
+
+namespace platform {
+class Platform;
+}
 
 struct Game;
 
@@ -28,6 +33,7 @@ private:
 
     ReplayRecorder recorder_;
     std::string path_;
+    platform::Platform& platform_;  // keeps the file written
 };
 
 // Runs one match of the people at this machine, recorded.

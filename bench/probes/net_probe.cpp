@@ -21,7 +21,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr double kFramePeriodMs = 4;
 constexpr loopback::Distance kDistance{50, 0.02};
 
 double percentile(std::vector<double> values, double share) {
@@ -56,14 +55,15 @@ void runCase(int count, Leaving leaving, int frames) {
     std::printf("; round trips from the host:");
     for (int m = 1; m < count; ++m)
         std::printf(" %u ms", machines.sessions[0]->roundTripMs(uint8_t(m)));
-    const net::MatchStart start = loopback::startMatch(machines, kFramePeriodMs);
+    const net::MatchStart start = loopback::startMatch(machines);
     std::printf("; input delay %d frames\n", start.inputDelay);
 
     std::vector<uint64_t> bytesAtStart, bytesAtQuit;
     for (auto& session : machines.sessions) bytesAtStart.push_back(session->bytesSent());
     const auto begin = Clock::now();
     double quitSeconds = 0;
-    loopback::Script script{frames, kFramePeriodMs};
+    loopback::Script script{frames};
+    script.periodMs = loopback::kFramePeriodMs;
     script.quitter = leaving == Leaving::Nobody ? -1 : count - 1;
     script.quitAt = frames * 3 / 4;
     auto markQuit = [&] {

@@ -107,7 +107,7 @@ net::MatchStart startMatch(Machines& machines) {
     setup.frameCounters = {0, 1, 2, 3, 4};
     setup.settings = "001001000";
     setup.playerTypes = {1, 2, 2, 0};
-    setup.framePeriodMs = 4;
+    setup.framePeriodMs = kFramePeriodMs;
     setup.checksumEvery = 100;
     net::MatchStart start;
     if (!machines.sessions[0]->startMatch(setup, start)) throw std::runtime_error("no match");
@@ -131,6 +131,9 @@ std::vector<Played> play(Machines& machines, const Script& script) {
                 script.quit(m);
                 return;
             }
+            // Paced as the game paces a frame: its length counted from its start, which
+            // includes any wait for the other machines.
+            const auto frameStart = Clock::now();
             net::NetFrame frame;
             net::FrameStatus status;
             const auto until = Clock::now() + kPatience;
@@ -146,6 +149,11 @@ std::vector<Played> play(Machines& machines, const Script& script) {
             if (frame.checksumDue) {
                 session.submitChecksum({net::CheckpointKind::Frame, frame.frame},
                                        checksumOf(out.frames));
+            }
+            if (script.periodMs > 0) {
+                std::this_thread::sleep_until(
+                    frameStart + std::chrono::duration_cast<Clock::duration>(
+                                     std::chrono::duration<double, std::milli>(script.periodMs)));
             }
         }
     };

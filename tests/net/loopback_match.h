@@ -28,14 +28,18 @@ struct Machines {
 // Hosts a game on a free port and joins `count - 1` machines to it; machine m is given
 // slot m. Returns once every machine is welcomed and has seen every slot given.
 Machines gather(int count, Distance distance = {});
-// The host starts a match of 4 ms frames; returns once every machine has it.
+// The frames of the matches started here, as the game's WAIT 1 makes them.
+constexpr double kFramePeriodMs = 4;
+// The host starts a match of kFramePeriodMs frames; returns once every machine has it.
 net::MatchStart startMatch(Machines& machines);
 
 struct Script {
-    int frames = 1000;  // played as fast as the lockstep lets each machine go
-    int quitter = -1;   // this machine stops after `quitAt` frames and calls `quit`
+    int frames = 1000;
+    int quitter = -1;  // this machine stops after `quitAt` frames and calls `quit`
     int quitAt = 0;
     std::function<void(int machine)> quit = nullptr;
+    double periodMs = 0;  // each frame paced to this length as the game paces it; 0: as fast
+                          // as the lockstep lets each machine go
 };
 
 struct Played {

@@ -10,6 +10,7 @@
 #include "netplay/net_game.h"
 #include "netplay/net_screens.h"
 #include "replay/replay.h"
+#include "shell/net_program.h"
 #include "shell/program.h"
 #include "tests/net/loopback_match.h"
 #include "tests/net/udp_relay.h"
