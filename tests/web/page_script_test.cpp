@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/keys.h"
@@ -173,9 +174,16 @@ TEST(WebKeys, KeysAreTakenByTheirPlaceOnTheKeyboard) {
     EXPECT_EQ(virtualKeyForCode("ControlRight"), key::Ctrl);
     EXPECT_EQ(virtualKeyForCode("PageDown"), key::PageDown);
     EXPECT_EQ(virtualKeyForCode("Pause"), key::Pause);
+    // Punctuation and the other keys players may choose, by place too.
+    EXPECT_EQ(virtualKeyForCode("Semicolon"), key::Semicolon);
+    EXPECT_EQ(virtualKeyForCode("Quote"), key::Apostrophe);
+    EXPECT_EQ(virtualKeyForCode("NumpadDecimal"), key::NumpadPeriod);
+    EXPECT_EQ(virtualKeyForCode("ShiftRight"), key::RightShift);
+    EXPECT_EQ(virtualKeyForCode("Tab"), key::Tab);
     // Keys the game does not read stay the browser's.
     EXPECT_EQ(virtualKeyForCode("F5"), 0);
-    EXPECT_EQ(virtualKeyForCode("Tab"), 0);
+    EXPECT_EQ(virtualKeyForCode("AltLeft"), 0);
+    EXPECT_EQ(virtualKeyForCode("ContextMenu"), 0);
     EXPECT_EQ(virtualKeyForCode("Key"), 0);
     EXPECT_EQ(virtualKeyForCode(""), 0);
 }
@@ -192,8 +200,27 @@ TEST(WebKeys, ThePageGetsEveryKeyOfTheTableAndNoOther) {
         ++lines;
     }
     // The letters, both rows of digits, the arrows and Enter, Esc, Ctrl, Pause, Page Up and
-    // Down, Space (Enter and Ctrl twice each).
-    EXPECT_EQ(lines, 26 + 10 + 10 + 4 + 9);
+    // Down, Space (Enter and Ctrl twice each), and every other named key but the function keys,
+    // Alt and Menu.
+    EXPECT_EQ(lines, 26 + 10 + 10 + 4 + 9 + 27);
+}
+
+// Every key a player may choose can be pressed in a browser, and every key the page takes has
+// a name: the key screen can show it and the keys file can hold it.
+TEST(WebKeys, EveryKeyAPlayerMayChooseComesFromSomeKey) {
+    std::istringstream table(platform::webKeyTable());
+    std::set<int> reached;
+    for (std::string line; std::getline(table, line);) {
+        const int code = std::stoi(line.substr(line.find(' ') + 1));
+        EXPECT_NE(key::nameOf(code), nullptr) << line;
+        reached.insert(code);
+    }
+    for (const key::KeyName& entry : key::kKeyNames) {
+        const bool browsers =
+            entry.code == key::Alt || entry.code == key::Menu ||
+            (entry.code >= key::functionKey(1) && entry.code <= key::functionKey(12));
+        EXPECT_EQ(reached.count(entry.code), browsers ? 0u : 1u) << entry.name;
+    }
 }
 
 }  // namespace
