@@ -113,6 +113,7 @@ TEST(KeyScreen, EscGivesUpAHeldKeyCountsOnceAndTheUsualKeysComeBack) {
         screen.test.machine.keyDown(screen.at + 400 + 33 * r, 'J', true);
     screen.test.machine.keyUp(screen.at + 600, 'J');
     screen.at += 700;
+    screen.mark();
     screen.presses({'K', 'L'});
     screen.mark();
     screen.presses({key::Down, key::Down, key::Down, key::Down, key::Enter});
@@ -120,10 +121,11 @@ TEST(KeyScreen, EscGivesUpAHeldKeyCountsOnceAndTheUsualKeysComeBack) {
     screen.run();
     EXPECT_TRUE(screen.says(0, "1P KEEPS ITS KEYS", kWhite));
     EXPECT_TRUE(screen.rowShows(0, 0, kUsualPlayerKeys[0]));
-    EXPECT_TRUE(screen.says(1, "1P'S KEYS ARE SET", kWhite));
-    EXPECT_TRUE(screen.rowShows(1, 0, {'J', 'K', 'L'}));
-    EXPECT_TRUE(screen.says(2, "EVERYBODY HAS THE USUAL KEYS", kWhite));
-    EXPECT_TRUE(screen.rowShows(2, 0, kUsualPlayerKeys[0]));
+    EXPECT_TRUE(screen.says(1, "PRESS 1P'S FIRE KEY", kWhite));
+    EXPECT_TRUE(screen.says(2, "1P'S KEYS ARE SET", kWhite));
+    EXPECT_TRUE(screen.rowShows(2, 0, {'J', 'K', 'L'}));
+    EXPECT_TRUE(screen.says(3, "EVERYBODY HAS THE USUAL KEYS", kWhite));
+    EXPECT_TRUE(screen.rowShows(3, 0, kUsualPlayerKeys[0]));
     EXPECT_EQ(screen.test->playerKeys, kUsualPlayerKeys);
     EXPECT_EQ(readFile(screen.test->keysPath()), kUsualFile);
 }

@@ -27,8 +27,9 @@ TEST(KeysInPlay, FourPlaysAMatchWithLettersAndItsReplayPlaysBackUnderTheUsualKey
                      key::Down, key::Enter, key::Up, key::Up, key::Up, key::Enter}) {
         press(code);  // 1P and 2P NON, 3P COM; START
     }
-    press(key::Enter);  // the score table: the round's countdown
-    at += 3600 + 300;   // into the round
+    machine.keyDown(at += 100, 'L');  // held from the score table into the round: no turn
+    press(key::Enter);                // the score table: the round's countdown
+    at += 3600 + 300;                 // into the round
     machine.keyUp(at, 'L');
     press(key::numpad(9));  // 4P's usual turn-right key: nothing now
     press('J');             // 4P turns left
