@@ -3,7 +3,8 @@
 fail. Each mutant in the list (scripts/mutants.txt) is one small edit of one source file;
 this script applies it to a scratch copy of the sources inside the build folder (the checkout
 itself is never touched), rebuilds incrementally, runs the tests and prints which mutants
-survived and the share killed. Not part of CI: a run takes a while.
+survived and the share killed. A whole run takes a while; CI runs one mutant (scripts/test.sh).
+The output of the last build or test run it made is in <build folder>/last_run.log.
 
 Usage: scripts/mutants.py [build folder = build-mutants] [--list FILE] [--only TEXT ...]
                           [--skip-xvfb] [--timeout SECONDS]
@@ -71,15 +72,25 @@ def sync_sources(scratch):
             f.write(content)
 
 
-def run(command, timeout=None):
-    try:
-        return subprocess.run(command, capture_output=True, text=True, timeout=timeout).returncode
-    except subprocess.TimeoutExpired:
-        return -1
+def run(command, log, timeout=None):
+    """The command's exit status (-1 when it timed out); its output goes to the file `log`."""
+    with open(log, "w") as out:
+        try:
+            return subprocess.run(command, stdout=out, stderr=subprocess.STDOUT,
+                                  timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            return -1
+
+
+class OneLineParser(argparse.ArgumentParser):
+    """A wrong command line is one line, as every failure of this script."""
+
+    def error(self, message):
+        sys.exit(f"mutants.py: {message} (see --help)")
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = OneLineParser(description=__doc__.splitlines()[0])
     parser.add_argument("build", nargs="?", default=os.path.join(ROOT, "build-mutants"))
     parser.add_argument("--list", default=os.path.join(ROOT, "scripts", "mutants.txt"))
     parser.add_argument("--only", nargs="*", default=[], help="mutants whose name has this text")
@@ -88,13 +99,19 @@ def main():
     args = parser.parse_args()
 
     mutants = [m for m in read_mutants(args.list) if not args.only or any(o in m[0] for o in args.only)]
+    if not mutants:
+        sys.exit(f"mutants.py: no mutant in {args.list} has a name with {' or '.join(args.only)}")
     scratch, out = os.path.join(args.build, "source"), os.path.join(args.build, "out")
+    log = os.path.join(args.build, "last_run.log")  # the output of the last build or test run
+    os.makedirs(args.build, exist_ok=True)
     sync_sources(scratch)
     ctest = ["ctest", "--test-dir", out, "-j", str(os.cpu_count() or 2), "--stop-on-failure",
-             "--timeout", str(args.timeout)] + (["-E", XVFB_TESTS] if args.skip_xvfb else [])
-    if run(["cmake", "-S", scratch, "-B", out, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]) or \
-            run(["cmake", "--build", out]) or run(ctest):
-        sys.exit("the unmutated sources do not build or pass their tests in " + out)
+             "--output-on-failure", "--timeout", str(args.timeout)] + \
+        (["-E", XVFB_TESTS] if args.skip_xvfb else [])
+    configure = ["cmake", "-S", scratch, "-B", out, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]
+    if run(configure, log) or run(["cmake", "--build", out], log) or run(ctest, log):
+        sys.exit(f"mutants.py: the unmutated sources do not build or pass their tests in {out} "
+                 f"(see {log})")
 
     results = []
     for name, file, old, new in mutants:
@@ -108,10 +125,10 @@ def main():
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original.replace(old, new))
-            if run(["cmake", "--build", out]) != 0:
+            if run(["cmake", "--build", out], log) != 0:
                 verdict = "NOT BUILT"
             else:
-                verdict = "KILLED" if run(ctest) != 0 else "SURVIVED"
+                verdict = "KILLED" if run(ctest, log) != 0 else "SURVIVED"
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)
@@ -128,4 +145,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except (OSError, subprocess.CalledProcessError) as error:  # one line, as every failure
+        sys.exit(f"mutants.py: {error}")
