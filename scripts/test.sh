@@ -80,6 +80,17 @@ step_times=()
 current_step=""
 step_started=0
 
+# The processor seconds (user and system) the programs this script ran have used so far, in
+# cpu_used. (The shell's own `times`, read without a subshell, whose counts start at zero.)
+read_cpu_used() {
+  local file
+  file=$(mktemp)
+  times > "$file"
+  cpu_used=$(awk 'NR == 2 { for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); s += t[1] * 60 + t[2] } }
+                  END { printf "%d", s }' "$file")
+  rm -f "$file"
+}
+
 report_a_failed_step() {
   local status=$?
   if [ "$status" -ne 0 ] && [ -n "$current_step" ]; then
@@ -88,16 +99,23 @@ report_a_failed_step() {
 }
 trap report_a_failed_step EXIT
 
-# step NAME COMMAND...: runs the command as a named, timed step.
+# step NAME COMMAND...: runs the command as a named step, timed on the clock and in processor
+# seconds (the second is what the step costs whatever else the machine is doing).
 step() {
   current_step=$1
   shift
   step_started=$SECONDS
+  local cpu_before
+  read_cpu_used
+  cpu_before=$cpu_used
   echo "=== step '$current_step'"
   "$@"
-  local took=$((SECONDS - step_started))
-  echo "=== step '$current_step': $took s"
-  step_times+=("$(printf '%-20s %5d s' "$current_step" "$took")")
+  read_cpu_used
+  local line
+  line=$(printf '%-16s %5d s, %5d s of processor time' "$current_step" \
+    $((SECONDS - step_started)) $((cpu_used - cpu_before)))
+  echo "=== step $line"
+  step_times+=("$line")
   current_step=""
 }
 
@@ -109,7 +127,8 @@ step "sanitize tests" sanitize_tests
 step "fuzz" fuzz
 step "mutant" mutant
 
+read_cpu_used
 echo "=== the steps' times"
 printf '%s\n' "${step_times[@]}"
-printf '%-20s %5d s\n' "total" "$SECONDS"
+printf '%-16s %5d s, %5d s of processor time\n' "total" "$SECONDS" "$cpu_used"
 echo "tests: $passed passed, $failed failed"
