@@ -4,13 +4,13 @@
 # A file in one of the listed folders (or below one) may include headers of its own folder
 # and of the folders listed before it. Folders not listed (tests, benchmarks, fuzzers, tools)
 # are not checked. Every .cpp and .h under ROOT is read, build folders and the fixtures of
-# the check's own tests aside.
+# the check's own tests and npm's packages aside.
 string(REPLACE "," ";" layers "${LAYERS}")
 file(GLOB_RECURSE sources ${ROOT}/*.cpp ${ROOT}/*.h)
 set(offenders)
 foreach(source IN LISTS sources)
   file(RELATIVE_PATH relative ${ROOT} ${source})
-  if(relative MATCHES "^build[^/]*/|^tests/build_checks/")
+  if(relative MATCHES "^build[^/]*/|^tests/build_checks/|/node_modules/")
     continue()
   endif()
   string(REGEX MATCH "^[^/]+" folder "${relative}")

@@ -7,6 +7,19 @@
 
 struct Game;
 
+// The title of a network game this machine hosts (network play implements it): the player
+// rows can give slots to the joined machines, and START plays with them.
+class HostedTitle {
+public:
+    virtual ~HostedTitle() = default;
+    // Whether START would play a network match: another machine is in the lobby.
+    virtual bool othersJoined() const = 0;
+    // START with others joined: the match with them.
+    virtual void playHostMatch(Game& game) = 0;
+    // Enter on the player row of `slot`.
+    virtual void cycleSlot(Game& game, int slot) = 0;
+};
+
 // The title's rows, top to bottom; rows 1..4 belong to the player slots 0..3.
 enum TitleRow : int {
     TitleRowStart = 0,

@@ -1,7 +1,6 @@
 #include "net/session.h"
 
-#include <charconv>
-
+#include "net/address.h"
 #include "net/enet_link.h"
 
 namespace net {
@@ -34,25 +33,6 @@ NetEvent eventOf(NetEvent::Kind kind, uint8_t machine = 0, const Name& name = {}
 }
 
 }  // namespace
-
-bool parseAddress(std::string_view text, std::string& name, uint16_t& port) {
-    const std::size_t colon = text.rfind(':');
-    port = kDefaultPort;
-    if (colon != std::string_view::npos) {
-        const std::string_view digits = text.substr(colon + 1);
-        unsigned value = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error != std::errc() || end != digits.data() + digits.size() || value == 0 ||
-            value > 65535) {
-            return false;
-        }
-        port = uint16_t(value);
-        text = text.substr(0, colon);
-    }
-    name = std::string(text);
-    return !name.empty();
-}
 
 std::unique_ptr<NetSession> NetSession::host(const SessionOptions& options, std::string& error) {
     auto link = EnetLink::listen(options.port, kLinkPeers, LinkSettings{options.silenceMs}, error);

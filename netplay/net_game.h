@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "menus/title_menu.h"
 #include "net/session.h"
+#include "netplay/net_match.h"
 
 struct Game;
 
@@ -26,7 +28,7 @@ std::string machineName();
 // machine's, the pads play their own slots, the title tells of nothing.
 void leaveNetworkPlay(Game& game);
 
-class NetGame {
+class NetGame final : public HostedTitle {
 public:
     // nullptr with `error` when the port cannot be opened or the address is unknown. Port 0
     // takes a free one (session().port() tells which).
@@ -47,13 +49,14 @@ public:
     // Enter on a player row: NON, MAN, COM, then NET for each joined machine in turn, NON...
     // A NET slot is MAN in the match, played by that machine; it stays MAN here when the
     // machine leaves.
-    void cycleSlot(Game& game, int slot);
+    void cycleSlot(Game& game, int slot) override;
     // Whether a match would be a network one: another machine is in the lobby.
-    bool othersJoined() const;
+    bool othersJoined() const override;
     // START with others joined: the match with them.
-    void playHostMatch(Game& game);
-    // How the program plays a match once its input is chosen (runMatch, or a recorded one).
-    void setMatchRunner(void (*run)(Game&)) { runMatch_ = run; }
+    void playHostMatch(Game& game) override;
+    // How the program plays a match once its input is chosen (runMatch without a recording
+    // unless this is called).
+    void setMatchRunner(MatchRunner run) { runMatch_ = run; }
 
     // --- a joined machine ---------------------------------------------------------------
     // The lobby until the session ends: refused, host unreachable or gone (told on the
@@ -69,5 +72,5 @@ private:
 
     std::unique_ptr<net::NetSession> session_;
     std::vector<uint64_t> roundSums_;
-    void (*runMatch_)(Game&);
+    MatchRunner runMatch_;
 };

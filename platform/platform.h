@@ -81,6 +81,14 @@ public:
 
     // Shows a 640 x 480 page of palette indices (rows pitch bytes apart) in the given colours.
     virtual void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) = 0;
+
+    // Makes the files the game has written last beyond this run. Where the file system keeps
+    // them (a desktop) there is nothing to do; a web page copies them into the browser's
+    // storage. False, with the reason in `error`, when they could not be kept.
+    virtual bool keepFiles(std::string& error) {
+        (void)error;
+        return true;
+    }
 };
 
 }  // namespace platform

@@ -125,4 +125,9 @@ void ScriptedPlatform::present(const uint8_t* pixels, int pitch, const PaletteEn
     if (onPresent) onPresent(last_);
 }
 
+bool ScriptedPlatform::keepFiles(std::string& error) {
+    error = refuseKeeping;
+    return refuseKeeping.empty();
+}
+
 }  // namespace platform

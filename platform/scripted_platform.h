@@ -48,6 +48,8 @@ public:
     uint32_t refreshMs = 17;
     int64_t calendarSeconds = 0;  // what calendarTime() reads: the seed of a scripted run
     bool keepAllPages = false;    // keep every presented page, not only the last
+    std::string refuseKeeping;    // not empty: keepFiles fails with this reason (a browser's
+                                  // storage that is full or turned off)
     std::function<void(const PresentedPage&)> onPresent;  // called on every present
 
     // --- inspection ---------------------------------------------------------------------
@@ -74,6 +76,7 @@ public:
     int64_t calendarTime() override { return calendarSeconds; }
     uint32_t refreshIntervalMs() override { return refreshMs; }
     void present(const uint8_t* pixels, int pitch, const PaletteEntry* palette) override;
+    bool keepFiles(std::string& error) override;
 
 private:
     bool nextDue(uint64_t deadline, Timed& due) const;

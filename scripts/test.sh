@@ -48,6 +48,11 @@ tests() { run_tests "$root/build" -j "$jobs" -LE commands; }
 # more of them run at once than there are cores.
 commands() { run_tests "$root/build" -j $((4 * jobs)) -L commands; }
 
+# The web build (Emscripten) and its tests: the golden matches and the recorded replays under
+# Node.js, the page in headless Chromium.
+web_build() { "$root/scripts/web.sh" --test-setup; }
+web_tests() { run_tests "$root/build-web" -j "$jobs"; }
+
 # The build with AddressSanitizer and UndefinedBehaviorSanitizer, and all its tests.
 sanitize_build() {
   "$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
@@ -124,6 +129,8 @@ step "build" build
 step "tests" tests
 step "commands" commands
 step "mutant" mutant
+step "web build" web_build
+step "web tests" web_tests
 step "sanitize build" sanitize_build
 step "sanitize tests" sanitize_tests
 step "fuzz" fuzz

@@ -6,6 +6,7 @@
 
 #include "platform/headless_platform.h"
 #include "platform/sdl_platform.h"
+#include "shell/net_program.h"
 #include "shell/options.h"
 #include "shell/program.h"
 
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
         platform::HeadlessPlatform machine;
         return runProgram(machine, exeDir, options);
     }
+    const bool network = options.mode == Options::Mode::Host || options.mode == Options::Mode::Join;
     platform::SdlPlatform machine("DIRAVIRU");
-    return machine.run([&] { return runProgram(machine, exeDir, options); });
+    return machine.run([&] {
+        return network ? runNetworkProgram(machine, exeDir, options)
+                       : runProgram(machine, exeDir, options);
+    });
 }

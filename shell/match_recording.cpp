@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
 #include "shell/version.h"
@@ -23,27 +24,45 @@ ReplayStart matchStart(const Game& game) {
 }  // namespace
 
 MatchRecording::MatchRecording(const Game& game)
-    : recorder_(matchStart(game)), path_(platform::absolutePath(game.recordPath)) {}
+    : recorder_(matchStart(game)),
+      path_(platform::absolutePath(game.recordPath)),
+      platform_(*game.platform) {}
 
-void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
-    recorder_.endRound(checksum, scores);
+void MatchRecording::decided(Decision decision) {
+    recorder_.decided(decision);
+    if (decision == Decision::EndMatch) write();
+}
+
+void MatchRecording::roundEnded(const RoundResult& result) {
+    recorder_.roundEnded(result);
     write();
 }
 
-void MatchRecording::endMatch() {
-    recorder_.endMatch();
+void MatchRecording::cutShort() {
+    recorder_.cutShort();
     write();
 }
 
 void MatchRecording::write() {
     std::string error;
-    if (recorder_.writeFile(path_, error)) return;
+    if (recorder_.writeFile(path_, error) && platform_.keepFiles(error)) return;
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),
                  error.c_str());
 }
 
-void runRecordedMatch(Game& game) {
+void runRecordedMatch(Game& game, MatchInput& input) {
     MatchRecording recording(game);
-    const HookInPlace watching(game.matchObserver, recording);
-    runMatch(game);
+    try {
+        runMatch(game, input, &recording);
+    } catch (...) {
+        // Pause, closing the window, a network match stopped, a failure: whatever ends the
+        // match from inside it, what was played is kept.
+        recording.cutShort();
+        throw;
+    }
+}
+
+void runLocalMatch(Game& game) {
+    LiveInput people(game, game.match.roundKeys);
+    runRecordedMatch(game, people);
 }

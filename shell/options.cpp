@@ -3,8 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "net/protocol.h"
-#include "net/session.h"
+#include "net/address.h"
 
 const char* const kUsage =
     "usage: diraviru [--record FILE] [--host [--port N] | --join ADDRESS[:PORT]] | --play FILE "

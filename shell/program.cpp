@@ -7,12 +7,10 @@
 #include "match/match.h"
 #include "menus/option_menu.h"
 #include "menus/title_menu.h"
-#include "netplay/net_game.h"
 #include "platform/regular_file.h"
 #include "shell/match_recording.h"
 #include "shell/replay_playback.h"
 #include "shell/start_up.h"
-#include "shell/version.h"
 
 namespace {
 
@@ -23,12 +21,13 @@ void buildStartupTables(Game& game) {
     game.settings.loadSettings(game.settingsPath);
 }
 
-// Saves the settings; when that fails, standard error gets one line with the file and the
-// reason, and the result is false. The previous file is then left as it was.
+// Saves the settings where they last (the platform keeps the file: a browser copies it into
+// its storage); when that fails, standard error gets one line with the file and the reason,
+// and the result is false. The previous file is then left as it was.
 bool saveSettingsOrTell(Game& game) {
     const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
-    if (game.settings.saveSettings(path, error)) return true;
+    if (game.settings.saveSettings(path, error) && game.platform->keepFiles(error)) return true;
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
                  error.c_str());
     return false;
@@ -48,7 +47,8 @@ bool saveSettingsOrTell(Game& game) {
     throw ProgramExit{1};
 }
 
-// Both visible pages go black before the display is given back.
+}  // namespace
+
 int endProgram(Game& game, const ProgramExit& ending) {
     if (game.screen.IsOpen()) {
         game.screen.Clear(SurfacePrimary);
@@ -59,15 +59,13 @@ int endProgram(Game& game, const ProgramExit& ending) {
     return ending.status;
 }
 
-}  // namespace
-
 void startUp(Game& game, const std::string& exeDir) {
     openDisplay(game, exeDir);
     showLogo(game);
     buildStartupTables(game);
 }
 
-void runTopLevelLoop(Game& game, NetGame* net) {
+void runTopLevelLoop(Game& game, HostedTitle* net) {
     drawTitle(game);
     for (;;) {
         runTitleInput(game);
@@ -77,7 +75,7 @@ void runTopLevelLoop(Game& game, NetGame* net) {
                 if (net != nullptr && net->othersJoined()) {
                     net->playHostMatch(game);
                 } else {
-                    runRecordedMatch(game);
+                    runLocalMatch(game);
                 }
                 drawTitle(game);
             }
@@ -99,43 +97,11 @@ void runTopLevelLoop(Game& game, NetGame* net) {
 }
 
 int runGame(Game& game, const std::string& exeDir, const Options& options) {
-    if (options.mode == Options::Mode::Host || options.mode == Options::Mode::Join) {
-        std::string error;
-        const uint32_t version = netGameVersion(kGameVersion);
-        const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
-        std::unique_ptr<NetGame> net =
-            options.mode == Options::Mode::Host
-                ? NetGame::host(port, version, error)
-                : NetGame::join(options.address + ":" + std::to_string(port), version, error);
-        if (!net) {
-            std::fprintf(stderr, "diraviru: %s\n", error.c_str());
-            return 1;
-        }
-        return runNetGame(game, exeDir, std::move(net));
-    }
     try {
         if (options.mode == Options::Mode::Play) return runPlayback(game, exeDir, options);
         startUp(game, exeDir);
         runTopLevelLoop(game);
     } catch (const ProgramExit& ending) {
-        return endProgram(game, ending);
-    }
-}
-
-int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net) {
-    net->setMatchRunner(runRecordedMatch);
-    try {
-        startUp(game, exeDir);
-        if (!net->hosting()) {
-            net->runLobby(game);
-            net.reset();  // left the game: this machine plays on its own from here
-            leaveNetworkPlay(game);
-        } else {
-            net->attachTitle(game);
-        }
-        runTopLevelLoop(game, net.get());
-    } catch (const ProgramExit& ending) {
-        game.titleMenu.idle = nullptr;  // it called into the network game
         return endProgram(game, ending);
     }
 }

@@ -2,13 +2,13 @@
 // way out.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "shell/options.h"
 
 struct Game;
-class NetGame;
+struct ProgramExit;
+class HostedTitle;
 
 namespace platform {
 class Platform;
@@ -18,14 +18,13 @@ class Platform;
 // player ends it, 1 when it cannot start or "EXIT" could not save the settings. exeDir is
 // where char.bmp is looked for when the current directory has no usable one. The options
 // (the command line's) choose a local game or a replay's playback, and where matches are
-// recorded.
+// recorded; a network game goes through runNetworkProgram (shell/net_program.h).
 int runProgram(platform::Platform& machine, const std::string& exeDir, const Options& options = {});
 // The same on a Game made by the caller (tests set its paths and seed first).
 int runGame(Game& game, const std::string& exeDir, const Options& options = {});
-// The program in a network game this machine hosts or joined (`--host`, `--join`): the
-// host's title gives slots to the others; a joined machine shows its lobby until it leaves
-// the game (Esc, a refusal, the host gone) and then plays on its own.
-int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net);
+// The one way out: clears both visible pages, gives the display back and returns the
+// ending's status.
+int endProgram(Game& game, const ProgramExit& ending);
 
 // Opens the display, loads char.bmp, shows the logo, builds the tables and reads the
 // settings; throws ProgramExit(1) with one line on standard error when it cannot start.
@@ -34,4 +33,4 @@ void startUp(Game& game, const std::string& exeDir);
 // both visible pages and gives the display back).
 // With a hosted network game, START plays with the joined machines when there are any, and
 // the player rows can give slots to them.
-[[noreturn]] void runTopLevelLoop(Game& game, NetGame* net = nullptr);
+[[noreturn]] void runTopLevelLoop(Game& game, HostedTitle* net = nullptr);

@@ -1,4 +1,4 @@
-// Saves that cannot be made, with the whole program on the scripted platform: the player
+// Saves that cannot be made or kept, with the whole program on the scripted platform: the player
 // sees "SETTINGS NOT SAVED" on the title for two seconds while the keys still work, standard
 // error gets one line with the file and the reason, "EXIT" ends with status 1, and what
 // stood at the path is left as it was, with nothing of ours beside it.
@@ -33,28 +33,32 @@ std::map<std::string, std::string> folderState(const std::string& dir) {
 
 }  // namespace
 
-// A named pipe as the settings file (read as nothing, without waiting; not replaced), or a
-// folder in the way of the temporary file (the previous file read, and kept). Leaving the
+// A named pipe as the settings file (read as nothing, without waiting; not replaced), a
+// folder in the way of the temporary file (the previous file read, and kept), or a platform
+// that cannot keep the file written (a browser's storage that refuses it). Leaving the
 // option menu: the notice, the pointer moving under it, then its erasing; a later Pause
 // ends with status 0. "EXIT": the notice, then status 1, also when Pause cuts it short.
 TEST(UnsavedSettings, ArePointedOutOnTheTitleAndEndExitWithStatusOne) {
     const std::string blank(std::strlen(kSettingsNotSaved), ' ');
     const int noticeX = (kScreenWidth - kGlyphCell * int(blank.size())) / 2;
     enum Leaving { OptionMenu, Exit, ExitCutShort };
-    for (bool pipe : {true, false}) {
+    enum Obstacle { Pipe, Folder, Storage };
+    for (Obstacle obstacle : {Pipe, Folder, Storage}) {
         for (Leaving leaving : {OptionMenu, Exit, ExitCutShort}) {
-            SCOPED_TRACE("pipe " + std::to_string(pipe) + ", leaving " + std::to_string(leaving));
+            SCOPED_TRACE("obstacle " + std::to_string(obstacle) + ", leaving " +
+                         std::to_string(leaving));
             TestGame ref;
             const std::string path = ref->settingsPath;
-            if (pipe) {
+            if (obstacle == Pipe) {
                 ::mkfifo(path.c_str(), 0600);
-            } else {
+            } else if (obstacle == Folder) {
                 std::ofstream(path) << "7 0 1";
                 fs::create_directory(path + ".tmp");
             }
             const auto before = folderState(ref.dir);
 
             platform::ScriptedPlatform machine;
+            if (obstacle == Storage) machine.refuseKeeping = "the storage is full";
             const auto game = makeGame(machine);
             game->settingsPath = path;
             game->charBitmapName = ref->charBitmapName;
@@ -86,12 +90,13 @@ TEST(UnsavedSettings, ArePointedOutOnTheTitleAndEndExitWithStatusOne) {
             ::testing::internal::CaptureStderr();
             EXPECT_EQ(runGame(*game, ""), leaving == OptionMenu ? 0 : 1);
 
-            const std::string reason =
-                pipe ? "not a regular file, not replaced" : path + ".tmp: Is a directory";
+            const std::string reason = obstacle == Pipe     ? "not a regular file, not replaced"
+                                       : obstacle == Folder ? path + ".tmp: Is a directory"
+                                                            : machine.refuseKeeping;
             EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                       "diraviru: cannot save the settings to " + path + ": " + reason + "\n");
-            EXPECT_EQ(folderState(ref.dir), before);
-            EXPECT_EQ(game->settings.wait, pipe ? 1 : 7);
+            if (obstacle != Storage) EXPECT_EQ(folderState(ref.dir), before);
+            EXPECT_EQ(game->settings.wait, obstacle == Folder ? 7 : 1);
             ASSERT_NE(firstMs, 0u) << "no notice";
             if (leaving == ExitCutShort) {
                 EXPECT_LT(lastMs - firstMs, 500u);

@@ -1,0 +1,45 @@
+#include "shell/net_program.h"
+
+#include <cstdio>
+
+#include "game/game.h"
+#include "netplay/net_game.h"
+#include "shell/match_recording.h"
+#include "shell/program.h"
+#include "shell/version.h"
+
+int runNetworkProgram(platform::Platform& machine, const std::string& exeDir,
+                      const Options& options) {
+    std::string error;
+    const uint32_t version = netGameVersion(kGameVersion);
+    const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
+    std::unique_ptr<NetGame> net =
+        options.mode == Options::Mode::Host
+            ? NetGame::host(port, version, error)
+            : NetGame::join(options.address + ":" + std::to_string(port), version, error);
+    if (!net) {
+        std::fprintf(stderr, "diraviru: %s\n", error.c_str());
+        return 1;
+    }
+    const auto game = makeGame(machine);
+    if (!options.recordPath.empty()) game->recordPath = options.recordPath;
+    return runNetGame(*game, exeDir, std::move(net));
+}
+
+int runNetGame(Game& game, const std::string& exeDir, std::unique_ptr<NetGame> net) {
+    net->setMatchRunner(runRecordedMatch);
+    try {
+        startUp(game, exeDir);
+        if (!net->hosting()) {
+            net->runLobby(game);
+            net.reset();  // left the game: this machine plays on its own from here
+            leaveNetworkPlay(game);
+        } else {
+            net->attachTitle(game);
+        }
+        runTopLevelLoop(game, net.get());
+    } catch (const ProgramExit& ending) {
+        game.titleMenu.idle = nullptr;  // it called into the network game
+        return endProgram(game, ending);
+    }
+}

@@ -1,0 +1,199 @@
+// The web backend's side that runs on any machine: its key table, and the page test's script
+// (page_script.txt) played by the desktop build's game on the scripted platform. Every page
+// the script names must be the page the desktop game shows at that point, so that the browser
+// test, playing the same script on the web build in Chromium, compares the canvas with what
+// the desktop game shows. After a deliberate change of what those pages show, the failure
+// prints the script's new hashes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/keys.h"
+#include "platform/web_keys.h"
+#include "tests/support/test_game.h"
+
+namespace {
+
+using Page = platform::ScriptedPlatform::PresentedPage;
+
+constexpr uint32_t kPressMs = 40;  // how long a key is held
+constexpr uint32_t kStepMs = 300;  // from one key to the next
+constexpr uint32_t kFnvOffset = 2166136261u;
+constexpr uint32_t kFnvPrime = 16777619u;
+
+// FNV-1a over the page as a canvas holds it: red, green, blue, alpha for every pixel.
+uint32_t canvasHash(const Page& page) {
+    uint32_t hash = kFnvOffset;
+    const auto mix = [&hash](uint8_t byte) { hash = (hash ^ byte) * kFnvPrime; };
+    for (const uint8_t index : page.pixels) {
+        const platform::PaletteEntry& colour = page.palette[index];
+        mix(colour.red);
+        mix(colour.green);
+        mix(colour.blue);
+        mix(0xFF);
+    }
+    return hash;
+}
+
+struct Step {
+    std::string action;  // press, pause, see, reload
+    std::string name;    // the key's code, or the page's name
+    uint32_t value = 0;  // pause: ms; see: the hash
+};
+
+std::vector<Step> readScript() {
+    std::ifstream in(sourcePath("tests/web/page_script.txt"));
+    std::vector<Step> steps;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream words(line);
+        Step step;
+        words >> step.action;
+        if (step.action == "pause") {
+            words >> step.value;
+        } else if (step.action != "reload") {
+            words >> step.name;
+            if (step.action == "see") {
+                std::string hash;
+                words >> hash;
+                step.value = uint32_t(std::stoul(hash, nullptr, 16));
+            }
+        }
+        steps.push_back(step);
+    }
+    return steps;
+}
+
+// The script's pages as the desktop game shows them: one start of the game per part between
+// reloads, all in one folder, from no settings file.
+class DesktopRun {
+public:
+    std::vector<uint32_t> play(const std::vector<Step>& steps) {
+        size_t from = 0;
+        while (from < steps.size()) {
+            size_t to = from;
+            while (to < steps.size() && steps[to].action != "reload") ++to;
+            playPart(steps, from, to);
+            from = to + 1;
+        }
+        return seen_;
+    }
+
+private:
+    void playPart(const std::vector<Step>& steps, size_t from, size_t to) {
+        platform::ScriptedPlatform machine;
+        machine.pollCostMicros = 0;
+        const auto game = makeGame(machine);
+        game->settingsPath = ref_->settingsPath;
+        game->recordPath = ref_->recordPath;
+        game->charBitmapName = ref_->charBitmapName;
+        std::vector<uint64_t> seeAt;  // when each of the part's pages is looked at, in µs
+        uint32_t time = 0;
+        for (size_t i = from; i < to; ++i) {
+            const Step& step = steps[i];
+            if (step.action == "press") {
+                const int code = platform::virtualKeyForCode(step.name);
+                EXPECT_NE(code, 0) << step.name << " is not a key the game reads";
+                machine.keyPress(time, code, kPressMs);
+                time += kStepMs;
+            } else if (step.action == "pause") {
+                time += step.value;
+            } else if (step.action == "see") {
+                seeAt.push_back(uint64_t{time} * 1000);
+            }
+        }
+        machine.push(time, platform::Event{platform::EventKind::Close});
+        // Each look takes the last page presented before its time (a key pressed at that time
+        // acts after the look).
+        size_t next = 0;
+        Page shown;  // the last page presented so far (copied: hashing every page is slow)
+        machine.onPresent = [&](const Page& page) {
+            while (next < seeAt.size() && page.atMicros >= seeAt[next]) {
+                seen_.push_back(canvasHash(shown));
+                ++next;
+            }
+            shown = page;
+        };
+        EXPECT_EQ(runGame(*game, ""), 0);
+        for (; next < seeAt.size(); ++next) seen_.push_back(canvasHash(shown));
+    }
+
+    TestGame ref_;  // lends its folder and char.bmp
+    std::vector<uint32_t> seen_;
+};
+
+TEST(PageScript, TheDesktopGameShowsEveryPageTheBrowserTestLooksFor) {
+    const std::vector<Step> steps = readScript();
+    ASSERT_FALSE(steps.empty());
+    const std::vector<uint32_t> seen = DesktopRun().play(steps);
+    std::string expected, actual;
+    size_t look = 0;
+    for (const Step& step : steps) {
+        if (step.action != "see") continue;
+        char line[64];
+        std::snprintf(line, sizeof line, "see %s 0x%08x\n", step.name.c_str(), step.value);
+        expected += line;
+        std::snprintf(line, sizeof line, "see %s 0x%08x\n", step.name.c_str(),
+                      look < seen.size() ? seen[look] : 0u);
+        actual += line;
+        ++look;
+    }
+    EXPECT_EQ(actual, expected) << "the desktop game shows other pages (see above)";
+}
+
+// Pages the script names only once are pages that change as it goes on: each must differ
+// from the one before it, or the browser test would pass without the keys doing anything.
+TEST(PageScript, EveryKeyOfTheScriptChangesWhatThePageShows) {
+    const std::vector<Step> steps = readScript();
+    uint32_t previous = 0;
+    for (const Step& step : steps) {
+        if (step.action != "see") continue;
+        EXPECT_NE(step.value, previous) << step.name << " looks like the page before it";
+        previous = step.value;
+    }
+}
+
+TEST(WebKeys, KeysAreTakenByTheirPlaceOnTheKeyboard) {
+    using platform::virtualKeyForCode;
+    // 1P's Q A Z, 2P's B N M, 3P's arrows, 4P's keypad 3 6 9: the codes of those places.
+    EXPECT_EQ(virtualKeyForCode("KeyQ"), key::letter('Q'));
+    EXPECT_EQ(virtualKeyForCode("KeyA"), key::letter('A'));
+    EXPECT_EQ(virtualKeyForCode("KeyZ"), key::letter('Z'));
+    EXPECT_EQ(virtualKeyForCode("KeyM"), key::letter('M'));
+    EXPECT_EQ(virtualKeyForCode("ArrowLeft"), key::Left);
+    EXPECT_EQ(virtualKeyForCode("ArrowUp"), key::Up);
+    EXPECT_EQ(virtualKeyForCode("ArrowRight"), key::Right);
+    EXPECT_EQ(virtualKeyForCode("ArrowDown"), key::Down);
+    EXPECT_EQ(virtualKeyForCode("Numpad3"), key::numpad(3));
+    EXPECT_EQ(virtualKeyForCode("Numpad9"), key::numpad(9));
+    EXPECT_EQ(virtualKeyForCode("Digit7"), key::digit(7));
+    EXPECT_EQ(virtualKeyForCode("NumpadEnter"), key::Enter);
+    EXPECT_EQ(virtualKeyForCode("ControlRight"), key::Ctrl);
+    EXPECT_EQ(virtualKeyForCode("PageDown"), key::PageDown);
+    EXPECT_EQ(virtualKeyForCode("Pause"), key::Pause);
+    // Keys the game does not read stay the browser's.
+    EXPECT_EQ(virtualKeyForCode("F5"), 0);
+    EXPECT_EQ(virtualKeyForCode("Tab"), 0);
+    EXPECT_EQ(virtualKeyForCode("Key"), 0);
+    EXPECT_EQ(virtualKeyForCode(""), 0);
+}
+
+TEST(WebKeys, ThePageGetsEveryKeyOfTheTableAndNoOther) {
+    std::istringstream table(platform::webKeyTable());
+    int lines = 0;
+    for (std::string code; std::getline(table, code);) {
+        const size_t space = code.find(' ');
+        ASSERT_NE(space, std::string::npos) << code;
+        EXPECT_EQ(std::stoi(code.substr(space + 1)),
+                  platform::virtualKeyForCode(code.substr(0, space)))
+            << code;
+        ++lines;
+    }
+    // The letters, both rows of digits, the arrows and Enter, Esc, Ctrl, Pause, Page Up and
+    // Down, Space (Enter and Ctrl twice each).
+    EXPECT_EQ(lines, 26 + 10 + 10 + 4 + 9);
+}
+
+}  // namespace
