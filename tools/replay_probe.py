@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """A match recorded by the real game in a real window (under Xvfb) and played back: four
 computer players with items and meteorites at WAIT 1, Enter pressed every two seconds to go
-on from round to round, for the given seconds; then Pause ends the program. Prints the
-replay's size, how long `--play FILE --check` takes against the time the match took, and the
-verdicts of --check and of a watched --play in the window (Ctrl held), in the game's own words
-(which count the rounds). When no round had finished in the given seconds, it says so. A verdict other than a match, or
-a game that does not end with status 0, is a failed run (status 1).
+on from round to round, for the given seconds; then Pause ends the program, which keeps the
+round in progress cut short. Prints the replay's size, how long `--play FILE --check` takes
+against the time the match took, and the verdicts of --check and of a watched --play in the
+window (Ctrl held), in the game's own words (which count the rounds); when no round had
+finished, it says so. A verdict other than a match, or a game that does not end with status
+0 or writes no replay, is a failed run (status 1).
 
 Usage: tools/replay_probe.py [path to diraviru = build/diraviru] [seconds = 60] [keep.dvr]"""
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -43,6 +45,12 @@ def record(session, exe, replay, seconds):
     return time.monotonic() - began
 
 
+def finished_rounds(verdict):
+    """How many finished rounds the game's own verdict line counts (every one matched)."""
+    counted = re.search(r"every round matched \((\d+) rounds?\)", verdict)
+    return int(counted.group(1)) if counted else 0
+
+
 def check(exe, replay, played):
     """--play FILE --check: its time against the match's, and its verdict."""
     start = time.monotonic()
@@ -53,6 +61,9 @@ def check(exe, replay, played):
           f"match's time; {verdict}")
     if result.returncode != 0:
         raise tool_run.Failure(f"--check of the recorded match failed: {verdict}")
+    if finished_rounds(verdict) == 0:
+        print("no round had finished yet: the replay holds the first round as far as it was "
+              "played, which is not checked (give it more seconds)")
 
 
 def watch(session, exe, replay):
@@ -83,9 +94,7 @@ def main():
         replay = os.path.join(session.workdir, "match.dvr")
         played = record(session, exe, replay, seconds)
         if not os.path.exists(replay):
-            print(f"recorded {played:.1f} s of a match: no round had finished yet, so the game "
-                  f"wrote no replay (give it more seconds)")
-            return
+            raise tool_run.Failure(f"the game wrote no replay in {played:.1f} s of a match")
         size = os.path.getsize(replay)
         print(f"recorded {played:.1f} s of a match: {size} bytes "
               f"({size * 60 / played:.0f} bytes a minute)")

@@ -47,7 +47,8 @@ if(DIRAVIRU_BENCH)
   diraviru_command(screenshots 180 --png 640x480 "{scratch}/*.png"
     --expect "wrote .*/title.png" --expect "wrote .*/round.png"
     -- ${python} ${root}/tools/screenshots.py ${game} {scratch})
-  diraviru_command(replay_probe 120 --expect "^recorded [0-9.]+ s of a match"
+  diraviru_command(replay_probe 120 --expect "^recorded [0-9.]+ s of a match: [0-9]+ bytes"
+    --expect "^--check: status 0, [0-9.]+ s" --expect "^--play in the window: status 0"
     -- ${python} ${root}/tools/replay_probe.py ${game} 3)
   diraviru_command(peak_rss 120 --expect "Maximum resident set size \\(kbytes\\): [0-9]+"
     -- bash ${root}/bench/peak_rss.sh ${game} 2)
