@@ -6,8 +6,8 @@
 # Nothing is fetched at build or run time: no Emscripten ports.
 
 # The web backend: the only code that sees Emscripten (checked like SDL's confinement).
-add_library(diraviru_web STATIC ${PROJECT_SOURCE_DIR}/platform/web_platform.cpp
-                                ${PROJECT_SOURCE_DIR}/platform/web_keys.cpp)
+file(GLOB web_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/web_*.cpp)
+add_library(diraviru_web STATIC ${web_sources})
 target_include_directories(diraviru_web PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(diraviru_web PUBLIC diraviru_platform)
 add_dependencies(diraviru_web check_emscripten_confined)
