@@ -53,8 +53,8 @@ std::vector<double> playFor(Game& game, int wait) {
     game.settings.wait = wait;
     std::vector<double> periods;
     const Clock::time_point end =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(kSecondsPerWait));
+        Clock::now() +
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kSecondsPerWait));
     while (Clock::now() < end) {
         setUpRound(game);
         Clock::time_point last{};
@@ -74,11 +74,11 @@ void report(const std::vector<double>& periods, int wait) {
     const double target = wait * double(kWaitUnitMs);
     const double median = percentile(periods, 0.5);
     const double worst = periods.empty() ? 0 : *std::max_element(periods.begin(), periods.end());
-    std::printf("WAIT %3d (target %5.1f ms): %zu frames  median %.3f  p90 %.3f  p99 %.3f  "
-                "max %.3f ms  [median %s]\n",
-                wait, target, periods.size(), median, percentile(periods, 0.9),
-                percentile(periods, 0.99), worst,
-                std::abs(median - target) <= kMedianTolerance * target ? "ok" : "MISS");
+    std::printf(
+        "WAIT %3d (target %5.1f ms): %zu frames  median %.3f  p90 %.3f  p99 %.3f  "
+        "max %.3f ms  [median %s]\n",
+        wait, target, periods.size(), median, percentile(periods, 0.9), percentile(periods, 0.99),
+        worst, std::abs(median - target) <= kMedianTolerance * target ? "ok" : "MISS");
 }
 
 }  // namespace

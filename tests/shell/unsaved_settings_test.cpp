@@ -121,9 +121,8 @@ TEST(UnsavedReplay, IsToldOnStandardErrorAndPlayGoesOn) {
     game->charBitmapName = ref->charBitmapName;
     machine.keyDown(0, key::Ctrl), machine.keyUp(1, key::Ctrl);  // through the logo
     uint32_t at = 100;
-    for (int code : {key::Down, key::Down, key::Down, key::Enter, key::Enter, key::Down,
-                     key::Enter, key::Enter, key::Down, key::Down, key::Down, key::Enter,
-                     key::Enter}) {
+    for (int code : {key::Down, key::Down, key::Down, key::Enter, key::Enter, key::Down, key::Enter,
+                     key::Enter, key::Down, key::Down, key::Down, key::Enter, key::Enter}) {
         machine.keyPress(at += 300, code);  // 3P and 4P to NON; START; the first round
     }
     machine.keyPress(at += 4500, key::Esc);  // the round abandoned after the countdown

@@ -93,6 +93,16 @@ export async function waitForPage(page, step, folder) {
          `screenshot ${picture})`;
 }
 
+// Waits until the page says the game has ended: null, or why not.
+export async function waitForEnding(page) {
+  try {
+    await page.waitForSelector('#ending.shown', {timeout: kSeeTimeoutMs});
+    return null;
+  } catch {
+    return 'the page did not say that the game had ended';
+  }
+}
+
 // A key pressed as a person would, by its KeyboardEvent.code.
 export async function press(page, code) {
   await page.keyboard.press(code, {delay: kPressMs});
