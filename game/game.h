@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "input/live_input.h"
-#include "input/match_input.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "play/play.h"
@@ -50,7 +48,7 @@ inline constexpr const char* kLastMatchFileName = "last_match.dvr";
 // meteorites, the menus and the files.
 struct Game : Play {
     using Play::Play;
-    Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
+    Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
 
     Explosions explosions;
@@ -59,34 +57,10 @@ struct Game : Play {
     OptionMenu optionMenu;
     SlotOwners owners;
 
-    // Where the match reads its players' input: the people at this machine unless the
-    // program chose another source (a replay, a network game) for the match.
-    LiveInput liveInput{*this, match.roundKeys};
-    MatchInput* matchInput = &liveInput;
-    // Sees every match's input and round ends (a recorder); none when null.
-    MatchObserver* matchObserver = nullptr;
-
     std::string settingsPath = kSettingsFileName;
     std::string recordPath = kLastMatchFileName;  // where every match is recorded
     std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };
-
-// Points one of the Game's hooks (the match's input source, its observer) at `target` for as
-// long as the guard lives, and back at what it pointed at before, however the scope ends.
-template <typename T>
-class HookInPlace {
-public:
-    HookInPlace(T*& hook, T& target) : hook_(hook), previous_(hook) { hook_ = &target; }
-    ~HookInPlace() { hook_ = previous_; }
-    HookInPlace(const HookInPlace&) = delete;
-    HookInPlace& operator=(const HookInPlace&) = delete;
-
-private:
-    T*& hook_;
-    T* previous_;
-};
-template <typename T, typename Target>
-HookInPlace(T*&, Target&) -> HookInPlace<T>;
 
 // A fresh Game on the heap (it is several megabytes).
 std::unique_ptr<Game> makeGame(platform::Platform& machine);

@@ -45,13 +45,14 @@ Decision LiveInput::nextDecision() {
     }
 }
 
-uint32_t LiveInput::beginRound() {
+void LiveInput::beginRound() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);
         keyboard.lastChange[code] = keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None;
     }
-    return devices_.platform->ticks();
+    secondStamp_ = devices_.platform->ticks();
+    marking_ = true;
 }
 
 FrameInput LiveInput::nextFrame() {
@@ -62,11 +63,18 @@ FrameInput LiveInput::nextFrame() {
         input.setChange(key, keyboard.lastChange[code]);
         keyboard.lastChange[code] = KeyChange::None;
     }
-    input.clock = devices_.platform->ticks();
+    const uint32_t now = devices_.platform->ticks();
+    // Unsigned difference: a tick count that wraps past 2^32 still counts right.
+    if (marking_ && now - secondStamp_ >= kRoundSecondMs) {
+        input.secondMark = true;
+        secondStamp_ = now;
+    }
     return input;
 }
 
-void LiveInput::endRound(uint64_t, const Scores&) {
+void LiveInput::roundEnded(const RoundResult&) { marking_ = false; }
+
+void LiveInput::roundLeft() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
         const int code = matchKeyCode(key);

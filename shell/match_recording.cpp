@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
 #include "shell/version.h"
@@ -27,13 +28,18 @@ MatchRecording::MatchRecording(const Game& game)
       path_(platform::absolutePath(game.recordPath)),
       platform_(*game.platform) {}
 
-void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
-    recorder_.endRound(checksum, scores);
+void MatchRecording::decided(Decision decision) {
+    recorder_.decided(decision);
+    if (decision == Decision::EndMatch) write();
+}
+
+void MatchRecording::roundEnded(const RoundResult& result) {
+    recorder_.roundEnded(result);
     write();
 }
 
-void MatchRecording::endMatch() {
-    recorder_.endMatch();
+void MatchRecording::cutShort() {
+    recorder_.cutShort();
     write();
 }
 
@@ -44,8 +50,19 @@ void MatchRecording::write() {
                  error.c_str());
 }
 
-void runRecordedMatch(Game& game) {
+void runRecordedMatch(Game& game, MatchInput& input) {
     MatchRecording recording(game);
-    const HookInPlace watching(game.matchObserver, recording);
-    runMatch(game);
+    try {
+        runMatch(game, input, &recording);
+    } catch (...) {
+        // Pause, closing the window, a network match stopped, a failure: whatever ends the
+        // match from inside it, what was played is kept.
+        recording.cutShort();
+        throw;
+    }
+}
+
+void runLocalMatch(Game& game) {
+    LiveInput people(game, game.match.roundKeys);
+    runRecordedMatch(game, people);
 }

@@ -75,7 +75,7 @@ void runTopLevelLoop(Game& game, HostedTitle* net) {
                 if (net != nullptr && net->othersJoined()) {
                     net->playHostMatch(game);
                 } else {
-                    runRecordedMatch(game);
+                    runLocalMatch(game);
                 }
                 drawTitle(game);
             }

@@ -20,7 +20,8 @@ SETTINGS = b"1 1 1" + struct.pack("<3i", 21, 150, 150) + b"1 10 400"
 
 
 def rounds_and_frames(data):
-    """The rounds of a replay file and the frames in them (the layout in replay/replay.h)."""
+    """The rounds of a replay file (a round cut short counted too) and the frames in them and in
+    their pauses (the layout in replay/replay.h)."""
     at = 8 + 2
     at += 1 + data[at] + 4 + 5   # game version, random state, frame counters
     at += 1 + data[at] + 4       # settings, player types
@@ -35,16 +36,24 @@ def rounds_and_frames(data):
             shift += 7
             if not byte & 0x80:
                 return value
-    rounds = frames = 0
-    while data[at] == 1:
-        at += 1
-        length = varint()            # the round's frame bytes, skipped
+
+    def frames_record():
+        nonlocal at
+        length = varint()            # the frame bytes, skipped
         at += length
-        frames += varint()
-        at += 8
-        for _ in range(4):
-            varint()
-        rounds += 1
+        return varint()
+    rounds = frames = 0
+    ROUND, PAUSE, CUT_SHORT = 1, 3, 4
+    while data[at] in (ROUND, PAUSE, CUT_SHORT):
+        kind = data[at]
+        at += 1
+        frames += frames_record()
+        if kind == ROUND:
+            at += 8                  # the checksum
+            for _ in range(4):
+                varint()             # the scores
+        if kind != PAUSE:
+            rounds += 1
     return rounds, frames
 
 

@@ -85,18 +85,23 @@ private:
 
 // Frame periods of the rounds a machine plays, through the match's observer.
 struct FrameTimes final : public MatchObserver {
-    void beginRound() override { last = {}; }
-    void frame(const FrameInput&, bool) override {
+    void decided(Decision decision) override {
+        last = {};
+        inRound = decision == Decision::NextRound;
+    }
+    void frame(const FrameInput&) override {
+        if (!inRound) return;  // the pause after the round
         const auto now = Clock::now();
         if (last != Clock::time_point{} && periods.size() < periods.capacity()) {
             periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         }
         last = now;
     }
-    void endRound(uint64_t, const Scores&) override { last = {}; }
-    void endMatch() override {}
+    void roundEnded(const RoundResult&) override { inRound = false; }
+    void roundLeft() override {}
 
     Clock::time_point last{};
+    bool inRound = false;
     std::vector<double> periods;
 };
 
@@ -104,12 +109,10 @@ thread_local FrameTimes* frameTimes = nullptr;
 net::NetSession* hostSession = nullptr;
 std::atomic<int> inputDelay{0};
 
-void timedMatch(Game& game) {
+void timedMatch(Game& game, MatchInput& input) {
     net::MatchStart start;
     if (game.owners.self == 0 && hostSession->matchStart(start)) inputDelay = start.inputDelay;
-    game.matchObserver = frameTimes;
-    runMatch(game);
-    game.matchObserver = nullptr;
+    runMatch(game, input, frameTimes);
 }
 
 double percentile(std::vector<double> values, double share) {

@@ -97,7 +97,7 @@ void runCase(int count, Leaving leaving, int frames) {
     }
     const auto& host = played[0];
     for (std::size_t f = 0; f < host.frames.size(); ++f) {
-        if (host.frames[f].slotsToCom != 0) {
+        if (host.frames[f].input.toComputer != 0) {
             std::printf("  its slot turned COM on the host %.0f ms after it left (frame %zu)\n",
                         host.atMs[f] - quitSeconds * 1000, f);
         }

@@ -22,6 +22,7 @@
 
 #include "game/game.h"
 #include "input/keyboard.h"
+#include "input/live_input.h"
 #include "input/pacing.h"
 #include "match/match.h"
 #include "platform/sdl_platform.h"
@@ -124,13 +125,13 @@ int inPlayCount(const Game& game) {
 }
 
 // A new round with its countdown run through at once (as with Ctrl held).
-void setUpRound(Game& game) {
+void setUpRound(Game& game, MatchStream& stream) {
     startRound(game);
     game.keyboard.pacingOn = false;
     runCountdown(game);
     game.keyboard.pacingOn = true;
     game.itemBox.itemKind = ItemNone;
-    game.match.secondStamp = game.platform->ticks();
+    stream.beginRound();
 }
 
 // Plays rounds at the given WAIT for about `seconds`; the frames of every round but its
@@ -141,15 +142,19 @@ std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, doubl
     frames.reserve(size_t(seconds * 1000) + 1000);
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                      std::chrono::duration<double>(seconds));
+    LiveInput keyboard(game, game.match.roundKeys);
+    MatchStream stream(keyboard, nullptr);
     while (Clock::now() < end) {
-        setUpRound(game);
+        setUpRound(game, stream);
         std::vector<Clock::time_point> starts;
         starts.reserve(1 << 18);
         for (;;) {
             if (inPlayCount(game) < 2) watched.pressEnter = true;
             if (Clock::now() >= end) break;
             starts.push_back(Clock::now());
-            if (playRoundFrame(game)) break;
+            const RoundState round = playRoundFrame(game, stream);
+            if (round == RoundState::Ended) runRoundEndPause(game, stream);
+            if (round != RoundState::Running) break;
         }
         for (size_t i = 0; i + 1 < starts.size(); ++i) {
             frames.push_back({starts[i], msBetween(starts[i], starts[i + 1])});

@@ -94,7 +94,9 @@ public:
             sights_.emplace_back(drawn, drawn + kSurfaceBytes);
         }
         machine_.onPresent = [this](const Page& page) { seen(page); };
+        countingWhile = &game_->roundRunning;  // a round's frames and its pause
     }
+    ~GoldenRun() { countingWhile = nullptr; }
 
     // Plays to the end; the checksums of its rounds, the last with the settings file.
     std::vector<uint64_t> play() {
@@ -147,7 +149,7 @@ private:
         const uint32_t now = static_cast<uint32_t>(page.atMicros / 1000);
         followScript(page, now);
         if (game_->roundRunning) playBots(now);
-        counting = game_->roundRunning;
+        counting = true;  // from here to the next present, while a round runs
     }
 
     void followScript(const Page& page, uint32_t now) {

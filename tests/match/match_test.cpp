@@ -28,7 +28,7 @@ TEST(MatchFlow, AMatchStartsFromNothing) {
     game.match.round = 6;
     game.screen.ShadePaletteEntry(7, -100);
     test.machine.keyPress(100, key::Esc);
-    runMatch(game);
+    runMatch(game, test.people, nullptr);
     const auto& shown = test.machine.lastPage();
     EXPECT_TRUE(shows(game, shown.pixels.data(), "ROUND 1", kCentred, 100, -1, 32));
     EXPECT_TRUE(shows(game, shown.pixels.data(), "2P     BNM 0000000 1   ", kCentred, 248, 2));

@@ -49,7 +49,7 @@ public:
         std::string error;
         EXPECT_TRUE(readReplayFile(game_->recordPath, replay, error)) << error;
         std::vector<uint64_t> sums;
-        for (const ReplayRound& round : replay.rounds) sums.push_back(round.checksum);
+        for (const ReplayRound& round : replay.rounds) sums.push_back(round.result.checksum);
         platform::ScriptedPlatform viewer;
         const auto game = makeGame(viewer);
         game->charBitmapName = ref_->charBitmapName;
@@ -263,10 +263,12 @@ TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
 
 // Faults in a match. A machine whose game goes its own way (here the last of three, its 1P
 // score changed as a fault would) makes the checksums differ: the match stops with the
-// message on every machine, also on the one that agrees with the host. Of two machines, one
+// message on every machine, also on the one that agrees with the host. Of three machines, one
 // that stops answering mid-round (as a killed one would): after 3 s its slot turns COM on the
-// host, whose match goes on to its end, and the silent machine, cut off, tells that the host
-// has gone.
+// others, whose match goes on to its end, and the silent machine, cut off, tells that the host
+// has gone. Every machine keeps a replay that plays back: the host's and the remaining
+// machine's with every round matching (the hand-over to the computer is in them), the silent
+// one's with the round it was cut off in cut short.
 TEST(NetPlay, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
     NetMatch diverging;
     diverging.machines = 3;
@@ -274,6 +276,7 @@ TEST(NetPlay, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
         if (machine == 2) game.players.score[0] += 7;
     };
     NetMatch silent;
+    silent.machines = 3;
     silent.rounds = 1;
     silent.distance = {1, 0};  // through the relay, which can cut the link
     silent.firstGuestFallsSilent = true;
@@ -286,5 +289,14 @@ TEST(NetPlay, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
         EXPECT_EQ(seen[1].hostGone, cut);
         EXPECT_EQ(seen[0].sums.size(), cut ? 1u : 0u);  // the divergence stops round 1
         EXPECT_EQ(machines[0]->game().players.type[1], cut ? PlayerCom : PlayerMan);
+        if (!cut) continue;
+        for (int m = 0; m < 3; ++m) {
+            bool playsBack = false;
+            const std::vector<uint64_t> sums = machines[m]->replaySums(playsBack);
+            EXPECT_TRUE(playsBack) << "machine " << m;
+            if (m != 1) {
+                EXPECT_EQ(sums, seen[0].sums) << "machine " << m;
+            }
+        }
     }
 }

@@ -1,5 +1,5 @@
-// Playback names the first round that ends otherwise than recorded; the recorder stops within
-// what a file may hold.
+// Playback names the first round that ends otherwise than recorded, and plays a round cut
+// short to its end without checking it; the recorder stops within what a file may hold.
 #include <gtest/gtest.h>
 
 #include "replay/playback.h"
@@ -7,7 +7,18 @@
 
 namespace {
 
-// Another checksum, other scores, fewer or more frames than recorded: that round differs.
+// Plays round r of `rounds` on the cursor as a match would, its frames running `extraFrames`
+// past the recorded ones (or stopping short), ending with `result`.
+void playRound(ReplayCursor& cursor, const PlayedRound& round, int extraFrames,
+               const RoundResult& result) {
+    EXPECT_EQ(cursor.nextDecision(), Decision::NextRound);
+    for (int f = 0; f < int(round.frames.size()) + extraFrames; ++f) cursor.nextFrame();
+    cursor.roundEnded(result);
+    for (std::size_t f = 0; f < round.pause.size(); ++f) cursor.nextFrame();
+}
+
+// Another checksum, other scores, fewer or more frames than recorded: that round differs, and
+// the match ends at the next score table.
 TEST(ReplayPlayback, TheFirstRoundThatEndsOtherwiseIsNamed) {
     struct Case {
         int round, extraFrames;
@@ -19,17 +30,50 @@ TEST(ReplayPlayback, TheFirstRoundThatEndsOtherwiseIsNamed) {
     const Replay replay = recordedMatch(rounds, true);
     for (const Case& c : cases) {
         ReplayCursor cursor(replay);
-        for (int r = 0; r < 3; ++r) {
+        for (int r = 0; r < 3 && cursor.firstDifferingRound() == 0; ++r) {
             const bool other = r + 1 == c.round;
-            cursor.nextDecision();
-            for (int f = 0; f < 600 + other * c.extraFrames; ++f) cursor.nextFrame();
-            Scores scores = playedScores(r);
-            scores[3] += other * c.scoreOffBy;
-            cursor.checkRound(playedChecksum(r) ^ (other * c.checksumXor), scores);
+            RoundResult result = playedResult(r);
+            result.checksum ^= other * c.checksumXor;
+            result.scores[3] += other * c.scoreOffBy;
+            playRound(cursor, rounds[r], other * c.extraFrames, result);
         }
+        EXPECT_EQ(cursor.nextDecision(), c.round ? Decision::Closed : Decision::EndMatch);
         EXPECT_EQ(cursor.firstDifferingRound(), c.round);
         EXPECT_EQ(cursor.verdict(), c.round ? "round " + std::to_string(c.round) + " differs"
                                             : "every round matched (3 rounds)");
+    }
+}
+
+// The program ended in the third round: its frames play to where it was cut, then Esc and
+// Enter end it (and any pause); it is not checked, whatever it ends with.
+TEST(ReplayPlayback, ARoundCutShortPlaysToItsEndUnchecked) {
+    const PlayedRound played = playedRound(900, 2, 4);
+    for (const int finished : {0, 2}) {
+        ReplayRecorder recorder(playedStart());
+        for (int r = 0; r < finished; ++r) recordRound(recorder, played, r);
+        recorder.decided(Decision::NextRound);
+        for (int f = 0; f < 600; ++f) recorder.frame(played.frames[f]);
+        recorder.cutShort();
+        recorder.frame(played.frames[600]);  // nothing after the cut is kept
+        const Replay& replay = recorder.replay();
+        ASSERT_EQ(replay.rounds.size(), std::size_t(finished + 1));
+        EXPECT_EQ(replay.end, Decision::Closed);
+
+        ReplayCursor cursor(replay);
+        for (int r = 0; r < finished; ++r) playRound(cursor, played, 0, playedResult(r));
+        ASSERT_EQ(cursor.nextDecision(), Decision::NextRound);
+        for (int f = 0; f < 600; ++f) ASSERT_EQ(cursor.nextFrame(), played.frames[f]) << f;
+        const FrameInput past = cursor.nextFrame();
+        EXPECT_EQ(past.change(MatchKeyEsc), KeyChange::Down);
+        EXPECT_EQ(past.change(MatchKeyEnter), KeyChange::Down);
+        cursor.roundEnded({});
+        EXPECT_EQ(cursor.nextFrame().change(MatchKeyEnter), KeyChange::Down);  // its pause
+        EXPECT_EQ(cursor.nextDecision(), Decision::Closed);
+        EXPECT_EQ(cursor.firstDifferingRound(), 0);
+        EXPECT_EQ(cursor.cutShortRound(), finished + 1);
+        EXPECT_EQ(cursor.verdict(), finished ? "every round matched (2 rounds); round 3 cut short "
+                                               "(not checked)"
+                                             : "round 1 cut short (not checked)");
     }
 }
 
@@ -38,20 +82,17 @@ TEST(ReplayPlayback, TheFirstRoundThatEndsOtherwiseIsNamed) {
 TEST(ReplayRecorder, RecordingStopsWithinWhatAFileHolds) {
     ReplayRecorder tooLong(playedStart(), 64);
     for (const int seconds : {1, 60, 1}) {
-        tooLong.beginRound();
-        for (const PlayedFrame& f : playedRound(seconds * kFramesPerSecond, 1, 1)) {
-            tooLong.frame(f.input, f.secondAdvanced);
-        }
-        tooLong.endRound(playedChecksum(0), playedScores(0));
+        recordRound(tooLong, playedRound(seconds * kFramesPerSecond, 1, 1), 0);
     }
-    tooLong.endMatch();
+    tooLong.decided(Decision::EndMatch);
     EXPECT_TRUE(tooLong.stopped());
     EXPECT_EQ(tooLong.replay(), recordedMatch({playedRound(kFramesPerSecond, 1, 1)}, false));
 
     ReplayRecorder tooMany(playedStart());
     for (std::size_t r = 0; r <= kMaxReplayRounds; ++r) {
-        tooMany.beginRound();
-        tooMany.endRound(0, {});
+        tooMany.decided(Decision::NextRound);
+        tooMany.roundEnded({});
+        tooMany.roundLeft();
     }
     EXPECT_TRUE(tooMany.stopped());
     Replay read;
