@@ -33,10 +33,9 @@ add_custom_command(TARGET diraviru POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/web/index.html
           ${CMAKE_BINARY_DIR}/index.html)
 
-# The pacing probe as a page of its own (web_pacing_probe.html), built only when asked for:
-# `cmake --build build-web --target web_pacing_probe`; tools/web_probe.mjs runs it.
-add_executable(web_pacing_probe EXCLUDE_FROM_ALL
-               ${PROJECT_SOURCE_DIR}/bench/probes/web_pacing_probe.cpp)
+# The pacing probe as a page of its own (web_pacing_probe.html); tools/web_probe.mjs runs it.
+# Built every time, so that a change of the game's code that breaks it shows at once.
+add_executable(web_pacing_probe ${PROJECT_SOURCE_DIR}/bench/probes/web_pacing_probe.cpp)
 diraviru_page(web_pacing_probe)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/web/index.html)
 file(READ ${PROJECT_SOURCE_DIR}/web/index.html probe_page)

@@ -4,7 +4,7 @@
 // the browser), how many pictures the page showed against its animation frames, and the
 // frame periods at WAIT 1, 2 and 10 (the pacing probe's page). Measures, asserts nothing.
 //
-//   cmake --build build-web --target web_pacing_probe   (and `npm ci` in tests/web)
+//   bash scripts/web.sh --test-setup
 //   node tools/web_probe.mjs build-web
 import {readFileSync, readdirSync, rmSync, statSync} from 'node:fs';
 import {join} from 'node:path';
@@ -136,7 +136,7 @@ async function main() {
     if (statSync(join(build, 'web_pacing_probe.js'), {throwIfNoEntry: false})) {
       await pacing(browser, url);
     } else {
-      console.log('frame periods: build the probe first (cmake --build build-web --target web_pacing_probe)');
+      console.log('frame periods: no web_pacing_probe.js in the build folder');
     }
   } finally {
     await browser.close();

@@ -1,8 +1,8 @@
 // Pacing probe of the web page: real rounds of two computer players on the web backend, in a
 // browser, at WAIT 1, 2 and 10, every frame timed with the page's clock. Prints (to the
 // browser's console) the distribution of frame periods (median, p90, p99, max) against the
-// WAIT's length. Built by `cmake --build build-web --target web_pacing_probe` and opened as
-// build-web/web_pacing_probe.html; tools/web_probe.mjs runs it in headless Chromium.
+// WAIT's length. The web build makes it (build-web/web_pacing_probe.html);
+// tools/web_probe.mjs runs it in headless Chromium.
 // The probe does not change the game: it calls playRoundFrame as runRound does.
 #include <algorithm>
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "input/pacing.h"
 #include "match/match.h"
 #include "platform/web_platform.h"
@@ -38,13 +39,13 @@ int inPlayCount(const Game& game) {
 }
 
 // A new round with its countdown run through at once (as with Ctrl held).
-void setUpRound(Game& game) {
+void setUpRound(Game& game, MatchStream& stream) {
     startRound(game);
     game.keyboard.pacingOn = false;
     runCountdown(game);
     game.keyboard.pacingOn = true;
     game.itemBox.itemKind = ItemNone;
-    game.match.secondStamp = game.platform->ticks();
+    stream.beginRound();
 }
 
 // Frame periods of rounds played at `wait` for about kSecondsPerWait. A round is left as soon
@@ -52,11 +53,13 @@ void setUpRound(Game& game) {
 std::vector<double> playFor(Game& game, int wait) {
     game.settings.wait = wait;
     std::vector<double> periods;
+    LiveInput keyboard(game, game.match.roundKeys);
+    MatchStream stream(keyboard, nullptr);
     const Clock::time_point end =
         Clock::now() +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kSecondsPerWait));
     while (Clock::now() < end) {
-        setUpRound(game);
+        setUpRound(game, stream);
         Clock::time_point last{};
         while (Clock::now() < end && inPlayCount(game) >= 2) {
             const Clock::time_point start = Clock::now();
@@ -64,7 +67,7 @@ std::vector<double> playFor(Game& game, int wait) {
                 periods.push_back(std::chrono::duration<double, std::milli>(start - last).count());
             }
             last = start;
-            if (playRoundFrame(game)) break;
+            if (playRoundFrame(game, stream) != RoundState::Running) break;
         }
     }
     return periods;

@@ -16,7 +16,7 @@ export function readScript() {
   for (const line of readFileSync(join(here, 'page_script.txt'), 'utf8').split('\n')) {
     if (line === '' || line.startsWith('#')) continue;
     const [action, name, hash] = line.trim().split(/\s+/);
-    if (action === 'pause') steps.push({action, value: Number(name)});
+    if (action === 'pause' || action === 'hide') steps.push({action, value: Number(name)});
     else if (action === 'see') steps.push({action, name, value: Number.parseInt(hash, 16) >>> 0});
     else steps.push({action, name});
   }
@@ -76,6 +76,7 @@ const kSeeTimeoutMs = 20000;
 const kLookEveryMs = 40;
 const kPressMs = 40;
 const kAfterPressMs = 100;
+const kSettleMs = 300;
 
 // Waits until the canvas shows the page of a `see` step: null, or why not (a screenshot is
 // left in `folder`).
@@ -101,6 +102,22 @@ export async function waitForEnding(page) {
   } catch {
     return 'the page did not say that the game had ended';
   }
+}
+
+// The tab put in the background for `ms` (the page is told so as a browser tells it) and
+// brought back: null when the canvas stood still meanwhile, or what changed.
+export async function hideFor(page, ms) {
+  const setHidden = (hidden) => {
+    Object.defineProperty(document, 'hidden', {configurable: true, get: () => hidden});
+    document.dispatchEvent(new Event('visibilitychange'));
+  };
+  await page.evaluate(setHidden, true);
+  await sleep(kSettleMs);  // a picture already on its way may still be drawn
+  const before = await page.evaluate(canvasHash);
+  await sleep(ms);
+  const after = await page.evaluate(canvasHash);
+  await page.evaluate(setHidden, false);
+  return before === after ? null : 'the game went on in a background tab';
 }
 
 // A key pressed as a person would, by its KeyboardEvent.code.

@@ -10,7 +10,8 @@
 // On a page that does not come, a screenshot is left in the build folder. Ends with one line
 // counting the checks that passed and failed.
 import {rmSync} from 'node:fs';
-import {launchChromium, press, readScript, serve, sleep, waitForEnding, waitForPage} from './browser.mjs';
+import {hideFor, launchChromium, press, readScript, serve, sleep, waitForEnding, waitForPage} from
+    './browser.mjs';
 
 const build = process.argv[2];
 if (!build) {
@@ -47,6 +48,13 @@ async function main() {
         }
       } else if (step.action === 'reload') {
         await page.reload();
+      } else if (step.action === 'hide') {
+        const failure = await hideFor(page, step.value);
+        if (failure) failures.push(failure);
+        else {
+          passed += 1;
+          console.log('the round stood still in a background tab');
+        }
       } else if (step.action === 'ended') {
         const failure = await waitForEnding(page);
         if (failure) failures.push(failure);

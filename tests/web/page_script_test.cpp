@@ -38,7 +38,7 @@ uint32_t canvasHash(const Page& page) {
 }
 
 struct Step {
-    std::string action;  // press, pause, see, reload
+    std::string action;  // press, pause, see, reload, ended, hide
     std::string name;    // the key's code, or the page's name
     uint32_t value = 0;  // pause: ms; see: the hash
 };
@@ -51,7 +51,7 @@ std::vector<Step> readScript() {
         std::istringstream words(line);
         Step step;
         words >> step.action;
-        if (step.action == "pause") {
+        if (step.action == "pause" || step.action == "hide") {
             words >> step.value;
         } else if (step.action != "reload") {
             words >> step.name;
@@ -103,6 +103,8 @@ private:
                 time += step.value;
             } else if (step.action == "see") {
                 seeAt.push_back(uint64_t{time} * 1000);
+            } else if (step.action == "hide") {
+                // A desktop window has no background tab: the game goes on as it was.
             } else if (step.action == "ended") {
                 ends = true;
             }
