@@ -39,7 +39,7 @@ uint32_t canvasHash(const Page& page) {
 }
 
 struct Step {
-    std::string action;  // press, pause, see, reload
+    std::string action;  // press, pause, see, reload, ended, hide
     std::string name;    // the key's code, or the page's name
     uint32_t value = 0;  // pause: ms; see: the hash
 };
@@ -52,7 +52,7 @@ std::vector<Step> readScript() {
         std::istringstream words(line);
         Step step;
         words >> step.action;
-        if (step.action == "pause") {
+        if (step.action == "pause" || step.action == "hide") {
             words >> step.value;
         } else if (step.action != "reload") {
             words >> step.name;
@@ -92,6 +92,7 @@ private:
         game->charBitmapName = ref_->charBitmapName;
         std::vector<uint64_t> seeAt;  // when each of the part's pages is looked at, in µs
         uint32_t time = 0;
+        bool ends = false;  // the part's keys end the game
         for (size_t i = from; i < to; ++i) {
             const Step& step = steps[i];
             if (step.action == "press") {
@@ -103,9 +104,14 @@ private:
                 time += step.value;
             } else if (step.action == "see") {
                 seeAt.push_back(uint64_t{time} * 1000);
+            } else if (step.action == "hide") {
+                // A desktop window has no background tab: the game goes on as it was.
+            } else if (step.action == "ended") {
+                ends = true;
             }
         }
-        machine.push(time, platform::Event{platform::EventKind::Close});
+        if (!ends) machine.push(time, platform::Event{platform::EventKind::Close});
+        machine.quitWhenIdleAfter(time + 60'000);
         // Each look takes the last page presented before its time (a key pressed at that time
         // acts after the look).
         size_t next = 0;
@@ -118,6 +124,7 @@ private:
             shown = page;
         };
         EXPECT_EQ(runGame(*game, ""), 0);
+        EXPECT_LE(machine.ticks(), time) << "the game went on after the script";
         for (; next < seeAt.size(); ++next) seen_.push_back(canvasHash(shown));
     }
 
