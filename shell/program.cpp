@@ -99,9 +99,12 @@ void runTopLevelLoop(Game& game, HostedTitle* net) {
                 cyclePlayerType(game);
             }
         } else if (row == TitleRowOption) {
-            runOptionMenu(game);  // saved on every leaving, changed or not
+            runOptionMenu(game);
+            // Saved on every leaving, changed or not, before the title comes back: a title on
+            // the screen means the settings are kept (a browser's storage takes a moment).
+            const bool saved = saveSettingsOrTell(game);
             drawTitle(game);
-            if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
+            if (!saved) showTitleNotice(game, kSettingsNotSaved);
         } else if (row == TitleRowExit) {
             if (saveSettingsOrTell(game)) throw ProgramExit{0};
             endAfterUnsavedNotice(game);
