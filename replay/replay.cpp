@@ -284,5 +284,5 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& error)
 }
 
 bool writeReplayFile(const std::string& path, const Replay& replay, std::string& error) {
-    return replaceFileAtomically(path, encodeReplay(replay), error);
+    return platform::replaceFileAtomically(path, encodeReplay(replay), error);
 }

@@ -206,7 +206,7 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
             const Sight before = std::exchange(at, now);
             if (now == Sight::Round && before != Sight::RoundEnd) {
                 ++s.rounds;
-                machine.steer(playerKeys[m].turnLeftKey);
+                machine.steer(kUsualPlayerKeys[m].turnLeftKey);
                 if (match.onRound) match.onRound(m, machine.game());
                 if (m == 1 && match.firstGuestFallsSilent) relay->cut(0);
             } else if (now == Sight::RoundEnd && m == 0) {
