@@ -2,7 +2,9 @@
 // written before its round-end message, and the round in progress as far as it was played,
 // marked cut short; playback checks the first and plays the second without checking it.
 
+#include "platform/regular_file.h"
 #include "replay/replay.h"
+#include "shell/match_recording.h"
 #include "tests/support/test_game.h"
 
 namespace {
@@ -83,9 +85,9 @@ struct ClosedMatch {
         bool seen = false;
         viewer.onPresent = [&](const Page& page) {
             seen = seen || (shows(*ref, page.pixels.data(), "EVERY ROUND MATCHED (1 ROUND)",
-                                  kCentred, 428, kTextTile) &&
+                                  kCentred, 432, kTextTile) &&
                             shows(*ref, page.pixels.data(), "ROUND 2 CUT SHORT (NOT CHECKED)",
-                                  kCentred, 452, kTextTile));
+                                  kCentred, 456, kTextTile));
         };
         ::testing::internal::CaptureStdout();
         checkReplay(path, true, viewer);
@@ -127,6 +129,37 @@ TEST(KeptMatch, ClosedInsideARoundEveryFinishedRoundAndTheCutOneAreKept) {
         ": every round matched (1 round); round 2 cut short (not checked)\n"))
         << match.checked;
     EXPECT_TRUE(match.watchedLines);
+}
+
+}  // namespace
+
+namespace {
+
+// A match longer than a replay can hold (here rounds of the largest meteorite showers): the
+// file keeps the rounds before the one that went past, and standard error says so once.
+TEST(KeptMatch, AMatchLongerThanAReplayHoldsIsKeptUpToItsLastWholeRound) {
+    TestGame test;
+    Game& game = *test;
+    game.settings.meteoritesOn = 1;
+    game.settings.meteoriteValue = kMeteoriteValueMax;
+    MatchRecording recording(game);
+    ::testing::internal::CaptureStderr();
+    for (int r = 0; r < 3; ++r) {
+        recording.decided(Decision::NextRound);
+        for (int f = 0; f < 1'000'000; ++f) recording.frame({});
+        recording.roundEnded({});
+        recording.roundLeft();
+    }
+    recording.decided(Decision::EndMatch);
+    const std::string path = platform::absolutePath(game.recordPath);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "diraviru: the replay " + path +
+                  " stops after round 1: the match is longer than a replay can hold\n");
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(readReplayFile(game.recordPath, replay, error)) << error;
+    EXPECT_EQ(replay.rounds.size(), 1u);
+    EXPECT_EQ(replay.end, Decision::Closed);
 }
 
 }  // namespace
