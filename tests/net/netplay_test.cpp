@@ -243,7 +243,6 @@ struct NetCase {
     const char* name;
     NetMatch match;
 };
-void PrintTo(const NetCase& c, std::ostream* out) { *out << c.name; }
 std::string caseName(const ::testing::TestParamInfo<NetCase>& info) { return info.param.name; }
 
 // Two and four machines, directly and through 50 ms each way with 2% lost: every machine
@@ -283,6 +282,10 @@ INSTANTIATE_TEST_SUITE_P(NetPlay, InLockstep,
 // one's with the round it was cut off in cut short.
 class Faults : public ::testing::TestWithParam<NetCase> {};
 
+void divergeOnMachine2(int machine, Game& game) {
+    if (machine == 2) game.players.score[0] += 7;
+}
+
 TEST_P(Faults, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
     const NetMatch& c = GetParam().match;
     std::vector<std::unique_ptr<Machine>> machines;
@@ -304,27 +307,10 @@ TEST_P(Faults, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
     }
 }
 
-NetMatch diverging() {
-    NetMatch match;
-    match.machines = 3;
-    match.onRound = [](int machine, Game& game) {
-        if (machine == 2) game.players.score[0] += 7;
-    };
-    return match;
-}
-
-NetMatch silentGuest() {
-    NetMatch match;
-    match.machines = 3;
-    match.rounds = 1;
-    match.distance = {1, 0};  // through the relay, which can cut the link
-    match.firstGuestFallsSilent = true;
-    return match;
-}
-
 INSTANTIATE_TEST_SUITE_P(NetPlay, Faults,
-                         ::testing::Values(NetCase{"Divergence", diverging()},
-                                           NetCase{"SilentGuest", silentGuest()}),
+                         ::testing::Values(NetCase{"Divergence", {3, 2, {}, divergeOnMachine2}},
+                                           // through the relay, which can cut the link
+                                           NetCase{"SilentGuest", {3, 1, {1, 0}, nullptr, true}}),
                          caseName);
 
 }  // namespace
