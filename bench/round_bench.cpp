@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_game.h"
+#include "input/live_input.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "match/match.h"
@@ -15,13 +16,13 @@ namespace {
 constexpr uint32_t kFrameMs = 4;
 constexpr uint32_t kEnterAheadMs = 8;
 
-void setUpRound(Game& game) {
+void setUpRound(Game& game, MatchStream& stream) {
     for (int slot = 0; slot < kSlots; ++slot) game.players.type[slot] = PlayerCom;
     startRound(game);
     copyPage(game.screen, SurfacePrimary, SurfacePage);
     game.screen.MapField();
     game.itemBox.itemKind = ItemNone;
-    game.match.secondStamp = game.platform->ticks();
+    stream.beginRound();
 }
 
 // Arg 0: the default settings (BOMB 16, items on, no meteorites).
@@ -37,19 +38,22 @@ void BM_RoundFrameFourCom(benchmark::State& state) {
         game.settings.meteoriteTime = 1;
         game.settings.meteoriteValue = 9050;
     }
-    setUpRound(game);
+    LiveInput keyboard(game, game.match.roundKeys);
+    MatchStream stream(keyboard, nullptr);
+    setUpRound(game, stream);
     int64_t rounds = 0;
     for (auto _ : state) {
         // An Enter always waits a little ahead, so the pause at a round's end finds one.
         if (bench.machine.scriptDone()) {
             bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
         }
-        const bool over = playRoundFrame(game);
+        const RoundState round = playRoundFrame(game, stream);
+        if (round == RoundState::Ended) runRoundEndPause(game, stream);
         bench.machine.advance(kFrameMs);
-        if (over) {
+        if (round != RoundState::Running) {
             state.PauseTiming();
             ++rounds;
-            setUpRound(game);
+            setUpRound(game, stream);
             state.ResumeTiming();
         }
     }

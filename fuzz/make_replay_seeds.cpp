@@ -1,10 +1,13 @@
 // Writes the seed corpus of replay_fuzz into a folder (fuzz/corpus/replay): replays made by
-// the recorder (a match of people and computer players, one closed during the match, one
-// ended at once), one of them cut short at a few places, one of a newer format, and a
-// settings file, which is no replay.
+// the recorder (a match of people and computer players with a slot handed to the computer,
+// one closed during a round, one ended at once), one of them cut off at a few places, one of
+// a newer format, and a settings file, which is no replay. The corpus also keeps a file of
+// the first format (format1_match.dvr, format1_closed.dvr), which this program does not write.
 //
 // Usage: make_replay_seeds <folder>   (built with the fuzz targets)
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -15,9 +18,10 @@ namespace {
 
 constexpr int kFramesPerSecond = 250;
 
-// A round of `seconds` in which 1P and 2P tap a key now and then and the clock advances.
+// A round of `seconds` in which 1P and 2P tap a key now and then, the clock advances and 2P
+// is handed to the computer; then its pause, ended by Enter.
 void recordRound(ReplayRecorder& recorder, int seconds, int round) {
-    recorder.beginRound();
+    recorder.decided(Decision::NextRound);
     for (int f = 1; f <= seconds * kFramesPerSecond; ++f) {
         FrameInput input;
         if (f % 97 == 0) input.setChange(slotKey(0, f % 3), KeyChange::Down);
@@ -25,14 +29,20 @@ void recordRound(ReplayRecorder& recorder, int seconds, int round) {
         if (f % 151 == 0) input.setChange(slotKey(1, f % 3), KeyChange::Down);
         if (f % 151 == 9) input.setChange(slotKey(1, (f - 9) % 3), KeyChange::Up);
         if (f == 400) input.setChange(MatchKeyPageDown, KeyChange::Down);
-        recorder.frame(input, f % kFramesPerSecond == 0);
+        if (f == 500) input.toComputer = 0b0010;
+        input.secondMark = f % kFramesPerSecond == 0;
+        recorder.frame(input);
     }
+    recorder.roundEnded({0xC0FFEEull * (round + 1), {100 * round, 37, 0, -4}});
+    for (int f = 0; f < 100; ++f) recorder.frame({});
     FrameInput enter;
     enter.setChange(MatchKeyEnter, KeyChange::Down);
-    recorder.frame(enter, false);
-    recorder.endRound(0xC0FFEEull * (round + 1), {100 * round, 37, 0, -4});
+    recorder.frame(enter);
+    recorder.roundLeft();
 }
 
+// `rounds` rounds; `ended`: Esc on the score table after them, else the program ends in the
+// round after them.
 std::string recorded(int rounds, int seconds, bool ended) {
     ReplayStart start;
     start.gameVersion = "1.0";
@@ -43,13 +53,26 @@ std::string recorded(int rounds, int seconds, bool ended) {
     start.playerTypes = {PlayerMan, PlayerMan, PlayerCom, PlayerNon};
     ReplayRecorder recorder(start);
     for (int r = 0; r < rounds; ++r) recordRound(recorder, seconds, r);
-    if (ended) recorder.endMatch();
+    if (ended) {
+        recorder.decided(Decision::EndMatch);
+    } else {
+        recorder.decided(Decision::NextRound);
+        for (int f = 0; f < 300; ++f) recorder.frame({});
+        recorder.cutShort();
+    }
     return encodeReplay(recorder.replay());
 }
 
+// Writes one seed; a seed that cannot be written is said on standard error.
 bool writeSeed(const std::string& folder, const std::string& name, const std::string& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary);
+    const std::string path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary);
     out << bytes;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "make_replay_seeds: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+    }
     return static_cast<bool>(out);
 }
 

@@ -20,15 +20,21 @@ constexpr std::size_t kIntegrityBytes = 8;
 // Playing back more frames than this would only slow the fuzzer down.
 constexpr uint64_t kMaxFramesPlayed = 1 << 20;
 
+// Plays every recorded frame as a match that plays exactly as recorded would: every round
+// must match (a round cut short is not checked) and the match must end as the file says.
 void playBack(const Replay& replay) {
     uint64_t frames = 0;
-    for (const ReplayRound& round : replay.rounds) frames += round.frameCount;
+    for (const ReplayRound& round : replay.rounds) frames += round.frames.count + round.pause.count;
     if (frames > kMaxFramesPlayed) return;
     ReplayCursor cursor(replay);
     for (const ReplayRound& round : replay.rounds) {
         if (cursor.nextDecision() != Decision::NextRound) std::abort();
-        for (uint32_t f = 0; f < round.frameCount; ++f) cursor.nextFrame();
-        if (cursor.pastRoundEnd() || !cursor.checkRound(round.checksum, round.scores)) std::abort();
+        for (uint32_t f = 0; f < round.frames.count; ++f) cursor.nextFrame();
+        cursor.roundEnded(round.result);
+        for (uint32_t f = 0; f < round.pause.count; ++f) cursor.nextFrame();
+        if (cursor.checksOnLeaving()) cursor.roundLeft(round.result);
+        if (cursor.firstDifferingRound() != 0) std::abort();
+        if (round.cutShort != (cursor.cutShortRound() != 0)) std::abort();
     }
     if (cursor.nextDecision() != replay.end) std::abort();
 }

@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "input/live_input.h"
-#include "input/match_input.h"
+#include "input/keys_file.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "play/play.h"
@@ -40,7 +39,7 @@ struct SlotOwners {
 
 // The option menu's state.
 struct OptionMenu {
-    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
+    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE, 8 KEY CONFIG
 };
 
 // Where every match played here is recorded unless the command line names another file.
@@ -52,7 +51,7 @@ inline constexpr const char* kCharBitmapName = "char.bmp";
 // meteorites, the menus and the files.
 struct Game : Play {
     using Play::Play;
-    Game(const Game&) = delete;  // liveInput and matchInput refer to this Game
+    Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
 
     Explosions explosions;
@@ -61,39 +60,17 @@ struct Game : Play {
     OptionMenu optionMenu;
     SlotOwners owners;
 
-    // Where the match reads its players' input: the people at this machine unless the
-    // program chose another source (a replay, a network game) for the match.
-    LiveInput liveInput{*this, match.roundKeys};
-    MatchInput* matchInput = &liveInput;
-    // Sees every match's input and round ends (a recorder); none when null.
-    MatchObserver* matchObserver = nullptr;
-
-    // The folder of the settings and the last match, made on the first save; empty for the
-    // working folder (shell/game_folders.h says which).
+    // The folder of the settings, the keys and the last match, made on the first save; empty
+    // for the working folder (shell/game_folders.h says which).
     std::string dataFolder;
     std::string settingsPath = kSettingsFileName;
+    // The players' keys are kept beside the settings.
+    std::string keysPath() const { return keysFileBeside(settingsPath); }
     std::string recordPath = kLastMatchFileName;  // where every match is recorded
     // Looked for in the working folder, then in the game's own folder (beside the program,
     // or PREFIX/share/diraviru when installed).
     std::string charBitmapName = kCharBitmapName;
 };
-
-// Points one of the Game's hooks (the match's input source, its observer) at `target` for as
-// long as the guard lives, and back at what it pointed at before, however the scope ends.
-template <typename T>
-class HookInPlace {
-public:
-    HookInPlace(T*& hook, T& target) : hook_(hook), previous_(hook) { hook_ = &target; }
-    ~HookInPlace() { hook_ = previous_; }
-    HookInPlace(const HookInPlace&) = delete;
-    HookInPlace& operator=(const HookInPlace&) = delete;
-
-private:
-    T*& hook_;
-    T* previous_;
-};
-template <typename T, typename Target>
-HookInPlace(T*&, Target&) -> HookInPlace<T>;
 
 // A fresh Game on the heap (it is several megabytes).
 std::unique_ptr<Game> makeGame(platform::Platform& machine);

@@ -1,6 +1,7 @@
-// What one frame of a match reads from its players, in one form for every source of input:
-// the keyboard and game controllers, a replay file, or the other machines of a network game.
-// The game is a deterministic function of its seed, its settings and this stream.
+// What one frame of a match reads from its source of input, in one form for every source: the
+// keyboard and game controllers, a replay file, or the other machines of a network game. With
+// the score table's decisions (Decision) it is the whole stream a match depends on besides its
+// start: the game is a deterministic function of its seed, its settings and this stream.
 #pragma once
 
 #include <cstdint>
@@ -28,12 +29,19 @@ enum class KeyChange : uint8_t { None = 0, Down = 1, Up = 2 };
 
 struct FrameInput {
     uint32_t changes = 0;  // the KeyChange of MatchKey k in bits 2k and 2k + 1
-    uint32_t clock = 0;    // the round clock: the tick count (ms) as this frame reads it
+    // A second of the round has passed: the round's time counts one more in this frame. Only
+    // the round's own frames count it; the pause on "PUSH ENTER KEY TO NEXT ROUND" does not.
+    bool secondMark = false;
+    // Bit s: slot s is handed to the computer from this frame on (its machine left a network
+    // game). The match makes a present slot COM for the rest of the match; NON stays NON.
+    uint8_t toComputer = 0;
 
     KeyChange change(int key) const { return static_cast<KeyChange>((changes >> (2 * key)) & 3u); }
     void setChange(int key, KeyChange change) {
         changes = (changes & ~(3u << (2 * key))) | (uint32_t(change) << (2 * key));
     }
+    // Nothing changed, no mark, no hand-over: what most frames are.
+    bool empty() const { return changes == 0 && !secondMark && toComputer == 0; }
     bool operator==(const FrameInput&) const = default;
 };
 

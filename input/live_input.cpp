@@ -2,24 +2,8 @@
 
 #include "input/devices.h"
 #include "input/pacing.h"
-#include "input/player_keys.h"
 
-namespace {
-
-int slotKeyCode(const PlayerKeys& keys, int which) {
-    switch (which) {
-        case SlotKeyTurnLeft:
-            return keys.turnLeftKey;
-        case SlotKeyItem:
-            return keys.itemKey;
-        default:
-            return keys.turnRightKey;
-    }
-}
-
-}  // namespace
-
-int matchKeyCode(int matchKey) {
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey) {
     switch (matchKey) {
         case MatchKeyEsc:
             return key::Esc;
@@ -30,7 +14,7 @@ int matchKeyCode(int matchKey) {
         case MatchKeyEnter:
             return key::Enter;
         default:
-            return slotKeyCode(playerKeys[matchKey / kKeysPerSlot], matchKey % kKeysPerSlot);
+            return keys[matchKey / kKeysPerSlot].at(matchKey % kKeysPerSlot);
     }
 }
 
@@ -45,31 +29,39 @@ Decision LiveInput::nextDecision() {
     }
 }
 
-uint32_t LiveInput::beginRound() {
+void LiveInput::beginRound() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         keyboard.lastChange[code] = keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None;
     }
-    return devices_.platform->ticks();
+    secondStamp_ = devices_.platform->ticks();
+    marking_ = true;
 }
 
 FrameInput LiveInput::nextFrame() {
     Keyboard& keyboard = devices_.keyboard;
     FrameInput input;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         input.setChange(key, keyboard.lastChange[code]);
         keyboard.lastChange[code] = KeyChange::None;
     }
-    input.clock = devices_.platform->ticks();
+    const uint32_t now = devices_.platform->ticks();
+    // Unsigned difference: a tick count that wraps past 2^32 still counts right.
+    if (marking_ && now - secondStamp_ >= kRoundSecondMs) {
+        input.secondMark = true;
+        secondStamp_ = now;
+    }
     return input;
 }
 
-void LiveInput::endRound(uint64_t, const Scores&) {
+void LiveInput::roundEnded(const RoundResult&) { marking_ = false; }
+
+void LiveInput::roundLeft() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         if (keyboard.lastChange[code] == KeyChange::None) {
             keyboard.keyDown[code] = roundKeys_.down[key];
         }

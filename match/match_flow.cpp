@@ -18,33 +18,6 @@ constexpr int kCountdownCell = 64;
 constexpr uint32_t kCountdownStepMs = 900;
 constexpr const char* kCountdownTexts[] = {"3", "2", "1", "START"};
 
-// How a round ended, kept from its return until the next score table is shown.
-struct RoundEnd {
-    uint64_t checksum = 0;
-    Scores scores{};
-};
-
-// Tells the match's source and observer how the round ended. Called once the next score
-// table is shown, so that what they keep (a recorder's file) is never made in a round.
-void reportRoundEnd(Game& game, const RoundEnd& end) {
-    game.matchInput->endRound(end.checksum, end.scores);
-    if (game.matchObserver != nullptr) game.matchObserver->endRound(end.checksum, end.scores);
-}
-
-// The score table's decision from the match's source: true to play the next round. Esc ends
-// the match (the observer is told); a closed source ends it too.
-bool decideNextRound(Game& game) {
-    const Decision decision = game.matchInput->nextDecision();
-    if (decision == Decision::NextRound) {
-        if (game.matchObserver != nullptr) game.matchObserver->beginRound();
-        return true;
-    }
-    if (decision == Decision::EndMatch && game.matchObserver != nullptr) {
-        game.matchObserver->endMatch();
-    }
-    return false;
-}
-
 void placePlayerAtStart(Players& players, int slot) {
     players.x[slot] = static_cast<float>(startX[slot]);
     players.y[slot] = static_cast<float>(startY[slot]);
@@ -69,24 +42,32 @@ void showRoundPage(Game& game) { copyPage(game.screen, SurfaceBack, SurfacePage)
 
 }  // namespace
 
-void runMatch(Game& game) {
+RoundResult roundResult(const Game& game) {
+    return {matchChecksum(game.screen, game.players.score), game.players.score};
+}
+
+void runMatch(Game& game, MatchInput& input, MatchObserver* observer) {
+    MatchStream stream(input, observer);
     game.screen.ResetPalette();
     for (int slot = 0; slot < kSlots; ++slot) game.players.score[slot] = 0;
     game.match.round = 0;
-    bool roundPlayed = false;
-    RoundEnd end;
     for (;;) {
         drawScoreTable(game);
-        if (roundPlayed) reportRoundEnd(game, end);
-        if (!decideNextRound(game)) return;
-        startRound(game);
-        runCountdown(game);
-        runRound(game);
-        end = {matchChecksum(game.screen, game.players.score), game.players.score};
-        roundPlayed = true;
+        if (stream.nextDecision() != Decision::NextRound) return;
+        playRound(game, stream);
         game.match.round += 1;
         waitSinceMark(game, 0);
     }
+}
+
+void playRound(Game& game, MatchStream& stream) {
+    startRound(game);
+    runCountdown(game);
+    const RoundState end = runRound(game, stream);
+    // Between the round's frames and its pause: a recorder keeps the round here.
+    stream.roundEnded(roundResult(game));
+    if (end == RoundState::Ended) runRoundEndPause(game, stream);
+    stream.roundLeft();
 }
 
 void startRound(Game& game) {
@@ -120,7 +101,7 @@ void startRound(Game& game) {
 void runCountdown(Game& game) {
     Screen& screen = game.screen;
     // Presses made before the round do not act in it.
-    for (const PlayerKeys& keys : playerKeys) {
+    for (const PlayerKeys& keys : game.playerKeys) {
         game.keyboard.keyDown[keys.turnLeftKey] = 0;
         game.keyboard.keyDown[keys.itemKey] = 0;
         game.keyboard.keyDown[keys.turnRightKey] = 0;

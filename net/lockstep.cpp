@@ -38,7 +38,7 @@ uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& s
 void Lockstep::start(const MatchStart& start, uint8_t self, int64_t nowMs) {
     match_ = start;
     self_ = self;
-    taken_ = clock_ = 0;
+    taken_ = 0;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         keyBits_[m] = machineKeyBits(m, start.slotOwner);
         held_[m] = start.inputDelay;  // the frames before the delay carry no input
@@ -115,15 +115,14 @@ bool Lockstep::takeFrame(NetFrame& frame) {
         if (f < end_[m]) {
             const InputRecord record = records_[m][f % kRingFrames];
             frame.input.changes |= uint32_t(record) & keyBits_[m];
-            if (m == kHostMachine && (record & kSecondMark)) clock_ += kSecondMs;
+            if (m == kHostMachine && (record & kSecondMark)) frame.input.secondMark = true;
         }
         if (f == end_[m]) {
             for (int slot = 0; slot < kNetSlots; ++slot) {
-                if (match_.slotOwner[slot] == m) frame.slotsToCom |= uint8_t(1u << slot);
+                if (match_.slotOwner[slot] == m) frame.input.toComputer |= uint8_t(1u << slot);
             }
         }
     }
-    frame.input.clock = clock_;
     frame.checksumDue = (f + 1) % match_.checksumEvery == 0;
     ++taken_;
     return true;

@@ -27,7 +27,6 @@ inline constexpr int kRingFrames = 1024;  // records kept per machine
 inline constexpr int kChecksumRing = 64;  // checksums kept for comparison per machine
 inline constexpr int kMinInputDelay = 2;
 inline constexpr int kInputDelayMargin = 3;  // frames beyond the one-way latency
-inline constexpr uint32_t kSecondMs = 1000;  // what a second-advance mark adds to the clock
 inline constexpr uint32_t kNoFrame = UINT32_MAX;
 // A packet repeats this many of the records it sent before (so a lost packet or two cost
 // nothing), and everything a peer has not acknowledged once its acknowledgements have not
@@ -47,8 +46,9 @@ uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& s
 // One frame as the match plays it.
 struct NetFrame {
     uint32_t frame = 0;
-    FrameInput input;          // clock: kSecondMs times the marks of the match so far
-    uint8_t slotsToCom = 0;    // bit s: slot s's machine is gone; the computer plays it from here
+    // The host's second mark, and in toComputer the slots of a machine gone from this frame on
+    // (the computer plays them from here).
+    FrameInput input;
     bool checksumDue = false;  // the match takes a frame checkpoint after playing this frame
 };
 
@@ -132,7 +132,6 @@ private:
     std::array<std::array<InputRecord, kRingFrames>, kMaxMachines> records_{};
     std::array<int64_t, kMaxMachines> lastHeard_{};
     uint32_t taken_ = 0;
-    uint32_t clock_ = 0;
 
     uint32_t localChecksums_ = 0;
     std::array<Stored, kChecksumRing> local_{};

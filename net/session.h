@@ -24,7 +24,7 @@
 //         if (session.wantsLocalInput()) session.submitLocal(changesOfMyKeys, secondAdvanced);
 //         status = session.takeFrame(frame, 1);   // Waiting: keep the window alive, go on
 //     } while (status == FrameStatus::Waiting);
-//     play frame.input; the slots in frame.slotsToCom are the computer's from this frame on;
+//     play frame.input (the slots in its toComputer are the computer's from this frame on);
 //     if (frame.checksumDue) session.submitChecksum({CheckpointKind::Frame, frame.frame}, sum);
 // (Local input is offered while waiting too: it is due once per played frame, as soon as
 // the peers have acknowledged enough to make room for it.)

@@ -63,8 +63,14 @@ std::unique_ptr<NetGame> NetGame::join(const std::string& address, uint32_t game
     return session ? std::make_unique<NetGame>(std::move(session)) : nullptr;
 }
 
+namespace {
+
+void runUnrecordedMatch(Game& game, MatchInput& input) { runMatch(game, input, nullptr); }
+
+}  // namespace
+
 NetGame::NetGame(std::unique_ptr<net::NetSession> session)
-    : session_(std::move(session)), runMatch_(runMatch) {}
+    : session_(std::move(session)), runMatch_(runUnrecordedMatch) {}
 
 // ---- The host's title ------------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 
 #include "menus/title_menu.h"
 #include "net/session.h"
+#include "netplay/net_match.h"
 
 struct Game;
 
@@ -53,8 +54,9 @@ public:
     bool othersJoined() const override;
     // START with others joined: the match with them.
     void playHostMatch(Game& game) override;
-    // How the program plays a match once its input is chosen (runMatch, or a recorded one).
-    void setMatchRunner(void (*run)(Game&)) { runMatch_ = run; }
+    // How the program plays a match once its input is chosen (runMatch without a recording
+    // unless this is called).
+    void setMatchRunner(MatchRunner run) { runMatch_ = run; }
 
     // --- a joined machine ---------------------------------------------------------------
     // The lobby until the session ends: refused, host unreachable or gone (told on the
@@ -70,5 +72,5 @@ private:
 
     std::unique_ptr<net::NetSession> session_;
     std::vector<uint64_t> roundSums_;
-    void (*runMatch_)(Game&);
+    MatchRunner runMatch_;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "input/match_input.h"
 #include "input/pacing.h"
 #include "match/match.h"
@@ -18,31 +19,34 @@ namespace {
 
 constexpr int kWaitStepMs = 1;            // a wait for the other machines pumps this often
 constexpr uint16_t kChecksumEvery = 250;  // frames between two frame checksums: one a second
-constexpr uint32_t kSecondMs = 1000;
 constexpr uint32_t kStartPatienceMs = 1000;
 
 // Thrown out of a round by a match the network stopped; caught where the match started.
 struct MatchStoppedByNetwork {};
 
 // The match's input from the lockstep of a network game. Each frame, this machine's own
-// keys (and on the host the match keys and the round's second) go to the others for the
+// keys (and on the host the match keys and the round's second marks) go to the others for the
 // frame inputDelay ahead, and the frame every machine plays comes back once all of them
 // gave their part; waiting for it pumps, so the window stays alive and Pause ends the
 // program. The host decides on the score table; the others take its decision.
+//
+// A machine that leaves (or, to the session, stops answering) is handed over to the computer
+// in the stream itself: the lockstep puts its slots into the toComputer of the first frame
+// without it, the same frame on every machine, and the match applies it from there (and a
+// replay keeps it). Nothing here changes the players.
 class NetInput final : public MatchInput {
 public:
     NetInput(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums)
-        : game_(game), session_(session), roundSums_(roundSums) {}
+        : game_(game),
+          session_(session),
+          roundSums_(roundSums),
+          local_(game, game.match.roundKeys) {}
 
     Decision nextDecision() override {
         return session_.isHost() ? hostDecision() : joinedDecision();
     }
 
-    uint32_t beginRound() override {
-        game_.liveInput.beginRound();
-        secondStamp_ = game_.platform->ticks();
-        return clock_;
-    }
+    void beginRound() override { local_.beginRound(); }
 
     FrameInput nextFrame() override {
         submitFrameChecksum();
@@ -55,34 +59,35 @@ public:
             if (status == net::FrameStatus::Stopped) throw MatchStoppedByNetwork{};
             pumpMessages(game_);
         }
-        for (int slot = 0; slot < kSlots; ++slot) {
-            if ((frame.slotsToCom >> slot) & 1) game_.players.type[slot] = PlayerCom;
-        }
         if (frame.checksumDue) {
             checksumDue_ = true;
             checksumFrame_ = frame.frame;
         }
-        clock_ = frame.input.clock;
         return frame.input;
     }
 
-    void endRound(uint64_t checksum, const Scores& scores) override {
+    void roundEnded(const RoundResult& result) override {
+        local_.roundEnded(result);
         submitFrameChecksum();
         session_.submitChecksum({net::CheckpointKind::Round, uint32_t(roundSums_.size())},
-                                checksum);
-        roundSums_.push_back(checksum);
+                                result.checksum);
+        roundSums_.push_back(result.checksum);
+    }
+
+    void roundLeft() override {
         // The host takes its decisions from its own keys; the others' keys decide nothing
         // between rounds (and a press taken in the round must not act in their lobby).
-        if (session_.isHost()) game_.liveInput.endRound(checksum, scores);
+        if (session_.isHost()) local_.roundLeft();
     }
 
 private:
-    // This machine's key changes, read on every pass of a wait for the others: a key pressed
-    // and released while the lockstep holds the local input back still counts, pressed in
-    // the record given next and released in the one after (as two frames would see it).
+    // This machine's key changes and second marks, read on every pass of a wait for the
+    // others: a key pressed and released while the lockstep holds the local input back still
+    // counts, pressed in the record given next and released in the one after (as two frames
+    // would see it).
     void gatherLocal() {
-        const FrameInput live = game_.liveInput.nextFrame();
-        clockRead_ = live.clock;
+        const FrameInput live = local_.nextFrame();
+        secondMark_ = secondMark_ || live.secondMark;
         for (int key = 0; key < kMatchKeyCount; ++key) {
             const KeyChange change = live.change(key);
             if (change == KeyChange::None) continue;
@@ -96,15 +101,11 @@ private:
         }
     }
 
-    // Gives the keys gathered; the host adds whether the round's second advanced, by its own
-    // clock (every machine's round time then counts the same frames).
+    // Gives the keys gathered and, on the host, a second mark by its own clock (the lockstep
+    // keeps only the host's: every machine's round time then counts the same frames).
     void submitLocal() {
-        bool secondAdvanced = false;
-        if (session_.isHost() && clockRead_ - secondStamp_ >= kSecondMs) {
-            secondStamp_ = clockRead_;
-            secondAdvanced = true;
-        }
-        session_.submitLocal(next_.changes, secondAdvanced);
+        session_.submitLocal(next_.changes, secondMark_);
+        secondMark_ = false;
         next_ = after_;
         after_ = FrameInput{};
     }
@@ -159,25 +160,21 @@ private:
     Game& game_;
     net::NetSession& session_;
     std::vector<uint64_t>& roundSums_;
-    FrameInput next_;           // the local key changes for the next record given
-    FrameInput after_;          // and for the one after it
-    uint32_t clockRead_ = 0;    // the tick count when the local keys were last read
-    uint32_t clock_ = 0;        // the clock of the last frame played
-    uint32_t secondStamp_ = 0;  // the host's tick count when the round's second last advanced
+    LiveInput local_;          // the people at this machine, and its clock
+    FrameInput next_;          // the local key changes for the next record given
+    FrameInput after_;         // and for the one after it
+    bool secondMark_ = false;  // a second passed since the last record given
     bool checksumDue_ = false;
     uint32_t checksumFrame_ = 0;
 };
 
 MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
-                         void (*run)(Game&)) {
+                         MatchRunner run) {
     roundSums.clear();
     NetInput input(game, session, roundSums);
-    {
-        const HookInPlace installed(game.matchInput, input);
-        try {
-            run(game);
-        } catch (const MatchStoppedByNetwork&) {
-        }
+    try {
+        run(game, input);
+    } catch (const MatchStoppedByNetwork&) {
     }
     net::StopReason reason;
     net::Checkpoint at;
@@ -210,7 +207,7 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
 }  // namespace
 
 MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
-                       void (*run)(Game&)) {
+                       MatchRunner run) {
     const std::string settings = encodeSettings(game.settings);
     net::MatchSetup setup;
     setup.randomState = game.random.state;
@@ -232,7 +229,7 @@ MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_
 }
 
 MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
-                         void (*run)(Game&)) {
+                         MatchRunner run) {
     net::MatchStart start;
     if (!session.matchStart(start)) return MatchEnd::Ended;  // stopped before it was seen
     const Settings ownSettings = game.settings;

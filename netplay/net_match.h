@@ -10,6 +10,10 @@ namespace net {
 class NetSession;
 }
 struct Game;
+class MatchInput;
+
+// How the program plays a match once its input is chosen (runMatch and a recording).
+using MatchRunner = void (*)(Game& game, MatchInput& input);
 
 enum class MatchEnd {
     Ended,     // Esc on the host's score table, as a match always ends
@@ -19,10 +23,10 @@ enum class MatchEnd {
 
 // The host: starts the match with the lobby's machines and plays it. `roundSums` gets the
 // checksum of every round played, as every machine compared it.
-// `run` plays the match once the input is the network's (runMatch, or a recorded one).
+// `run` plays the match on the network's input.
 MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
-                       void (*run)(Game&));
+                       MatchRunner run);
 // A joined machine: plays the match the host started (session.matchStart) and gives its
 // own settings and player types back afterwards.
 MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
-                         void (*run)(Game&));
+                         MatchRunner run);

@@ -18,10 +18,9 @@ struct Match {
     int32_t round = 0;  // 0-based; shown as round + 1
     // Counter k runs 0..k, one step a frame; never reset between rounds.
     std::array<int32_t, kFrameCounterCount> frameCounters{};
-    uint32_t secondStamp = 0;  // tick count when time last advanced
-    int32_t time = 0;          // whole seconds of the round
-    float scoreRate = 1.0f;    // points per second of time
-    RoundKeys roundKeys;       // what the round's rules take presses from
+    int32_t time = 0;        // whole seconds of the round
+    float scoreRate = 1.0f;  // points per second of time
+    RoundKeys roundKeys;     // what the round's rules take presses from
 };
 
 // The one item box on the field and the item kinds.

@@ -1,4 +1,4 @@
-// A round's frames as a replay stores them: only the frames that are not empty, each after a
+// A stretch of frames as a replay stores it: only the frames that are not empty, each after a
 // count of the empty ones before it (the layout is in replay/replay.h).
 #pragma once
 
@@ -12,32 +12,35 @@
 // One frame that is not empty, after `gap` empty ones.
 struct FrameToken {
     uint32_t gap = 0;
-    uint32_t changes = 0;  // as FrameInput::changes
-    bool secondAdvanced = false;
-
-    bool empty() const { return changes == 0 && !secondAdvanced; }
+    FrameInput input;
 };
 
-inline constexpr std::size_t kMaxFrameTokenBytes = kMaxVarintBytes + kMatchKeyCount;
-// The largest gap a token's header can carry.
-inline constexpr uint32_t kMaxFrameGap = UINT32_MAX >> 2;
+// Format 1 knows key changes and second marks; format 2 adds hand-overs to the computer.
+inline constexpr uint16_t kFirstReplayFormat = 1;
+inline constexpr uint16_t kReplayFormat = 2;
 
-// Writes a token that is not empty at `out` (room for kMaxFrameTokenBytes) and returns its
-// length. gap is at most kMaxFrameGap. A key's change other than None and Down is written
-// as Up.
-std::size_t encodeFrameToken(const FrameToken& token, uint8_t* out);
+inline constexpr std::size_t kMaxFrameTokenBytes = kMaxVarintBytes + 1 + kMatchKeyCount;
 
-// Reads a round's encoded frames, one token at a time.
+// The largest gap a token's header can carry in `format`.
+uint32_t maxFrameGap(uint16_t format);
+
+// Writes a token whose input is not empty at `out` (room for kMaxFrameTokenBytes) and returns
+// its length. The gap is at most maxFrameGap(format); format 1 writes no hand-over. A key's
+// change other than None and Down is written as Up.
+std::size_t encodeFrameToken(uint16_t format, const FrameToken& token, uint8_t* out);
+
+// Reads encoded frames, one token at a time.
 class FrameTokenReader {
 public:
     enum class Step { Token, End, Damaged };
 
-    explicit FrameTokenReader(std::string_view bytes) : bytes_(bytes) {}
+    FrameTokenReader(uint16_t format, std::string_view bytes) : format_(format), bytes_(bytes) {}
     // The next token; End after the last; Damaged when the bytes are not in the exact form
     // the encoder writes.
     Step next(FrameToken& token);
 
 private:
+    uint16_t format_;
     std::string_view bytes_;
     std::size_t pos_ = 0;
 };

@@ -1,57 +1,67 @@
 // Plays a replay back: hands the match its decisions and its frames in the order they were
-// recorded, and checks at the end of every round that the round ended as recorded.
-//
-// The round clock is synthetic: it reads kReplayRoundStartClock when a round starts, the same
-// value as before in a frame where the round's second did not advance, and one second more
-// in a frame where it did, so the round's time advances in exactly the recorded frames.
+// recorded, and checks that every round ended as recorded: in format 2 as its frames end
+// (before its pause), in format 1 as the match leaves it (after the pause, as that format
+// recorded it).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "input/frame_input.h"
+#include "input/match_input.h"
 #include "replay/frame_codec.h"
 #include "replay/replay.h"
 
-inline constexpr uint32_t kReplayRoundStartClock = 0;
-inline constexpr uint32_t kReplayMsPerSecond = 1000;
+// Between the parts of a verdict.
+inline constexpr std::string_view kVerdictPartBreak = "; ";
 
 class ReplayCursor {
 public:
     // Keeps a reference: `replay` must outlive the cursor.
     explicit ReplayCursor(const Replay& replay) : replay_(replay) {}
 
-    // The score table's next decision: NextRound while recorded rounds remain (that round's
-    // frames follow), then how the recording ended: EndMatch, or Closed.
+    // NextRound while recorded rounds remain (that round's frames follow), then how the
+    // recording ended: EndMatch, or Closed. Closed as soon as a round has differed: the rest
+    // of the match means nothing.
     Decision nextDecision();
-    // The current round's next frame. Once its recorded frames are used up: frames without
-    // changes at the same clock, and the round counts as differing.
+    // The next recorded frame of the round or of its pause. Past them, Esc and Enter are
+    // pressed (the round is abandoned, the pause ended): a round that goes on past its
+    // recording no longer plays as recorded, and a cut short one ends there. After a round
+    // that differed its pause ends at once.
     FrameInput nextFrame();
-    // True when the current round asked for more frames than were recorded: the game no
-    // longer plays as it did, and playback may end the round.
-    bool pastRoundEnd() const { return pastEnd_; }
-    // At the end of the current round (after checking its page and scores as the recorder's
-    // caller did): true when it used exactly its recorded frames and ended with the recorded
-    // checksum and scores. The first round that did not is remembered.
-    bool checkRound(uint64_t checksum, const Scores& scores);
+    // The round's frames are over: in format 2 it is checked (unless cut short), and its
+    // pause's frames follow.
+    void roundEnded(const RoundResult& result);
+    // Format 1 checks a round as the match leaves it, with the page and scores as they are
+    // then: the match's source calls roundLeft when this is true.
+    bool checksOnLeaving() const { return replay_.format == kFirstReplayFormat; }
+    void roundLeft(const RoundResult& result);
 
-    // The first round that differed, 1-based as shown on screen; 0 while none has.
+    // The first round that differed, 1-based as shown on screen; 0 while none has. A round
+    // differs when it used other than exactly its recorded frames or ended with another
+    // checksum or other scores.
     int firstDifferingRound() const { return firstDiffering_; }
-    // One line for the end of a playback: every round matched, or the first that differed.
+    // The round the recording was cut short in, once played (it is not checked); 0 if none.
+    int cutShortRound() const { return cutShort_; }
+    // One line for the end of a playback: every round matched (and which round was cut
+    // short), or the first that differed. Its parts are separated by kVerdictPartBreak.
     std::string verdict() const;
 
 private:
+    void startFrames(const ReplayFrames& frames);
     void readAhead();
+    void check(const RoundResult& result);
 
     const Replay& replay_;
     std::size_t nextRound_ = 0;  // rounds handed out so far
     const ReplayRound* round_ = nullptr;
-    FrameTokenReader tokens_{{}};
-    FrameToken ahead_;  // the round's next frame that is not empty
+    FrameTokenReader tokens_{kReplayFormat, {}};
+    FrameToken ahead_;  // the next frame that is not empty
     bool haveAhead_ = false;
-    uint32_t served_ = 0;  // frames of the round handed out
-    uint32_t clock_ = kReplayRoundStartClock;
+    uint32_t count_ = 0;   // frames recorded
+    uint32_t served_ = 0;  // of those, handed out
     bool pastEnd_ = false;
     int checked_ = 0;  // rounds checked
     int firstDiffering_ = 0;
+    int cutShort_ = 0;
 };

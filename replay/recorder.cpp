@@ -5,49 +5,80 @@
 #include "replay/frame_codec.h"
 
 ReplayRecorder::ReplayRecorder(ReplayStart start, std::size_t roundBufferBytes)
-    : buffer_(new uint8_t[roundBufferBytes]), capacity_(roundBufferBytes) {
+    : work_(start.settings), buffer_(new uint8_t[roundBufferBytes]), capacity_(roundBufferBytes) {
     replay_.start = std::move(start);
 }
 
-void ReplayRecorder::beginRound() {
-    if (stopped_) return;
-    if (replay_.rounds.size() == kMaxReplayRounds) return stop();
-    used_ = 0;
-    frames_ = 0;
-    emptyFrames_ = 0;
-    inRound_ = true;
+void ReplayRecorder::decided(Decision decision) {
+    if (phase_ == Phase::Stopped) return;
+    if (decision == Decision::EndMatch) replay_.end = Decision::EndMatch;
+    if (decision != Decision::NextRound) return;
+    work_.beginRound();
+    if (work_.total() > kMaxReplayWork) return stop();
+    startFrames(Phase::Round);
 }
 
-void ReplayRecorder::frame(const FrameInput& input, bool secondAdvanced) {
-    if (!inRound_) return;
+void ReplayRecorder::frame(const FrameInput& input) {
+    if (phase_ != Phase::Round && phase_ != Phase::Pause) return;
     if (frames_ == kMaxRoundFrames) return stop();
+    const bool roundFrame = phase_ == Phase::Round;
+    work_.addFrames(1, roundFrame);
+    if (roundFrame) work_.addItemPresses(input);
+    if (work_.total() > kMaxReplayWork) return stop();
     ++frames_;
-    const FrameToken token{emptyFrames_, input.changes, secondAdvanced};
-    if (token.empty()) {
+    if (input.empty()) {
         ++emptyFrames_;
         return;
     }
     if (capacity_ - used_ < kMaxFrameTokenBytes) return stop();
-    used_ += encodeFrameToken(token, buffer_.get() + used_);
+    used_ += encodeFrameToken(kReplayFormat, {emptyFrames_, input}, buffer_.get() + used_);
     emptyFrames_ = 0;
 }
 
-void ReplayRecorder::endRound(uint64_t checksum, const Scores& scores) {
-    if (!inRound_) return;
-    inRound_ = false;
-    std::string frames(reinterpret_cast<const char*>(buffer_.get()), used_);
-    replay_.rounds.push_back({std::move(frames), frames_, checksum, scores});
+void ReplayRecorder::roundEnded(const RoundResult& result) {
+    if (phase_ != Phase::Round) return;
+    ReplayRound& round = replay_.rounds.emplace_back();
+    round.frames = takeFrames();
+    round.result = result;
+    startFrames(Phase::Pause);
 }
 
-void ReplayRecorder::endMatch() {
-    if (!stopped_) replay_.end = Decision::EndMatch;
+void ReplayRecorder::roundLeft() {
+    if (phase_ != Phase::Pause) return;
+    if (frames_ > 0) {
+        replay_.rounds.back().pause = takeFrames();
+        replay_.rounds.back().paused = true;
+    }
+    phase_ = Phase::Table;
+}
+
+void ReplayRecorder::cutShort() {
+    if (phase_ == Phase::Round) {
+        ReplayRound& round = replay_.rounds.emplace_back();
+        round.frames = takeFrames();
+        round.cutShort = true;
+    } else if (phase_ == Phase::Pause) {
+        roundLeft();
+    }
+    phase_ = Phase::Stopped;
 }
 
 bool ReplayRecorder::writeFile(const std::string& path, std::string& error) const {
     return writeReplayFile(path, replay_, error);
 }
 
+void ReplayRecorder::startFrames(Phase phase) {
+    phase_ = phase;
+    used_ = 0;
+    frames_ = 0;
+    emptyFrames_ = 0;
+}
+
+ReplayFrames ReplayRecorder::takeFrames() const {
+    return {std::string(reinterpret_cast<const char*>(buffer_.get()), used_), frames_};
+}
+
 void ReplayRecorder::stop() {
-    inRound_ = false;
+    phase_ = Phase::Stopped;
     stopped_ = true;
 }

@@ -5,7 +5,7 @@
 
 #include "platform/regular_file.h"
 #include "replay/bytes.h"
-#include "replay/frame_codec.h"
+#include "replay/replay_work.h"
 
 namespace {
 
@@ -28,9 +28,18 @@ void putShortString(std::string& out, std::string_view text) {
     out.append(text);
 }
 
-void putStart(std::string& out, const ReplayStart& start) {
+// The kind byte that leads each record after the start.
+enum RecordKind : uint8_t {
+    RecordClosed = uint8_t(Decision::Closed),
+    RecordRound = uint8_t(Decision::NextRound),
+    RecordEnd = uint8_t(Decision::EndMatch),
+    RecordPause = 3,
+    RecordCutShort = 4,
+};
+
+void putStart(std::string& out, uint16_t format, const ReplayStart& start) {
     out.append(kMagic);
-    putFixed(out, kReplayFormat, 2);
+    putFixed(out, format, 2);
     putShortString(out, start.gameVersion);
     putFixed(out, start.randomState, 4);
     for (const int32_t counter : start.frameCounters) putFixed(out, uint32_t(counter), 1);
@@ -38,13 +47,21 @@ void putStart(std::string& out, const ReplayStart& start) {
     for (const int8_t type : start.playerTypes) putFixed(out, uint8_t(type), 1);
 }
 
+void putFrames(std::string& out, const ReplayFrames& frames) {
+    appendVarint(out, static_cast<uint32_t>(frames.bytes.size()));
+    out.append(frames.bytes);
+    appendVarint(out, frames.count);
+}
+
 void putRound(std::string& out, const ReplayRound& round) {
-    putFixed(out, uint8_t(Decision::NextRound), 1);
-    appendVarint(out, static_cast<uint32_t>(round.frames.size()));
-    out.append(round.frames);
-    appendVarint(out, round.frameCount);
-    putFixed(out, round.checksum, 8);
-    for (const int32_t score : round.scores) appendVarint(out, zigzag(score));
+    putFixed(out, round.cutShort ? RecordCutShort : RecordRound, 1);
+    putFrames(out, round.frames);
+    if (round.cutShort) return;
+    putFixed(out, round.result.checksum, 8);
+    for (const int32_t score : round.result.scores) appendVarint(out, zigzag(score));
+    if (!round.paused) return;
+    putFixed(out, RecordPause, 1);
+    putFrames(out, round.pause);
 }
 
 // ---- reading ----
@@ -107,7 +124,7 @@ bool printable(std::string_view text) {
     return true;
 }
 
-void readMagicAndFormat(FileReader& in) {
+uint16_t readMagicAndFormat(FileReader& in) {
     if (in.left() < kMagic.size() || in.take(kMagic.size()) != kMagic) {
         refuse("not a DIRAVIRU replay");
     }
@@ -115,7 +132,8 @@ void readMagicAndFormat(FileReader& in) {
     if (format > kReplayFormat) {
         refuse("made by a newer version of the game (format " + std::to_string(format) + ")");
     }
-    if (format != kReplayFormat) refuse("damaged: unknown format " + std::to_string(format));
+    if (format < kFirstReplayFormat) refuse("damaged: unknown format " + std::to_string(format));
+    return format;
 }
 
 Settings readSettings(FileReader& in) {
@@ -146,44 +164,73 @@ ReplayStart readStart(FileReader& in) {
     return start;
 }
 
-// Checks that a round's frames are in the encoder's exact form and fit its frame count.
-void checkFrames(std::string_view frames, uint32_t frameCount, const std::string& round) {
-    FrameTokenReader reader(frames);
+// A stretch of frames (`what` names it): its tokens in the encoder's exact form, no more of
+// them than it counts, and no more than kMaxRoundFrames. What playing them costs goes into
+// `work` (roundFrames: they are a round's, else a pause's).
+ReplayFrames readFrames(FileReader& in, uint16_t format, const std::string& what, bool roundFrames,
+                        ReplayWork& work) {
+    ReplayFrames frames;
+    frames.bytes = in.take(in.varint());
+    frames.count = in.varint();
+    if (frames.count > kMaxRoundFrames) refuse("damaged: " + what + " is too long");
+    FrameTokenReader reader(format, frames.bytes);
     FrameToken token;
     uint64_t written = 0;  // frames up to the last token
     for (;;) {
         const FrameTokenReader::Step step = reader.next(token);
         if (step == FrameTokenReader::Step::End) break;
-        if (step == FrameTokenReader::Step::Damaged) refuse("damaged: " + round + "'s frames");
+        if (step == FrameTokenReader::Step::Damaged) refuse("damaged: the frames of " + what);
         written += uint64_t{token.gap} + 1;
+        if (roundFrames) work.addItemPresses(token.input);
     }
-    if (written > frameCount) refuse("damaged: " + round + " holds more frames than it counts");
+    if (written > frames.count) refuse("damaged: " + what + " holds more frames than it counts");
+    work.addFrames(frames.count, roundFrames);
+    if (work.total() > kMaxReplayWork)
+        refuse("damaged: the match is longer than a replay can hold");
+    return frames;
 }
 
-ReplayRound readRound(FileReader& in, const std::string& name) {
-    ReplayRound round;
-    const uint32_t frameBytes = in.varint();
-    round.frames = in.take(frameBytes);
-    round.frameCount = in.varint();
-    if (round.frameCount > kMaxRoundFrames) refuse("damaged: " + name + " is too long");
-    checkFrames(round.frames, round.frameCount, name);
-    round.checksum = in.fixed(8);
-    for (int32_t& score : round.scores) score = unzigzag(in.varint());
-    return round;
+RoundResult readResult(FileReader& in) {
+    RoundResult result;
+    result.checksum = in.fixed(8);
+    for (int32_t& score : result.scores) score = unzigzag(in.varint());
+    return result;
 }
 
-// The rounds up to the decision that ends the stream.
-Decision readRounds(FileReader& in, std::vector<ReplayRound>& rounds) {
+// The records up to the one that ends the stream, which is returned.
+Decision readRounds(FileReader& in, uint16_t format, const Settings& settings,
+                    std::vector<ReplayRound>& rounds) {
+    const bool second = format != kFirstReplayFormat;
+    ReplayWork work(settings);
     for (;;) {
         const std::string name = "round " + std::to_string(rounds.size() + 1);
         in.where = name;
-        const auto decision = static_cast<Decision>(in.fixed(1));
-        if (decision == Decision::Closed || decision == Decision::EndMatch) return decision;
-        if (decision != Decision::NextRound) refuse("damaged: unknown decision before " + name);
-        if (rounds.size() == kMaxReplayRounds) {
-            refuse("damaged: more than " + std::to_string(kMaxReplayRounds) + " rounds");
+        const auto kind = static_cast<uint8_t>(in.fixed(1));
+        if (kind == RecordClosed || kind == RecordEnd) return static_cast<Decision>(kind);
+        if (kind == RecordPause && second) {
+            if (rounds.empty() || rounds.back().cutShort || rounds.back().paused) {
+                refuse("damaged: a pause without its round before " + name);
+            }
+            const std::string after = "the pause after round " + std::to_string(rounds.size());
+            in.where = after;
+            rounds.back().pause = readFrames(in, format, after, false, work);
+            rounds.back().paused = true;
+            continue;
         }
-        rounds.push_back(readRound(in, name));
+        if (kind != RecordRound && !(kind == RecordCutShort && second)) {
+            refuse("damaged: unknown record before " + name);
+        }
+        ReplayRound& round = rounds.emplace_back();
+        work.beginRound();
+        round.frames = readFrames(in, format, name, true, work);
+        round.cutShort = kind == RecordCutShort;
+        if (!round.cutShort) {
+            round.result = readResult(in);
+        } else if (in.fixed(1) != RecordClosed) {
+            refuse("damaged: " + name + " is cut short but not the last");
+        } else {
+            return Decision::Closed;
+        }
     }
 }
 
@@ -199,7 +246,7 @@ void readIntegrity(FileReader& in, std::string_view bytes) {
 
 std::string encodeReplay(const Replay& replay) {
     std::string out;
-    putStart(out, replay.start);
+    putStart(out, replay.format, replay.start);
     for (const ReplayRound& round : replay.rounds) putRound(out, round);
     putFixed(out, uint8_t(replay.end), 1);
     putFixed(out, fnv1a64(out), kIntegrityBytes);
@@ -210,9 +257,9 @@ bool decodeReplay(std::string_view bytes, Replay& replay, std::string& error) {
     try {
         FileReader in(bytes);
         Replay read;
-        readMagicAndFormat(in);
+        read.format = readMagicAndFormat(in);
         read.start = readStart(in);
-        read.end = readRounds(in, read.rounds);
+        read.end = readRounds(in, read.format, read.start.settings, read.rounds);
         readIntegrity(in, bytes);
         replay = std::move(read);
         return true;
@@ -237,5 +284,5 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& error)
 }
 
 bool writeReplayFile(const std::string& path, const Replay& replay, std::string& error) {
-    return replaceFileAtomically(path, encodeReplay(replay), error);
+    return platform::replaceFileAtomically(path, encodeReplay(replay), error);
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "input/frame_input.h"
+#include "input/match_input.h"
 #include "play/play.h"
 
 struct Game;
@@ -14,19 +14,28 @@ struct Explosions;
 // What lookAhead returns when nothing solid lies within its reach.
 inline constexpr int8_t kLookClear = 100;
 
-// Reads the frame's one input from the match's source (Game::matchInput) into the round's
-// key table. Every round frame and every pass of the round-end pause calls it at its start.
-FrameInput readFrameInput(Game& game);
-// Shows the frame's input to the match's observer, if any.
-void observeFrame(Game& game, const FrameInput& input, bool secondAdvanced);
+// How a round's frames stand after a frame.
+enum class RoundState : uint8_t {
+    Running,
+    Ended,      // at most one player left; the survivor is paid
+    Abandoned,  // Esc: no survivor bonus
+};
 
-// Plays one round from its first frame; the round clock starts at the source's start clock. returns
-// when the round has ended and Enter was pressed at "PUSH ENTER KEY TO NEXT ROUND", or at once when
-// Esc was pressed (no bonus).
-void runRound(Game& game);
-// One frame of the round, in the round's fixed order. True when the round is over (ended
-// and Enter pressed, or abandoned with Esc).
-bool playRoundFrame(Game& game);
+// Reads the frame's one input from the match's stream: its key changes go into the round's
+// key table, and a slot handed to the computer is the computer's from now on. Every round
+// frame and every pass of the round-end pause calls it at its start.
+FrameInput readFrameInput(Game& game, MatchStream& stream);
+// A present slot handed to the computer becomes COM (bit s: slot s); NON stays NON.
+void handOverToComputer(Players& players, uint8_t slots);
+
+// Plays a round's frames from the first; returns when at most one player is left (Ended, the
+// survivor paid) or at once when Esc was pressed (Abandoned, no bonus).
+RoundState runRound(Game& game, MatchStream& stream);
+// One frame of the round, in the round's fixed order.
+RoundState playRoundFrame(Game& game, MatchStream& stream);
+// The pause after a round that ended: "PUSH ENTER KEY TO NEXT ROUND" while explosions and
+// meteorites go on, one input a pass, until Enter.
+void runRoundEndPause(Game& game, MatchStream& stream);
 
 // Counter k (0..4) runs 0, 1, ..., k, 0, ...: one advance per frame.
 void advanceFrameCounters(Match& match);
@@ -53,12 +62,10 @@ void steerComputer(Players& players, Random& random, const DirectionTables& dire
 int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
                  int slot, int angleOffset, int limit);
 
-// Counts a second of round time once 1000 ms have passed since the last one by the frame's
-// clock, and shows it.
-void updateRoundTime(Game& game, uint32_t clock);
+// Counts a second of round time in a frame whose input marks one, and shows it.
+void updateRoundTime(Game& game, bool secondMark);
 // Page Down makes the game slower (WAIT + 1), Page Up faster (WAIT - 1); shows the value.
 void adjustWait(Game& game);
-// False while two or more players are in play. Otherwise pays the survivor, shows "PUSH
-// ENTER KEY TO NEXT ROUND" while explosions and meteorites go on, and returns true once
-// Enter is pressed.
+// False while two or more players are in play. Otherwise pays the survivor (if any) and
+// returns true: the round is over.
 bool checkRoundEnd(Game& game);

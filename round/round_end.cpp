@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kMsPerSecond = 1000;
 constexpr int32_t kSurvivorBonus = 100;
 
 constexpr const char* kNextRoundMessage = "PUSH ENTER KEY TO NEXT ROUND";
@@ -51,13 +50,10 @@ void animateRoundEndPause(Game& game) {
 
 }  // namespace
 
-void updateRoundTime(Game& game, uint32_t clock) {
-    Match& match = game.match;
-    // Unsigned difference: a clock that wraps past 2^32 still counts right.
-    if (clock - match.secondStamp < kMsPerSecond) return;
-    match.time += 1;
-    match.secondStamp = clock;
-    drawHeaderTime(game.screen, match.time);
+void updateRoundTime(Game& game, bool secondMark) {
+    if (!secondMark) return;
+    game.match.time += 1;
+    drawHeaderTime(game.screen, game.match.time);
 }
 
 void adjustWait(Game& game) {
@@ -79,6 +75,11 @@ bool checkRoundEnd(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
     }
+    return true;
+}
+
+void runRoundEndPause(Game& game, MatchStream& stream) {
+    const RoundRunning padsInPause(game);  // Start on a pad is Enter here too
     game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
                                kTextTile);
     showNextRoundMessage(game);
@@ -86,8 +87,8 @@ bool checkRoundEnd(Game& game) {
     game.match.roundKeys.down[MatchKeyEnter] = 0;
     for (;;) {
         markFrameStart(game);
-        observeFrame(game, readFrameInput(game), false);
-        if (game.match.roundKeys.take(MatchKeyEnter)) return true;
+        readFrameInput(game, stream);
+        if (game.match.roundKeys.take(MatchKeyEnter)) return;
         animateRoundEndPause(game);
         busyDelay(game, game.settings.wait);
     }

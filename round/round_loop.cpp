@@ -76,13 +76,11 @@ void drawHeads(const Players& players, Screen& screen) {
     }
 }
 
-bool playRoundFrame(Game& game) {
+RoundState playRoundFrame(Game& game, MatchStream& stream) {
     markFrameStart(game);
-    const FrameInput input = readFrameInput(game);
+    const FrameInput input = readFrameInput(game, stream);
     trySpawnItemBox(game.itemBox, game.random, game.players, game.settings.itemsOn != 0, game);
-    const int32_t timeBefore = game.match.time;
-    updateRoundTime(game, input.clock);
-    observeFrame(game, input, game.match.time != timeBefore);
+    updateRoundTime(game, input.secondMark);
     advanceFrameCounters(game.match);
     for (int slot = 0; slot < kSlots; ++slot) {
         if (game.players.inPlay(slot) && stepsThisFrame(game.players, game.match, slot))
@@ -96,18 +94,20 @@ bool playRoundFrame(Game& game) {
     drawItemBox(game.itemBox, game.screen);
     updateTrailsAndCollisions(game, game.explosions);
     drawHeads(game.players, game.screen);
-    if (checkRoundEnd(game)) return true;
-    if (game.match.roundKeys.take(MatchKeyEsc)) return true;  // abandoned: no survivor bonus
+    if (checkRoundEnd(game)) return RoundState::Ended;
+    if (game.match.roundKeys.take(MatchKeyEsc)) return RoundState::Abandoned;
     adjustWait(game);
     busyDelay(game, game.settings.wait);
-    return false;
+    return RoundState::Running;
 }
 
-void runRound(Game& game) {
+RoundState runRound(Game& game, MatchStream& stream) {
     const RoundRunning padsInRound(game);  // pads press their own slot's keys until it returns
     game.itemBox.itemKind = ItemNone;
     game.match.roundKeys = {};
-    game.match.secondStamp = game.matchInput->beginRound();
-    while (!playRoundFrame(game)) {
+    stream.beginRound();
+    for (;;) {
+        const RoundState state = playRoundFrame(game, stream);
+        if (state != RoundState::Running) return state;
     }
 }

@@ -16,7 +16,9 @@ packages=(
   clang libclang-rt-14-dev                           # fuzzers
   xvfb xdotool x11-apps imagemagick python3          # the end-to-end test in a real window
   desktop-file-utils appstream man-db dpkg-dev file  # checks of the installed files and package
+  time                                               # /usr/bin/time, for bench/peak_rss.sh
 )
+
 source "$root/scripts/debian_packages.sh"
 install_missing "${packages[@]}"
 

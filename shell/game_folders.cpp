@@ -1,12 +1,9 @@
 #include "shell/game_folders.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -89,21 +86,4 @@ void placeFiles(Game& game, const std::string& dataFolder) {
     const fs::path folder(dataFolder);
     game.settingsPath = folder / kSettingsFileName;
     game.recordPath = folder / kLastMatchFileName;
-}
-
-bool makeDataFolder(const std::string& folder, std::string& error) {
-    if (folder.empty()) return true;
-    fs::path made;
-    for (const fs::path& part : fs::path(folder)) {
-        made /= part;
-        if (::mkdir(made.c_str(), 0700) == 0 || errno == EEXIST) continue;
-        error = made.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    std::error_code status;
-    if (!fs::is_directory(folder, status)) {
-        error = folder + ": " + (status ? status.message() : "not a folder");
-        return false;
-    }
-    return true;
 }

@@ -47,8 +47,3 @@ std::string describeDataFolder(const GameFolders& folders);
 // Points the Game's files (the settings, the last match) into dataFolder (empty: the
 // working folder).
 void placeFiles(Game& game, const std::string& dataFolder);
-
-// Makes the data folder (and the folders above it) when missing, each new one private to
-// the user (mode 0700). An empty folder is the working folder: nothing to make. False, with
-// the folder that could not be made and the reason in `error`, when it cannot be made.
-bool makeDataFolder(const std::string& folder, std::string& error);

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "match/match.h"
 #include "platform/regular_file.h"
-#include "shell/game_folders.h"
 #include "shell/version.h"
 
 namespace {
@@ -29,19 +29,32 @@ MatchRecording::MatchRecording(const Game& game)
       dataFolder_(game.dataFolder),
       platform_(*game.platform) {}
 
-void MatchRecording::endRound(uint64_t checksum, const Scores& scores) {
-    recorder_.endRound(checksum, scores);
+void MatchRecording::decided(Decision decision) {
+    recorder_.decided(decision);
+    if (decision == Decision::EndMatch) write();
+}
+
+void MatchRecording::roundEnded(const RoundResult& result) {
+    recorder_.roundEnded(result);
     write();
 }
 
-void MatchRecording::endMatch() {
-    recorder_.endMatch();
+void MatchRecording::cutShort() {
+    recorder_.cutShort();
     write();
 }
 
 void MatchRecording::write() {
+    if (recorder_.stopped() && !toldStopped_) {
+        toldStopped_ = true;
+        const std::size_t kept = recorder_.replay().rounds.size();
+        std::fprintf(stderr,
+                     "diraviru: the replay %s stops %s round %zu: the match is longer than a "
+                     "replay can hold\n",
+                     path_.c_str(), kept > 0 ? "after" : "before", kept > 0 ? kept : 1);
+    }
     std::string error;
-    if (makeDataFolder(dataFolder_, error) && recorder_.writeFile(path_, error) &&
+    if (platform::makeMissingFolders(dataFolder_, error) && recorder_.writeFile(path_, error) &&
         platform_.keepFiles(error)) {
         return;
     }
@@ -49,8 +62,19 @@ void MatchRecording::write() {
                  error.c_str());
 }
 
-void runRecordedMatch(Game& game) {
+void runRecordedMatch(Game& game, MatchInput& input) {
     MatchRecording recording(game);
-    const HookInPlace watching(game.matchObserver, recording);
-    runMatch(game);
+    try {
+        runMatch(game, input, &recording);
+    } catch (...) {
+        // Pause, closing the window, a network match stopped, a failure: whatever ends the
+        // match from inside it, what was played is kept.
+        recording.cutShort();
+        throw;
+    }
+}
+
+void runLocalMatch(Game& game) {
+    LiveInput people(game, game.match.roundKeys);
+    runRecordedMatch(game, people);
 }

@@ -1,7 +1,9 @@
 // Every match played here is kept as a replay: recorded as it is played and written to
-// Game::recordPath (last_match.dvr in the game's data folder, or --record FILE) after every
-// round and at the match's end, replacing the previous file only once the new one is complete, and
-// kept by the platform (a browser copies it into its storage).
+// Game::recordPath (last_match.dvr in the game's data folder, or --record FILE) as soon as each
+// round's frames are over (before its round-end message), when the match ends, and when the
+// program ends during it (the round in progress kept as far as it was played, cut short). The
+// file is replaced only once the new one is complete, and kept by the platform (a browser
+// copies it into its storage).
 #pragma once
 
 #include <string>
@@ -20,12 +22,12 @@ public:
     // Starts a recording from the match's start state as the Game holds it now.
     explicit MatchRecording(const Game& game);
 
-    void beginRound() override { recorder_.beginRound(); }
-    void frame(const FrameInput& input, bool secondAdvanced) override {
-        recorder_.frame(input, secondAdvanced);
-    }
-    void endRound(uint64_t checksum, const Scores& scores) override;
-    void endMatch() override;
+    void decided(Decision decision) override;
+    void frame(const FrameInput& input) override { recorder_.frame(input); }
+    void roundEnded(const RoundResult& result) override;
+    void roundLeft() override { recorder_.roundLeft(); }
+    // The program ends during the match: what was played is kept (ReplayRecorder::cutShort).
+    void cutShort();
 
 private:
     // Makes the data folder when it is missing, then writes the file. A failure is told on
@@ -35,8 +37,11 @@ private:
     ReplayRecorder recorder_;
     std::string path_;
     std::string dataFolder_;
+    bool toldStopped_ = false;      // that the recording stopped, on standard error
     platform::Platform& platform_;  // keeps the file written
 };
 
+// Runs one match on `input`, recorded.
+void runRecordedMatch(Game& game, MatchInput& input);
 // Runs one match of the people at this machine, recorded.
-void runRecordedMatch(Game& game);
+void runLocalMatch(Game& game);

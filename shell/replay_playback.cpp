@@ -2,6 +2,8 @@
 
 #include <cctype>
 #include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -18,38 +20,33 @@ namespace {
 // at the end (Enter or Esc cut it short).
 constexpr uint32_t kScoreTableShownMs = 1500;
 constexpr uint32_t kVerdictShownMs = 10000;
-constexpr int kVerdictY = 440;
+constexpr int kVerdictY = 444;  // of its line, or the middle of its lines
+constexpr int kVerdictLineSpacing = 24;
 constexpr int kVerdictTile = kTextTile;
 
 // Esc pressed by the viewer: the playback ends where it is.
 struct PlaybackStopped {};
 
-// The match's input from a replay. Once a round has ended differently from its recording the
-// rest of the match means nothing: the next score table ends it.
+// The match's input from a replay, as the viewer sees it: watched, every score table stays
+// up a while; Esc stops the playback.
 class ReplayInput final : public MatchInput {
 public:
     ReplayInput(Game& game, const Replay& replay, bool watching)
         : game_(game), cursor_(replay), watching_(watching) {}
 
     Decision nextDecision() override {
-        if (cursor_.firstDifferingRound() != 0) return Decision::Closed;
         if (watching_) showScoreTable();
         return cursor_.nextDecision();
     }
-    uint32_t beginRound() override { return kReplayRoundStartClock; }
+    void beginRound() override {}
     FrameInput nextFrame() override {
         if (game_.keyboard.take(key::Esc)) throw PlaybackStopped{};
-        FrameInput input = cursor_.nextFrame();
-        // The round goes on past its recording: it no longer plays as recorded, so it is
-        // abandoned (or its pause ended) at once.
-        if (cursor_.pastRoundEnd()) {
-            input.setChange(MatchKeyEsc, KeyChange::Down);
-            input.setChange(MatchKeyEnter, KeyChange::Down);
-        }
-        return input;
+        return cursor_.nextFrame();
     }
-    void endRound(uint64_t checksum, const Scores& scores) override {
-        cursor_.checkRound(checksum, scores);
+    void roundEnded(const RoundResult& result) override { cursor_.roundEnded(result); }
+    void roundLeft() override {
+        // Only the first format needs the checksum here (it reads the whole page).
+        if (cursor_.checksOnLeaving()) cursor_.roundLeft(roundResult(game_));
     }
 
     const ReplayCursor& cursor() const { return cursor_; }
@@ -75,7 +72,7 @@ void setMatchStart(Game& game, const ReplayStart& start) {
 
 std::string verdictLine(const Replay& replay, const ReplayCursor& cursor, bool stopped) {
     std::string line = cursor.verdict();
-    if (stopped) line = "stopped by the viewer; " + line;
+    if (stopped) line = "stopped by the viewer" + std::string(kVerdictPartBreak) + line;
     if (cursor.firstDifferingRound() != 0 && replay.start.gameVersion != kGameVersion) {
         line +=
             " (recorded by version " + replay.start.gameVersion + ", this is " + kGameVersion + ")";
@@ -83,15 +80,24 @@ std::string verdictLine(const Replay& replay, const ReplayCursor& cursor, bool s
     return line;
 }
 
-// The verdict under the last score table, until Enter or Esc or its time is up. The line is
-// the cursor's own (at most 34 characters: it fits the page).
-void showVerdict(Game& game, const std::string& line) {
-    std::string text;
-    for (const char c : line) {
-        text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+// The verdict under the last score table, until Enter or Esc or its time is up: each of its
+// parts (at most 35 characters: they fit the page) on a line of its own.
+void showVerdict(Game& game, const std::string& verdict) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < verdict.size(); ++i) {
+        if (verdict.compare(i, kVerdictPartBreak.size(), kVerdictPartBreak) == 0) {
+            lines.emplace_back();
+            i += kVerdictPartBreak.size() - 1;
+        } else {
+            lines.back() += static_cast<char>(std::toupper(static_cast<unsigned char>(verdict[i])));
+        }
     }
-    game.screen.DrawColourText(SurfacePrimary, text.c_str(), kCentred, kVerdictY, kGlyphCell,
-                               kGlyphCell, kVerdictTile);
+    int y = kVerdictY - static_cast<int>(lines.size() - 1) * kVerdictLineSpacing / 2;
+    for (const std::string& line : lines) {
+        game.screen.DrawColourText(SurfacePrimary, line.c_str(), kCentred, y, kGlyphCell,
+                                   kGlyphCell, kVerdictTile);
+        y += kVerdictLineSpacing;
+    }
     game.screen.Present();
     game.keyboard.keyDown[key::Enter] = 0;
     game.keyboard.keyDown[key::Esc] = 0;
@@ -123,13 +129,10 @@ int runPlayback(Game& game, const std::string& assetDir, const Options& options)
 
     ReplayInput input(game, replay, watching);
     bool stopped = false;
-    {
-        const HookInPlace reading(game.matchInput, input);
-        try {
-            runMatch(game);
-        } catch (const PlaybackStopped&) {
-            stopped = true;
-        }
+    try {
+        runMatch(game, input, nullptr);
+    } catch (const PlaybackStopped&) {
+        stopped = true;
     }
     const ReplayCursor& cursor = input.cursor();
     const std::string line = verdictLine(replay, cursor, stopped);

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/probes/probe_arguments.h"
 #include "game/game.h"
 #include "match/match.h"
 #include "netplay/net_game.h"
@@ -85,18 +86,23 @@ private:
 
 // Frame periods of the rounds a machine plays, through the match's observer.
 struct FrameTimes final : public MatchObserver {
-    void beginRound() override { last = {}; }
-    void frame(const FrameInput&, bool) override {
+    void decided(Decision decision) override {
+        last = {};
+        inRound = decision == Decision::NextRound;
+    }
+    void frame(const FrameInput&) override {
+        if (!inRound) return;  // the pause after the round
         const auto now = Clock::now();
         if (last != Clock::time_point{} && periods.size() < periods.capacity()) {
             periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
         }
         last = now;
     }
-    void endRound(uint64_t, const Scores&) override { last = {}; }
-    void endMatch() override {}
+    void roundEnded(const RoundResult&) override { inRound = false; }
+    void roundLeft() override {}
 
     Clock::time_point last{};
+    bool inRound = false;
     std::vector<double> periods;
 };
 
@@ -104,12 +110,10 @@ thread_local FrameTimes* frameTimes = nullptr;
 net::NetSession* hostSession = nullptr;
 std::atomic<int> inputDelay{0};
 
-void timedMatch(Game& game) {
+void timedMatch(Game& game, MatchInput& input) {
     net::MatchStart start;
     if (game.owners.self == 0 && hostSession->matchStart(start)) inputDelay = start.inputDelay;
-    game.matchObserver = frameTimes;
-    runMatch(game);
-    game.matchObserver = nullptr;
+    runMatch(game, input, frameTimes);
 }
 
 double percentile(std::vector<double> values, double share) {
@@ -196,6 +200,19 @@ void runCase(int count, int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-    for (int count : {2, 4}) runCase(count, seconds);
+    long seconds = 20;
+    if (argc > 2 || (argc == 2 && !readWholeNumber("net_match_probe", "seconds per case", argv[1],
+                                                   1, 100'000, seconds))) {
+        if (argc > 2) {
+            std::fprintf(stderr, "net_match_probe: usage: net_match_probe [seconds per case]\n");
+        }
+        return 1;
+    }
+    try {
+        for (int count : {2, 4}) runCase(count, int(seconds));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "net_match_probe: %s\n", error.what());
+        return 1;
+    }
+    return 0;
 }

@@ -6,13 +6,17 @@
 
 std::atomic<bool> counting{false};
 std::atomic<long> allocations{0};
+std::atomic<const bool*> countingWhile{nullptr};
 
 namespace {
 
 constexpr std::align_val_t kPlainAlignment{alignof(std::max_align_t)};
 
 void* allocate(std::size_t size, std::align_val_t alignment = kPlainAlignment) {
-    if (counting) ++allocations;
+    if (counting) {
+        const bool* only = countingWhile;
+        if (only == nullptr || *only) ++allocations;
+    }
     const auto align = static_cast<std::size_t>(alignment);
     if (void* p = std::aligned_alloc(align, (size / align + 1) * align)) return p;
     throw std::bad_alloc();

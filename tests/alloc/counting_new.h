@@ -7,3 +7,5 @@
 
 extern std::atomic<bool> counting;
 extern std::atomic<long> allocations;
+// When set, only the allocations made while the flag it points at is true are counted.
+extern std::atomic<const bool*> countingWhile;

@@ -9,19 +9,19 @@
 TEST(ReplayAllocations, NoneWhileFramesAreRecordedOrPlayedBack) {
     const PlayedRound round = playedRound(60 * kFramesPerSecond, 4, 11);
     ReplayRecorder recorder(playedStart());
-    recorder.beginRound();
+    recorder.decided(Decision::NextRound);
     allocations = 0;
     counting = true;
-    for (const PlayedFrame& frame : round) recorder.frame(frame.input, frame.secondAdvanced);
+    for (const FrameInput& frame : round.frames) recorder.frame(frame);
     counting = false;
     EXPECT_EQ(allocations, 0) << "recording";
-    recorder.endRound(0, {});
+    recorder.roundEnded({});
 
     ReplayCursor cursor(recorder.replay());
     cursor.nextDecision();
     uint32_t changes = 0;  // used, so that playback is not optimised away
     counting = true;
-    for (std::size_t f = 0; f < round.size(); ++f) changes |= cursor.nextFrame().changes;
+    for (std::size_t f = 0; f < round.frames.size(); ++f) changes |= cursor.nextFrame().changes;
     counting = false;
     EXPECT_EQ(allocations, 0) << "playing back";
     EXPECT_NE(changes, 0u);

@@ -57,7 +57,7 @@ std::vector<Played> play(Machines& machines, const Script& script);
 uint32_t scriptedChanges(int machine, uint32_t frame);
 bool scriptedMark(uint32_t frame);
 // The frames every machine must play while nobody leaves: each machine's own keys as the
-// script pressed them inputDelay frames before, the clock counting the host's marks.
+// script pressed them inputDelay frames before, and the host's marks.
 std::vector<FrameInput> expectedFrames(const net::MatchStart& start, int frames);
 
 }  // namespace loopback

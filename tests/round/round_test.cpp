@@ -19,7 +19,7 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     placeHead(game, 3, 302.5f, 300.5f, 180);
     drawHeads(game.players, game.screen);
     fieldAt(game, 101, 200) = playerColour[2];
-    ASSERT_FALSE(playRoundFrame(game));
+    ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Running);
     EXPECT_EQ(game.players.alive, (std::array<bool, kSlots>{false, true, true, true}));
     EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
@@ -28,11 +28,36 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     game.match.roundKeys.down[MatchKeyEnter] = 1;
     const uint32_t enterAt = game.platform->ticks() + 1500;
     test.machine.keyPress(enterAt, key::Enter);
-    ASSERT_TRUE(playRoundFrame(game));
+    ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Ended);
+    runRoundEndPause(game, test.stream);
     EXPECT_GE(game.platform->ticks(), enterAt);
     EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{7, 10, 14, 17}));
     EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND", 96,
                       232, 7));
+}
+
+// A frame that hands slots to the computer: from that frame on a person's head steers as the
+// computer's does (away from the wall just ahead, where a person's would run on); an empty
+// slot stays empty.
+TEST(RoundFrame, ASlotHandedToTheComputerSteersAsTheComputerFromThatFrame) {
+    struct HandOver final : MatchInput {
+        Decision nextDecision() override { return Decision::Closed; }
+        void beginRound() override {}
+        FrameInput nextFrame() override { return {0, false, 0b0011}; }
+        void roundEnded(const RoundResult&) override {}
+        void roundLeft() override {}
+    } handOver;
+    TestGame test;
+    Game& game = *test;
+    setUpRound(test, {M, N, M, M});
+    placeHead(game, 0, 4.5f, 200.5f, 180);  // 1P, three pixels from the left wall
+    placeHead(game, 2, 4.5f, 300.5f, 180);  // 3P alike, still a person
+    game.players.speedLevel = {0, 0, 0, 0};
+    MatchStream stream(handOver, nullptr);
+    ASSERT_EQ(playRoundFrame(game, stream), RoundState::Running);
+    EXPECT_EQ(game.players.type, (std::array<int8_t, kSlots>{C, N, M, M}));
+    EXPECT_NE(game.players.direction[0], 180);
+    EXPECT_EQ(game.players.direction[2], 180);
 }
 
 // Each slot's keys turn its head at its step, 30 degrees, each key once: both turn keys
@@ -47,24 +72,23 @@ TEST(RoundFrame, PeoplesKeysTurnTheirOwnHeadOncePerPress) {
                         slotKey(1, SlotKeyTurnRight), slotKey(2, SlotKeyItem),
                         slotKey(3, SlotKeyTurnLeft)};
     for (int key : keys) game.match.roundKeys.down[key] = 1;
-    for (int frame = 0; frame < 2; ++frame) ASSERT_FALSE(playRoundFrame(game));
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Running);
+    }
     EXPECT_EQ(game.players.direction, (std::array<int32_t, kSlots>{0, 240, 90, 210}));
     for (int key : keys) EXPECT_EQ(game.match.roundKeys.down[key], 0);
 }
 
-// The clock counts whole seconds, at most one a frame, across the tick count's wrap; Page
-// Down and Page Up change WAIT within 0..999 and redraw it even at a limit.
-TEST(RoundFrame, ClockCountsSecondsAndWaitStaysWithinItsLimits) {
+// The round's time counts a second in each frame whose input marks one; Page Down and Page
+// Up change WAIT within 0..999 and redraw it even at a limit.
+TEST(RoundFrame, TimeCountsMarkedSecondsAndWaitStaysWithinItsLimits) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, N, N});
-    uint32_t clock = UINT32_MAX - 400;
-    game.match.secondStamp = clock;
     game.match.time = 41;
-    for (const auto& [advance, time] : {std::pair{999u, 41}, {1u, 42}, {5000u, 43}, {0u, 43}}) {
-        clock += advance;
-        updateRoundTime(game, clock);
-        EXPECT_EQ(game.match.time, time) << advance;
+    for (const auto& [mark, time] : {std::pair{false, 41}, {true, 42}, {false, 42}, {true, 43}}) {
+        updateRoundTime(game, mark);
+        EXPECT_EQ(game.match.time, time) << mark;
     }
     const uint8_t* page = game.screen.Pixels(SurfacePrimary);
     EXPECT_TRUE(shows(game, page, "00043", 416, 16, 8));

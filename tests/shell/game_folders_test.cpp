@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "menus/key_menu.h"
+#include "platform/regular_file.h"
 #include "replay/replay.h"
 #include "settings/settings.h"
 #include "shell/game_folders.h"
@@ -117,31 +119,41 @@ TEST(GameFolders, FilesArePlacedInTheDataFolder) {
 TEST(GameFolders, TheDataFolderIsMadeWhenMissing) {
     Scratch scratch;
     std::string error;
-    EXPECT_TRUE(makeDataFolder("", error));
-    EXPECT_TRUE(makeDataFolder(scratch / "home/.local/share/diraviru", error)) << error;
+    EXPECT_TRUE(platform::makeMissingFolders("", error));
+    EXPECT_TRUE(platform::makeMissingFolders(scratch / "home/.local/share/diraviru", error))
+        << error;
     EXPECT_TRUE(fs::is_directory(scratch / "home/.local/share/diraviru"));
     EXPECT_EQ(permissionsOf(scratch / "home/.local/share/diraviru"), 0700);
     EXPECT_EQ(permissionsOf(scratch / "home/.local"), 0700);
     fs::permissions(scratch / "home/.local", fs::perms(0755));
-    EXPECT_TRUE(makeDataFolder(scratch / "home/.local/share/diraviru", error)) << error;
+    EXPECT_TRUE(platform::makeMissingFolders(scratch / "home/.local/share/diraviru", error))
+        << error;
     EXPECT_EQ(permissionsOf(scratch / "home/.local"), 0755);
 
     std::ofstream(scratch / "file") << "in the way";
-    EXPECT_FALSE(makeDataFolder(scratch / "file", error));
+    EXPECT_FALSE(platform::makeMissingFolders(scratch / "file", error));
     EXPECT_EQ(error, scratch / "file" + ": not a folder");
-    EXPECT_FALSE(makeDataFolder(scratch / "file/diraviru", error));
+    EXPECT_FALSE(platform::makeMissingFolders(scratch / "file/diraviru", error));
     EXPECT_EQ(error, scratch / "file/diraviru" + ": Not a directory");
 }
 
-// A recorded match is written into the data folder, made for it when missing.
-TEST(GameFolders, TheLastMatchGoesToTheDataFolder) {
+// A recorded match, and keys chosen on the key screen, are written into the data folder,
+// made for whichever comes first.
+TEST(GameFolders, TheLastMatchAndTheKeysGoToTheDataFolder) {
     Scratch scratch;
     TestGame test;
-    placeFiles(*test, scratch / "data/diraviru");
-    MatchRecording(*test).endMatch();
+    placeFiles(*test, scratch / "match/diraviru");
+    MatchRecording(*test).decided(Decision::EndMatch);
     Replay replay;
     std::string error;
-    EXPECT_TRUE(readReplayFile(scratch / "data/diraviru/last_match.dvr", replay, error)) << error;
+    EXPECT_TRUE(readReplayFile(scratch / "match/diraviru/last_match.dvr", replay, error)) << error;
+
+    placeFiles(*test, scratch / "keys/diraviru");
+    uint32_t at = 100;
+    for (const int code : {key::Up, key::Enter, key::Esc}) test.machine.keyPress(at += 100, code);
+    test.machine.quitWhenIdleAfter(at + 10'000);
+    runKeyMenu(*test);  // USUAL KEYS (above EXIT, where the pointer starts), then back
+    EXPECT_EQ(readFile(scratch / "keys/diraviru/diraviru_keys.txt").substr(0, 9), "1P Q A Z\n");
 }
 
 // The installed program started from an unrelated folder: char.bmp from PREFIX/share/diraviru,

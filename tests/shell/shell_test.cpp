@@ -28,15 +28,15 @@ TEST(Pacing, WaitsLastTheirTimeUnlessCtrlIsHeld) {
         EXPECT_EQ(machine.ticks() - start, 4u * n) << n;
     }
     machine.setTicks(0);
-    for (const int code : {key::Ctrl, int{'Q'}, 199, 200, 255, 100000, -3})
+    for (const int code : {key::Ctrl, int{'Q'}, 199, 255, 256, 100000, -3})
         machine.keyDown(0, code);
     markFrameStart(*test);
     waitSinceMark(*test, 900);
     busyDelay(*test, 999);
     busyDelay(*test, 999);
     EXPECT_EQ(machine.ticks(), 0u);
-    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 3);
-    EXPECT_EQ(test->keyboard.keyDown[199], 1);
+    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 4);
+    EXPECT_EQ(test->keyboard.keyDown[255], 1);
     machine.keyUp(0, 'Q');
     machine.keyUp(0, key::Ctrl);
     busyDelay(*test, 5);
@@ -71,8 +71,8 @@ struct PadGame : TestGame {
 
 }  // namespace
 
-// In a round a pad presses its own slot's keys (1P's Left is Q, never the Left arrow); on the
-// menus every pad presses the arrows, Enter and Esc.
+// In a round a pad presses its own slot's keys, as chosen (1P's Left is Q, never the Left
+// arrow); on the menus every pad presses the arrows, Enter and Esc.
 TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
     PadGame pads;
     using namespace key;
@@ -91,6 +91,11 @@ TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
                 EXPECT_EQ(pressed, code ? Keys{code} : Keys{}) << inRound << " " << pad << " " << b;
             }
     }
+    // The slot's keys as chosen: 1P on J, K and L.
+    pads->playerKeys[0] = {'J', 'K', 'L'};
+    EXPECT_EQ(pads.press(0, PadButton::Left), Keys{'J'});
+    EXPECT_EQ(pads.press(0, PadButton::Fire), Keys{'K'});
+    EXPECT_EQ(pads.press(0, PadButton::RightShoulder), Keys{'L'});
 }
 
 // A held button presses its key again after 400 ms, then every 33 ms; two pads holding one
@@ -121,16 +126,16 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
 
 // The people's keys as a match reads them: a key down when the round starts counts as
 // pressed in its first frame; a frame sees each key's last change since the one before (a
-// tap between two frames is an Up: it does nothing) and the clock; after the round a press
-// it took stays taken, and a key that changed since its last frame keeps that change.
+// tap between two frames is an Up: it does nothing); after the round a press it took stays
+// taken, and a key that changed since its last frame keeps that change.
 TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
     TestGame test;
     Game& game = *test;
     auto& machine = test.machine;
     machine.keyDown(0, 'Q');
     busyDelay(game, 1);
-    EXPECT_EQ(game.matchInput->beginRound(), machine.ticks());
-    const FrameInput first = game.matchInput->nextFrame();
+    test.people.beginRound();
+    const FrameInput first = test.people.nextFrame();
     EXPECT_EQ(first.changes, FrameInput{}.changes | 1u << 2 * slotKey(0, SlotKeyTurnLeft));
     machine.keyPress(machine.ticks(), 'Z', 1);
     machine.keyDown(machine.ticks() + 2, key::PageDown);
@@ -138,14 +143,34 @@ TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
     FrameInput second;
     second.setChange(slotKey(0, SlotKeyTurnRight), KeyChange::Up);
     second.setChange(MatchKeyPageDown, KeyChange::Down);
-    second.clock = machine.ticks();
-    EXPECT_EQ(game.matchInput->nextFrame(), second);
+    EXPECT_EQ(test.people.nextFrame(), second);
 
     game.match.roundKeys = {};  // the round took Q and Page Down, both still held
     machine.keyDown(machine.ticks(), 'M');
     busyDelay(game, 1);
-    game.matchInput->endRound(0, {});
+    test.people.roundLeft();
     EXPECT_EQ(game.keyboard.keyDown['Q'], 0);
     EXPECT_EQ(game.keyboard.keyDown[key::PageDown], 0);
     EXPECT_EQ(game.keyboard.keyDown['M'], 1);
+}
+
+// The round's second marks by the tick count: one in the first frame 1000 ms or more after
+// the round's start or the last mark, never two in a frame however long it took, across the
+// tick count's wrap; none once the round's frames are over (its pause keeps the time).
+TEST(LiveInput, MarksASecondOnceAThousandMillisecondsHavePassed) {
+    TestGame test;
+    auto& machine = test.machine;
+    machine.setTicks(UINT32_MAX - 400);
+    test.people.beginRound();
+    for (const auto& [advance, mark] :
+         {std::pair{999u, false}, {1u, true}, {5000u, true}, {0u, false}, {999u, false}}) {
+        machine.advance(advance);
+        EXPECT_EQ(test.people.nextFrame().secondMark, mark) << advance;
+    }
+    test.people.roundEnded({});
+    machine.advance(5000);
+    EXPECT_FALSE(test.people.nextFrame().secondMark);
+    test.people.beginRound();
+    machine.advance(1000);
+    EXPECT_TRUE(test.people.nextFrame().secondMark);
 }

@@ -55,7 +55,7 @@ void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
     startRound(game);
     runCountdown(game);
     game.match.roundKeys = {};
-    game.match.secondStamp = game.matchInput->beginRound();
+    test.stream.beginRound();
     test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "input/live_input.h"
 #include "match/match.h"
 #include "platform/scripted_platform.h"
 #include "round/round.h"
@@ -32,13 +33,16 @@ struct TestGame {
     platform::ScriptedPlatform machine;
     std::unique_ptr<Game> game;
     std::string dir;
+    LiveInput people{*game, game->match.roundKeys};  // the keyboard, as a match reads it
+    MatchStream stream{people, nullptr};
 };
 
 // Plays the replay at `path` as --play (watching) or --play --check do, on `machine`; the
 // program's status.
 int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine);
 
-// Sets a round up as match flow does, countdown included: no item boxes, WAIT 0.
+// Sets a round up as match flow does, countdown included, its input the keyboard
+// (test.stream): no item boxes, WAIT 0.
 void setUpRound(TestGame& test, std::array<int8_t, kSlots> types);
 // A head at a position and heading, as if its last trail test was made there.
 void placeHead(Game& game, int slot, float x, float y, int32_t direction);
