@@ -8,8 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "items/explosions.h"
-#include "items/meteorites.h"
 #include "play/play.h"
 
 struct Game;
@@ -51,8 +49,6 @@ struct Game : Play {
     Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
 
-    Explosions explosions;
-    Meteorites meteorites;
     TitleMenu titleMenu;
     OptionMenu optionMenu;
     SlotOwners owners;

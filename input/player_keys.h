@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "input/frame_input.h"
 #include "platform/keys.h"
 
 inline constexpr int kSlots = 4;
@@ -14,6 +15,13 @@ struct PlayerKeys {
     int turnLeftKey;
     int itemKey;
     int turnRightKey;
+
+    // The key of one of the three, by SlotKey.
+    int at(int which) const {
+        return which == SlotKeyTurnLeft ? turnLeftKey
+               : which == SlotKeyItem   ? itemKey
+                                        : turnRightKey;
+    }
 };
 inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
     {key::letter('Q'), key::letter('A'), key::letter('Z')},
@@ -25,3 +33,7 @@ inline constexpr std::array<PlayerKeys, kSlots> playerKeys = {{
 // The KEY column of the score table: turn-left, item and turn-right key of each slot. For
 // 3P the characters '"', '#' and '$' stand for the Left, Down and Right arrow keys.
 inline constexpr std::array<const char*, kSlots> keyLabels = {"QAZ", "BNM", "\"#$", "369"};
+
+// The key code (platform/keys.h) of a MatchKey: a slot's keys as above, then Esc, Page Up,
+// Page Down and Enter.
+int matchKeyCode(int matchKey);
