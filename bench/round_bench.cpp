@@ -1,4 +1,4 @@
-// One whole round frame (Round::playFrame) with four computer players, WAIT 0, on the
+// One whole round frame (playPacedRoundFrame) with four computer players, WAIT 0, on the
 // scripted platform. A new round is set up (outside the timing) whenever one ends; the
 // frame that ends a round includes its pause on "PUSH ENTER KEY TO NEXT ROUND".
 // Each frame moves the virtual clock by 4 ms, as WAIT 1 would, so the round clock runs.
@@ -48,8 +48,8 @@ void BM_RoundFrameFourCom(benchmark::State& state) {
         if (bench.machine.scriptDone()) {
             bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
         }
-        const RoundState state = round.playFrame();
-        if (state == RoundState::Ended) round.runEndPause();
+        const RoundState state = playPacedRoundFrame(round);
+        if (state == RoundState::Ended) runRoundEndPause(round);
         bench.machine.advance(kFrameMs);
         if (state != RoundState::Running) {
             state.PauseTiming();

@@ -5,7 +5,9 @@
 // the first format (format1_match.dvr, format1_closed.dvr), which this program does not write.
 //
 // Usage: make_replay_seeds <folder>   (built with the fuzz targets)
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -61,9 +63,16 @@ std::string recorded(int rounds, int seconds, bool ended) {
     return encodeReplay(recorder.replay());
 }
 
+// Writes one seed; a seed that cannot be written is said on standard error.
 bool writeSeed(const std::string& folder, const std::string& name, const std::string& bytes) {
-    std::ofstream out(folder + "/" + name, std::ios::binary);
+    const std::string path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary);
     out << bytes;
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "make_replay_seeds: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+    }
     return static_cast<bool>(out);
 }
 

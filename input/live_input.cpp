@@ -20,7 +20,7 @@ Decision LiveInput::nextDecision() {
 
 void LiveInput::roundComing() {
     for (int key = 0; key < kSlots * kKeysPerSlot; ++key) {
-        devices_.keyboard.keyDown[matchKeyCode(key)] = 0;
+        devices_.keyboard.keyDown[matchKeyCode(devices_.playerKeys, key)] = 0;
     }
 }
 
@@ -35,7 +35,7 @@ FrameInput LiveInput::nextFrame() {
     Keyboard& keyboard = devices_.keyboard;
     FrameInput input;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         const KeyChange change =
             firstFrame_ ? (keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None)
                         : keyboard.lastChange[code];

@@ -64,10 +64,10 @@ void playRound(Game& game, MatchStream& stream) {
     startRound(game);
     runCountdown(game);
     Round round(game, game, stream);
-    const RoundState end = round.run();
+    const RoundState end = runRound(round);
     // Between the round's frames and its pause: a recorder keeps the round here.
     stream.roundEnded(roundResult(game));
-    if (end == RoundState::Ended) round.runEndPause();
+    if (end == RoundState::Ended) runRoundEndPause(round);
     stream.roundLeft();
 }
 

@@ -21,6 +21,7 @@ void web_show(const uint32_t* rgba);
 int web_open_storage(const char* folder, char* error, int errorSize);
 int web_store_files(char* error, int errorSize);
 int web_take_dropped(char* path, int pathSize);
+int web_read_pads(int32_t* out, int most);
 void web_ended(int status);
 }
 
@@ -29,6 +30,8 @@ namespace platform {
 namespace {
 
 constexpr int kReasonSize = 256;
+constexpr double kPadReadingMs = 1;
+constexpr int kPadFields = 4;  // what the page writes for a gamepad: index, pressed, x, y
 // The refresh the game paces its presents by; the page shows at most one picture an
 // animation frame whatever it is.
 constexpr uint32_t kRefreshMs = 16;
@@ -114,9 +117,29 @@ bool WebPlatform::openDisplay(std::string& error) {
     return true;
 }
 
-void WebPlatform::closeDisplay() { web_close(); }
+void WebPlatform::closeDisplay() {
+    web_close();
+    pads_.clear();
+    padEvents_.clear();
+}
+
+void WebPlatform::readPadsIfDue() {
+    const double now = web_now();
+    if (now - lastPadReading_ < kPadReadingMs) return;
+    lastPadReading_ = now;
+    int32_t fields[WebPads::kMaxReadings * kPadFields] = {};
+    const int count = web_read_pads(fields, WebPads::kMaxReadings);
+    PadReading readings[WebPads::kMaxReadings];
+    for (int i = 0; i < count; ++i) {
+        const int32_t* pad = fields + i * kPadFields;
+        readings[i] = PadReading{pad[0], uint32_t(pad[1]), pad[2], pad[3]};
+    }
+    pads_.update(readings, count);
+}
 
 bool WebPlatform::takeEvent(Event& event) {
+    readPadsIfDue();
+    if (padEvents_.poll(event)) return true;
     int32_t fields[5] = {};
     if (web_take_event(fields) == 0) return false;
     event = Event{};

@@ -9,6 +9,9 @@
 // waiting (Ctrl held, WAIT 0) is handed back to the browser every kLongestRunMs all the
 // same, so that its keys still arrive and its pictures still show.
 //
+// Gamepads (the Gamepad API has no events) are read at most once a millisecond, whenever the
+// game looks for events.
+//
 // While the tab is hidden the game stands still: the clock stops and no wait ends, so a
 // round in a background tab pauses instead of crawling; keys held when the tab was left
 // count as let go.
@@ -19,8 +22,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/event_queue.h"
 #include "platform/picture_mailbox.h"
 #include "platform/platform.h"
+#include "platform/web_pads.h"
 
 namespace platform {
 
@@ -58,6 +63,7 @@ public:
 
 private:
     bool takeEvent(Event& event);
+    void readPadsIfDue();
     void yieldIfDue();
     void convertChangedRows(const RowBand& rows);
 
@@ -66,6 +72,9 @@ private:
     std::unique_ptr<std::array<uint32_t, size_t{kPageWidth} * kPageHeight>> rgba_;
     std::array<uint32_t, kPaletteSize> colours_{};
     double lastYield_ = 0;
+    EventQueue padEvents_;
+    WebPads pads_{padEvents_};
+    double lastPadReading_ = 0;
 };
 
 }  // namespace platform

@@ -285,6 +285,28 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  // The gamepads in the standard layout: for each, its index, its pressed buttons as bits and
+  // its left stick (-32767..32767 each way).
+  web_read_pads: function(out, most) {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    var count = 0;
+    for (var i = 0; i < pads.length && count < most; ++i) {
+      var pad = pads[i];
+      if (!pad || !pad.connected || pad.mapping !== 'standard') continue;
+      var pressed = 0;
+      for (var b = 0; b < pad.buttons.length && b < 32; ++b) {
+        if (pad.buttons[b].pressed) pressed |= 1 << b;
+      }
+      var at = (out >> 2) + count * 4;
+      HEAP32[at] = pad.index;
+      HEAP32[at + 1] = pressed;
+      HEAP32[at + 2] = Math.round((pad.axes[0] || 0) * 32767);
+      HEAP32[at + 3] = Math.round((pad.axes[1] || 0) * 32767);
+      count += 1;
+    }
+    return count;
+  },
+
   web_ended: function(status) {
     if (Module['onEnded']) Module['onEnded'](status);
   },

@@ -29,33 +29,30 @@ enum class RoundState : uint8_t {
 };
 
 // --- a round in play --------------------------------------------------------------------
-// A round as the match plays it: the state of play, the Devices that pace its frames and let
-// the pads play their slots, the match's stream its frames read, and the round's own key
-// table, which only the frames' input fills. Made for each round, after its countdown.
-class Round {
-public:
+// What a round's loops work with, made by the match for each round after its countdown: the
+// state of play, the Devices that pace the frames and let the pads play their slots, the
+// match's stream its frames read, what its item effects show pages through, and the round's
+// own key table, which only the frames' input fills.
+struct Round {
     Round(Play& play, Devices& devices, MatchStream& stream)
-        : play_(play), devices_(devices), stream_(stream), display_(devices) {}
+        : play(play), devices(devices), stream(stream), display(devices) {}
 
-    // Plays the frames from the first; returns when at most one player is left (Ended, the
-    // survivor paid) or at once when Esc was pressed (Abandoned, no bonus).
-    RoundState run();
-    // The pause after a round that ended: "PUSH ENTER KEY TO NEXT ROUND" while explosions and
-    // meteorites go on, one input a pass, until Enter.
-    void runEndPause();
-    // One frame as run() plays it: its start marked, its input read and played, then WAIT's
-    // delay while the round goes on.
-    RoundState playFrame();
-
-    const RoundKeys& keys() const { return keys_; }
-
-private:
-    Play& play_;
-    Devices& devices_;
-    MatchStream& stream_;
-    RoundDisplay display_;
-    RoundKeys keys_;
+    Play& play;
+    Devices& devices;
+    MatchStream& stream;
+    RoundDisplay display;
+    RoundKeys keys;
 };
+
+// Plays the round's frames from the first; returns when at most one player is left (Ended,
+// the survivor paid) or at once when Esc was pressed (Abandoned, no bonus).
+RoundState runRound(Round& round);
+// The pause after a round that ended: "PUSH ENTER KEY TO NEXT ROUND" while explosions and
+// meteorites go on, one input a pass, until Enter.
+void runRoundEndPause(Round& round);
+// One frame as runRound plays it: its start marked, its input read and played, then WAIT's
+// delay while the round goes on.
+RoundState playPacedRoundFrame(Round& round);
 
 // --- the rules of a frame ----------------------------------------------------------------
 // A frame's input: its key changes go into the round's key table, and a slot handed to the

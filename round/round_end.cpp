@@ -75,16 +75,17 @@ bool playPauseFrame(Play& play, RoundKeys& keys, const FrameInput& input) {
     return false;
 }
 
-void Round::runEndPause() {
-    const PadsInRound pads(devices_);  // Start on a pad is Enter here too
-    play_.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
-                                kTextTile);
-    showNextRoundMessage(play_.screen);
+void runRoundEndPause(Round& round) {
+    Play& play = round.play;
+    const PadsInRound pads(round.devices);  // Start on a pad is Enter here too
+    play.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
+                               kTextTile);
+    showNextRoundMessage(play.screen);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
-    keys_.down[MatchKeyEnter] = 0;
+    round.keys.down[MatchKeyEnter] = 0;
     for (;;) {
-        markFrameStart(devices_);
-        if (playPauseFrame(play_, keys_, stream_.nextFrame())) return;
-        busyDelay(devices_, play_.settings.wait);
+        markFrameStart(round.devices);
+        if (playPauseFrame(play, round.keys, round.stream.nextFrame())) return;
+        busyDelay(round.devices, play.settings.wait);
     }
 }

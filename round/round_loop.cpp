@@ -100,20 +100,21 @@ RoundState playRoundFrame(Play& play, RoundKeys& keys, EffectDisplay& display,
     return RoundState::Running;
 }
 
-RoundState Round::run() {
-    const PadsInRound pads(devices_);  // pads press their own slot's keys until it returns
-    play_.itemBox.itemKind = ItemNone;
-    keys_ = {};
-    stream_.beginRound();
+RoundState runRound(Round& round) {
+    const PadsInRound pads(round.devices);  // pads press their own slot's keys until it returns
+    round.play.itemBox.itemKind = ItemNone;
+    round.keys = {};
+    round.stream.beginRound();
     for (;;) {
-        const RoundState state = playFrame();
+        const RoundState state = playPacedRoundFrame(round);
         if (state != RoundState::Running) return state;
     }
 }
 
-RoundState Round::playFrame() {
-    markFrameStart(devices_);
-    const RoundState state = playRoundFrame(play_, keys_, display_, stream_.nextFrame());
-    if (state == RoundState::Running) busyDelay(devices_, play_.settings.wait);
+RoundState playPacedRoundFrame(Round& round) {
+    markFrameStart(round.devices);
+    const RoundState state =
+        playRoundFrame(round.play, round.keys, round.display, round.stream.nextFrame());
+    if (state == RoundState::Running) busyDelay(round.devices, round.play.settings.wait);
     return state;
 }

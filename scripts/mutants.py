@@ -3,10 +3,18 @@
 fail. Each mutant in the list (scripts/mutants.txt) is one small edit of one source file;
 this script applies it to a scratch copy of the sources inside the build folder (the checkout
 itself is never touched), rebuilds incrementally, runs the tests and prints which mutants
-survived and the share killed. Not part of CI: a run takes a while.
+survived and the share killed. A whole run takes a while. The output of the last build or
+test run it made is in <build folder>/last_run.log.
+
+With --in-place it mutates the checkout's own files instead and builds in the given build
+folder of the checkout as it is, whose tests must already pass (so it skips the copy, the
+first build and the first test run): for a clean clone whose build was just tested, as the
+test script's, which runs one mutant so. Each file is restored and the build brought back to
+it afterwards, also on Ctrl+C, SIGTERM or SIGHUP; a file left mutated by a run killed outright
+is restored by the next run.
 
 Usage: scripts/mutants.py [build folder = build-mutants] [--list FILE] [--only TEXT ...]
-                          [--skip-xvfb] [--timeout SECONDS]
+                          [--skip-xvfb] [--timeout SECONDS] [--in-place]
 
 A mutant is three lines, blocks separated by blank lines, '#' starting a comment:
     [short-name] path/of/the/file.cpp
@@ -15,14 +23,17 @@ A mutant is three lines, blocks separated by blank lines, '#' starting a comment
 In both texts "\\n" stands for a line break and "\\\\" for a backslash.
 """
 import argparse
+import json
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 XVFB_TESTS = "e2e|startup"  # the tests that need a real window
+JOURNAL = "mutant_in_place.json"  # in an in-place build folder while a file is mutated
 
 
 def unescape(text):
@@ -71,52 +82,123 @@ def sync_sources(scratch):
             f.write(content)
 
 
-def run(command, timeout=None):
-    try:
-        return subprocess.run(command, capture_output=True, text=True, timeout=timeout).returncode
-    except subprocess.TimeoutExpired:
-        return -1
+def run(command, log, timeout=None):
+    """The command's exit status (-1 when it timed out); its output goes to the file `log`."""
+    with open(log, "w") as out:
+        try:
+            return subprocess.run(command, stdout=out, stderr=subprocess.STDOUT,
+                                  timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            return -1
+
+
+def stop_on_signals():
+    """SIGTERM and SIGHUP end the script as Ctrl+C does, so that a mutated file is restored."""
+    def leave(number, _frame):
+        sys.exit(128 + number)
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, leave)
+
+
+class Mutation:
+    """One mutant applied to its file for the time of a `with` block. In place, a journal in
+    the build folder holds the file's original text meanwhile, for restore_left_mutant."""
+
+    def __init__(self, path, original, mutated, journal=None):
+        self.path, self.original, self.mutated, self.journal = path, original, mutated, journal
+
+    def __enter__(self):
+        if self.journal:
+            with open(self.journal, "w", encoding="utf-8") as f:
+                json.dump({"path": self.path, "original": self.original}, f)
+        with open(self.path, "w", encoding="utf-8") as f:
+            f.write(self.mutated)
+
+    def __exit__(self, *_):
+        with open(self.path, "w", encoding="utf-8") as f:
+            f.write(self.original)
+        if self.journal:
+            os.remove(self.journal)
+
+
+def restore_left_mutant(journal):
+    """Restores the file a run killed outright left mutated in place, if there is one."""
+    if os.path.exists(journal):
+        with open(journal, encoding="utf-8") as f:
+            left = json.load(f)
+        with open(left["path"], "w", encoding="utf-8") as f:
+            f.write(left["original"])
+        os.remove(journal)
+        print(f"restored {left['path']}, which an interrupted run had left mutated", flush=True)
+
+
+class OneLineParser(argparse.ArgumentParser):
+    """A wrong command line is one line, as every failure of this script."""
+
+    def error(self, message):
+        sys.exit(f"mutants.py: {message} (see --help)")
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = OneLineParser(description=__doc__.splitlines()[0])
     parser.add_argument("build", nargs="?", default=os.path.join(ROOT, "build-mutants"))
     parser.add_argument("--list", default=os.path.join(ROOT, "scripts", "mutants.txt"))
     parser.add_argument("--only", nargs="*", default=[], help="mutants whose name has this text")
     parser.add_argument("--skip-xvfb", action="store_true", help="leave out the real-window tests")
     parser.add_argument("--timeout", type=int, default=120, help="seconds for one test")
+    parser.add_argument("--in-place", action="store_true",
+                        help="mutate the checkout itself, in the given build of it (see above)")
     args = parser.parse_args()
+    stop_on_signals()
 
     mutants = [m for m in read_mutants(args.list) if not args.only or any(o in m[0] for o in args.only)]
-    scratch, out = os.path.join(args.build, "source"), os.path.join(args.build, "out")
-    sync_sources(scratch)
-    ctest = ["ctest", "--test-dir", out, "-j", str(os.cpu_count() or 2), "--stop-on-failure",
-             "--timeout", str(args.timeout)] + (["-E", XVFB_TESTS] if args.skip_xvfb else [])
-    if run(["cmake", "-S", scratch, "-B", out, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]) or \
-            run(["cmake", "--build", out]) or run(ctest):
-        sys.exit("the unmutated sources do not build or pass their tests in " + out)
+    if not mutants:
+        sys.exit(f"mutants.py: no mutant in {args.list} has a name with {' or '.join(args.only)}")
+    log = os.path.join(args.build, "last_run.log")  # the output of the last build or test run
+    # The commands of README.md and HACKING.md judge no rule of the game.
+    ctest_options = ["-j", str(os.cpu_count() or 2), "--stop-on-failure", "--output-on-failure",
+                     "--timeout", str(args.timeout), "-LE", "commands"] + \
+        (["-E", XVFB_TESTS] if args.skip_xvfb else [])
+    if args.in_place:
+        sources, out, journal = ROOT, args.build, os.path.join(args.build, JOURNAL)
+        if not os.path.exists(os.path.join(out, "CMakeCache.txt")):
+            sys.exit(f"mutants.py: {out} is no build folder of this checkout")
+        restore_left_mutant(journal)
+        if run(["cmake", "--build", out], log):
+            sys.exit(f"mutants.py: the checkout does not build in {out} (see {log})")
+    else:
+        sources, out, journal = os.path.join(args.build, "source"), os.path.join(args.build, "out"), None
+        os.makedirs(args.build, exist_ok=True)
+        sync_sources(sources)
+        configure = ["cmake", "-S", sources, "-B", out, "-G", "Ninja",
+                     "-DCMAKE_BUILD_TYPE=RelWithDebInfo"]
+        if run(configure, log) or run(["cmake", "--build", out], log) or \
+                run(["ctest", "--test-dir", out] + ctest_options, log):
+            sys.exit(f"mutants.py: the unmutated sources do not build or pass their tests in {out} "
+                     f"(see {log})")
+    ctest = ["ctest", "--test-dir", out] + ctest_options
 
     results = []
-    for name, file, old, new in mutants:
-        path = os.path.join(scratch, file)
-        original = open(path, encoding="utf-8").read() if os.path.exists(path) else ""
-        if original.count(old) != 1:
-            results.append((name, "STALE"))
-            print(f"{name:36} STALE: the text occurs {original.count(old)} times in {file}", flush=True)
-            continue
-        started = time.monotonic()
-        try:
-            with open(path, "w", encoding="utf-8") as f:
-                f.write(original.replace(old, new))
-            if run(["cmake", "--build", out]) != 0:
-                verdict = "NOT BUILT"
-            else:
-                verdict = "KILLED" if run(ctest) != 0 else "SURVIVED"
-        finally:
-            with open(path, "w", encoding="utf-8") as f:
-                f.write(original)
-        results.append((name, verdict))
-        print(f"{name:36} {verdict:9} {time.monotonic() - started:5.0f} s  {file}", flush=True)
+    try:
+        for name, file, old, new in mutants:
+            path = os.path.join(sources, file)
+            original = open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+            if original.count(old) != 1:
+                results.append((name, "STALE"))
+                print(f"{name:36} STALE: the text occurs {original.count(old)} times in {file}",
+                      flush=True)
+                continue
+            started = time.monotonic()
+            with Mutation(path, original, original.replace(old, new), journal):
+                if run(["cmake", "--build", out], log) != 0:
+                    verdict = "NOT BUILT"
+                else:
+                    verdict = "KILLED" if run(ctest, log) != 0 else "SURVIVED"
+            results.append((name, verdict))
+            print(f"{name:36} {verdict:9} {time.monotonic() - started:5.0f} s  {file}", flush=True)
+    finally:
+        if args.in_place and run(["cmake", "--build", out], log):  # the build as the checkout
+            sys.exit(f"mutants.py: the restored checkout does not build in {out} (see {log})")
 
     judged = [r for r in results if r[1] in ("KILLED", "SURVIVED")]
     killed = sum(1 for r in judged if r[1] == "KILLED")
@@ -128,4 +210,7 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except (OSError, subprocess.CalledProcessError) as error:  # one line, as every failure
+        sys.exit(f"mutants.py: {error}")

@@ -14,6 +14,7 @@ packages=(
   libenet-dev                                        # network play
   clang libclang-rt-14-dev                           # fuzzers
   xvfb xdotool x11-apps imagemagick python3          # the end-to-end test in a real window
+  time                                               # /usr/bin/time, for bench/peak_rss.sh
 )
 
 missing=()

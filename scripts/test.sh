@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs the whole test suite twice: a normal build (with
-# the benchmarks and probes, so that CI notices when one of them stops building), and
-# a build with AddressSanitizer and UndefinedBehaviorSanitizer; the web build's tests between
-# them (Node.js and headless Chromium); then runs each fuzz target
-# for 20 seconds under both sanitizers (clang). Ends with one line counting the tests of both
-# builds.
+# The README's test command, and what CI runs on a clean clone (.ci/run). Sets everything up,
+# then runs the steps listed at the end, one after the other. Each step prints its name as it
+# starts and its time as it ends; the run ends with a table of every step's time and one line
+# counting the tests, or stops at the first step that fails and names it.
+#
+# The whole run must stay under 12 minutes on two cores: a new step is a function here and a
+# line in the list at the end, and its time (from this script's table) goes in the commit
+# message. FUZZ_SECONDS sets the seconds per fuzz target (20).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc)
 passed=0
 failed=0
 
-# Runs ctest on a build folder and adds its counts to the totals; stops on a failure.
+# Runs ctest on a build folder with the given extra options and adds its counts to the
+# totals; a failure ends the run.
 run_tests() {
-  local build=$1 log
+  local build=$1 log status=0 summary
+  shift
   log=$(mktemp)
-  local status=0
-  ctest --test-dir "$build" --output-on-failure -j "$jobs" | tee "$log" || status=$?
-  local summary
+  ctest --test-dir "$build" --output-on-failure "$@" | tee "$log" || status=$?
   summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   rm -f "$log"
   if [ -n "$summary" ]; then
@@ -29,21 +31,129 @@ run_tests() {
   fi
   if [ "$status" -ne 0 ]; then
     echo "tests: $passed passed, $((failed > 0 ? failed : 1)) failed"
-    exit "$status"
+    return "$status"
   fi
 }
 
-"$root/scripts/setup.sh" "$root/build" -DDIRAVIRU_BENCH=ON
-run_tests "$root/build"
+# --- the steps ------------------------------------------------------------------------------
 
-# The web build: the golden matches and the recorded replays under Node.js, the page in
-# headless Chromium.
-"$root/scripts/web.sh" --test-setup
-run_tests "$root/build-web"
+# The normal build, with the benchmarks and probes: every target the project has.
+build() { "$root/scripts/setup.sh" "$root/build" -DDIRAVIRU_BENCH=ON; }
 
-"$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-sanitize"
+# Its tests, the runs of the documented commands aside.
+tests() { run_tests "$root/build" -j "$jobs" -LE commands; }
 
-"$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-20}"
+# Every command the README and HACKING.md give, once, in its quickest form (tests/commands).
+# They mostly wait (on a virtual display, on the network's delays, on a round's clock), so
+# more of them run at once than there are cores.
+commands() { run_tests "$root/build" -j $((4 * jobs)) -L commands; }
 
+# The web build (Emscripten) and its tests: the golden matches and the recorded replays under
+# Node.js, the page in headless Chromium.
+web_build() { "$root/scripts/web.sh" --test-setup; }
+web_tests() { run_tests "$root/build-web" -j "$jobs"; }
+
+# The build with AddressSanitizer and UndefinedBehaviorSanitizer, and all its tests.
+sanitize_build() {
+  "$root/scripts/setup.sh" "$root/build-sanitize" -DDIRAVIRU_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+}
+sanitize_tests() {
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$root/build-sanitize" \
+    -j "$jobs"
+}
+
+# The parts that run threads, under ThreadSanitizer: the SDL backend's hand-over between the
+# game's thread and the main thread (the picture mailbox, the platform, the pads), the network
+# session, and network matches of the whole program (four machines; three of which one falls
+# silent). Only their two test programs are built; any report fails the run.
+tsan_build() {
+  cmake -S "$root" -B "$root/build-tsan" -G Ninja -DDIRAVIRU_TSAN=ON \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build "$root/build-tsan" --target sdl_backend_tests net_tests
+}
+tsan_tests() {
+  local threaded='^(PictureMailbox|SdlPlatform|SdlPads|Session)\.|^NetPlay\.ARefused'
+  threaded+='|/(FourMachines|SilentGuest)( |$)'
+  TSAN_OPTIONS=halt_on_error=1 run_tests "$root/build-tsan" -j "$jobs" -R "$threaded"
+}
+
+# Each fuzz target for FUZZ_SECONDS under both sanitizers (clang), and the writer of the replay
+# reader's seeds.
+fuzz() { "$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-20}"; }
+
+# One mutant of scripts/mutants.txt (a rule broken on purpose: the settings file written with
+# a blank too many), which the tests must kill; in place, in the normal build just tested.
+mutant() {
+  local name=settings-group-trailing-blank log
+  log=$(mktemp)
+  python3 "$root/scripts/mutants.py" "$root/build" --in-place --skip-xvfb --only "$name" | tee "$log"
+  if ! grep -qE "^$name +KILLED" "$log"; then
+    echo "mutant: the tests did not kill $name"
+    rm -f "$log"
+    return 1
+  fi
+  rm -f "$log"
+}
+
+# --- running them ---------------------------------------------------------------------------
+
+step_times=()
+current_step=""
+step_started=0
+
+# The processor seconds (user and system) the programs this script ran have used so far, in
+# cpu_used. (The shell's own `times`, read without a subshell, whose counts start at zero.)
+read_cpu_used() {
+  local file
+  file=$(mktemp)
+  times > "$file"
+  cpu_used=$(awk 'NR == 2 { for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); s += t[1] * 60 + t[2] } }
+                  END { printf "%d", s }' "$file")
+  rm -f "$file"
+}
+
+report_a_failed_step() {
+  local status=$?
+  if [ "$status" -ne 0 ] && [ -n "$current_step" ]; then
+    echo "=== step '$current_step' FAILED after $((SECONDS - step_started)) s (status $status)"
+  fi
+}
+trap report_a_failed_step EXIT
+
+# step NAME COMMAND...: runs the command as a named step, timed on the clock and in processor
+# seconds (the second is what the step costs whatever else the machine is doing).
+step() {
+  current_step=$1
+  shift
+  step_started=$SECONDS
+  local cpu_before
+  read_cpu_used
+  cpu_before=$cpu_used
+  echo "=== step '$current_step'"
+  "$@"
+  read_cpu_used
+  local line
+  line=$(printf '%-16s %5d s, %5d s of processor time' "$current_step" \
+    $((SECONDS - step_started)) $((cpu_used - cpu_before)))
+  echo "=== step $line"
+  step_times+=("$line")
+  current_step=""
+}
+
+step "build" build
+step "tests" tests
+step "commands" commands
+step "mutant" mutant
+step "web build" web_build
+step "web tests" web_tests
+step "sanitize build" sanitize_build
+step "sanitize tests" sanitize_tests
+step "tsan build" tsan_build
+step "tsan tests" tsan_tests
+step "fuzz" fuzz
+
+read_cpu_used
+echo "=== the steps' times"
+printf '%s\n' "${step_times[@]}"
+printf '%-16s %5d s, %5d s of processor time\n' "total" "$SECONDS" "$cpu_used"
 echo "tests: $passed passed, $failed failed"

@@ -5,17 +5,18 @@ Also the time from start to the first picture. Reads /proc/<pid>/stat (user + sy
 
 Usage: tools/cpu_share.py [path to diraviru = build/diraviru] [seconds per screen = 5]"""
 import os
-import sys
 import time
 
-from xvfb_game import XvfbGame, stop_on_signals
+import tool_run
+from xvfb_game import XvfbGame
 
 
 def main():
-    stop_on_signals()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    exe = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "diraviru")
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 5.0
+    tool_run.check_argument_count(2, __doc__)
+    exe = tool_run.program(tool_run.argument(1, os.path.join(root, "build", "diraviru")))
+    seconds = tool_run.positive_number(tool_run.argument(2, "5"), "seconds per screen")
+    tool_run.require("Xvfb", "xdotool")
     shots = os.environ.get("DIRAVIRU_CPU_SHOTS")   # a folder: a screenshot of each screen
 
     def measure(name):
@@ -47,4 +48,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    tool_run.run(main)

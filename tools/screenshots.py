@@ -6,10 +6,10 @@ size (the 1280 x 960 screen shows every pixel as 2 x 2; every second one is kept
 Usage: tools/screenshots.py [path to diraviru = build/diraviru] [output folder = docs]"""
 import os
 import subprocess
-import sys
 import time
 
-from xvfb_game import XvfbGame, stop_on_signals
+import tool_run
+from xvfb_game import XvfbGame
 
 SECONDS_OF_PLAY = 10.0
 COUNTDOWN_SECONDS = 3.6
@@ -47,14 +47,17 @@ def capture_round_in_play(session):
         session.press("Return")                  # the round is over: the score table
         time.sleep(0.5)
         session.press("Return")                  # the next round's countdown
+    if best is None:
+        raise tool_run.Failure(f"no round was still going on after {ROUND_TRIES} tries")
     return best
 
 
 def main():
-    stop_on_signals()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    exe = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build", "diraviru")
-    out = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "docs")
+    tool_run.check_argument_count(2, __doc__)
+    exe = tool_run.program(tool_run.argument(1, os.path.join(root, "build", "diraviru")))
+    out = tool_run.argument(2, os.path.join(root, "docs"))
+    tool_run.require("Xvfb", "xdotool", "convert")
     os.makedirs(out, exist_ok=True)
     session = XvfbGame(exe)
     try:
@@ -72,4 +75,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    tool_run.run(main)

@@ -4,16 +4,15 @@ real program.
 
 A 1280 x 960 screen shows the 640 x 480 picture at exactly twice its size.
 
-Everything started here stops with the program that started it: close() in a finally,
-SIGTERM and SIGHUP turned into a normal exit (stop_on_signals), and, should the starter be
-killed outright, the kernel's parent-death signal."""
+Everything started here stops with the program that started it: close() in a finally
+(tool_run turns SIGTERM and SIGHUP into a normal exit), and, should the starter be killed
+outright, the kernel's parent-death signal."""
 import ctypes
 import os
 import shutil
 import signal
 import struct
 import subprocess
-import sys
 import tempfile
 import time
 
@@ -26,14 +25,6 @@ def die_with_parent():
     """Run in a child before it starts: it gets SIGTERM when the process that started it
     ends, however that ends."""
     ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
-
-
-def stop_on_signals():
-    """SIGTERM and SIGHUP end the program as Ctrl+C does, so its finally blocks run."""
-    def leave(number, _frame):
-        sys.exit(128 + number)
-    for number in (signal.SIGTERM, signal.SIGHUP):
-        signal.signal(number, leave)
 
 
 def free_displays(first):

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/probes/probe_arguments.h"
 #include "game/game.h"
 #include "match/match.h"
 #include "netplay/net_game.h"
@@ -199,6 +200,19 @@ void runCase(int count, int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-    for (int count : {2, 4}) runCase(count, seconds);
+    long seconds = 20;
+    if (argc > 2 || (argc == 2 && !readWholeNumber("net_match_probe", "seconds per case", argv[1],
+                                                   1, 100'000, seconds))) {
+        if (argc > 2) {
+            std::fprintf(stderr, "net_match_probe: usage: net_match_probe [seconds per case]\n");
+        }
+        return 1;
+    }
+    try {
+        for (int count : {2, 4}) runCase(count, int(seconds));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "net_match_probe: %s\n", error.what());
+        return 1;
+    }
+    return 0;
 }

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/probes/probe_arguments.h"
 #include "tests/net/loopback_match.h"
 
 namespace {
@@ -107,10 +108,20 @@ void runCase(int count, Leaving leaving, int frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::atoi(argv[1]) : 5000;
-    runCase(1, Leaving::Nobody, frames);
-    runCase(2, Leaving::Politely, frames);
-    runCase(4, Leaving::Politely, frames);
-    runCase(4, Leaving::Silently, frames);
+    long frames = 5000;
+    if (argc > 2 || (argc == 2 && !readWholeNumber("net_probe", "frames per case", argv[1], 100,
+                                                   10'000'000, frames))) {
+        if (argc > 2) std::fprintf(stderr, "net_probe: usage: net_probe [frames per case]\n");
+        return 1;
+    }
+    try {
+        runCase(1, Leaving::Nobody, int(frames));
+        runCase(2, Leaving::Politely, int(frames));
+        runCase(4, Leaving::Politely, int(frames));
+        runCase(4, Leaving::Silently, int(frames));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "net_probe: %s\n", error.what());
+        return 1;
+    }
     return 0;
 }

@@ -22,7 +22,7 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     placeHead(game, 3, 302.5f, 300.5f, 180);
     drawHeads(game.players, game.screen);
     fieldAt(game, 101, 200) = playerColour[2];
-    ASSERT_EQ(round.playFrame(), RoundState::Running);
+    ASSERT_EQ(playPacedRoundFrame(round), RoundState::Running);
     EXPECT_EQ(game.players.alive, (std::array<bool, kSlots>{false, true, true, true}));
     EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
@@ -32,9 +32,9 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     busyDelay(game, 1);
     const uint32_t enterAt = game.platform->ticks() + 1500;
     test.machine.keyPress(enterAt, key::Enter);
-    ASSERT_EQ(round.playFrame(), RoundState::Ended);
-    EXPECT_EQ(round.keys().down[MatchKeyEnter], 1);
-    round.runEndPause();
+    ASSERT_EQ(playPacedRoundFrame(round), RoundState::Ended);
+    EXPECT_EQ(round.keys.down[MatchKeyEnter], 1);
+    runRoundEndPause(round);
     EXPECT_GE(game.platform->ticks(), enterAt);
     EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{7, 10, 14, 17}));
     EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND", 96,

@@ -108,3 +108,31 @@ TEST(UnsavedSettings, ArePointedOutOnTheTitleAndEndExitWithStatusOne) {
         }
     }
 }
+
+// The last match when the platform cannot keep it (a browser's storage that refuses it): one
+// line on standard error after the round and one at the match's end, and play goes on.
+TEST(UnsavedReplay, IsToldOnStandardErrorAndPlayGoesOn) {
+    TestGame ref;
+    platform::ScriptedPlatform machine;
+    machine.refuseKeeping = "the storage is full";
+    const auto game = makeGame(machine);
+    game->settingsPath = ref->settingsPath;
+    game->recordPath = ref->recordPath;
+    game->charBitmapName = ref->charBitmapName;
+    machine.keyDown(0, key::Ctrl), machine.keyUp(1, key::Ctrl);  // through the logo
+    uint32_t at = 100;
+    for (int code : {key::Down, key::Down, key::Down, key::Enter, key::Enter, key::Down, key::Enter,
+                     key::Enter, key::Down, key::Down, key::Down, key::Enter, key::Enter}) {
+        machine.keyPress(at += 300, code);  // 3P and 4P to NON; START; the first round
+    }
+    machine.keyPress(at += 4500, key::Esc);  // the round abandoned after the countdown
+    machine.keyPress(at += 300, key::Esc);   // the match ended
+    machine.keyPress(at += 300, key::Pause);
+    machine.quitWhenIdleAfter(at + 10'000);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(runGame(*game, ""), 0);
+    const std::string line =
+        "diraviru: cannot save the replay to " + ref->recordPath + ": the storage is full\n";
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), line + line);
+    EXPECT_EQ(machine.ticks(), at);  // Pause ended it: nothing stopped the game before
+}

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/keys.h"
@@ -38,7 +39,7 @@ uint32_t canvasHash(const Page& page) {
 }
 
 struct Step {
-    std::string action;  // press, pause, see, reload
+    std::string action;  // press, pause, see, reload, ended, hide
     std::string name;    // the key's code, or the page's name
     uint32_t value = 0;  // pause: ms; see: the hash
 };
@@ -51,7 +52,7 @@ std::vector<Step> readScript() {
         std::istringstream words(line);
         Step step;
         words >> step.action;
-        if (step.action == "pause") {
+        if (step.action == "pause" || step.action == "hide") {
             words >> step.value;
         } else if (step.action != "reload") {
             words >> step.name;
@@ -91,6 +92,7 @@ private:
         game->charBitmapName = ref_->charBitmapName;
         std::vector<uint64_t> seeAt;  // when each of the part's pages is looked at, in µs
         uint32_t time = 0;
+        bool ends = false;  // the part's keys end the game
         for (size_t i = from; i < to; ++i) {
             const Step& step = steps[i];
             if (step.action == "press") {
@@ -102,9 +104,14 @@ private:
                 time += step.value;
             } else if (step.action == "see") {
                 seeAt.push_back(uint64_t{time} * 1000);
+            } else if (step.action == "hide") {
+                // A desktop window has no background tab: the game goes on as it was.
+            } else if (step.action == "ended") {
+                ends = true;
             }
         }
-        machine.push(time, platform::Event{platform::EventKind::Close});
+        if (!ends) machine.push(time, platform::Event{platform::EventKind::Close});
+        machine.quitWhenIdleAfter(time + 60'000);
         // Each look takes the last page presented before its time (a key pressed at that time
         // acts after the look).
         size_t next = 0;
@@ -117,6 +124,7 @@ private:
             shown = page;
         };
         EXPECT_EQ(runGame(*game, ""), 0);
+        EXPECT_LE(machine.ticks(), time) << "the game went on after the script";
         for (; next < seeAt.size(); ++next) seen_.push_back(canvasHash(shown));
     }
 
@@ -173,27 +181,37 @@ TEST(WebKeys, KeysAreTakenByTheirPlaceOnTheKeyboard) {
     EXPECT_EQ(virtualKeyForCode("ControlRight"), key::Ctrl);
     EXPECT_EQ(virtualKeyForCode("PageDown"), key::PageDown);
     EXPECT_EQ(virtualKeyForCode("Pause"), key::Pause);
+    // Punctuation and the other keys players may choose, by place too.
+    EXPECT_EQ(virtualKeyForCode("Semicolon"), key::Semicolon);
+    EXPECT_EQ(virtualKeyForCode("ShiftRight"), key::RightShift);
     // Keys the game does not read stay the browser's.
     EXPECT_EQ(virtualKeyForCode("F5"), 0);
-    EXPECT_EQ(virtualKeyForCode("Tab"), 0);
+    EXPECT_EQ(virtualKeyForCode("AltLeft"), 0);
+    EXPECT_EQ(virtualKeyForCode("ContextMenu"), 0);
     EXPECT_EQ(virtualKeyForCode("Key"), 0);
     EXPECT_EQ(virtualKeyForCode(""), 0);
 }
 
+// The page gets every key of the table, each with a name (the key screen can show it, the
+// keys file hold it): every key a player may choose but the function keys, Alt and Menu,
+// which stay the browser's.
 TEST(WebKeys, ThePageGetsEveryKeyOfTheTableAndNoOther) {
     std::istringstream table(platform::webKeyTable());
-    int lines = 0;
+    std::set<int> reached;
     for (std::string code; std::getline(table, code);) {
         const size_t space = code.find(' ');
         ASSERT_NE(space, std::string::npos) << code;
-        EXPECT_EQ(std::stoi(code.substr(space + 1)),
-                  platform::virtualKeyForCode(code.substr(0, space)))
-            << code;
-        ++lines;
+        const int key = std::stoi(code.substr(space + 1));
+        EXPECT_EQ(key, platform::virtualKeyForCode(code.substr(0, space))) << code;
+        EXPECT_NE(key::nameOf(key), nullptr) << code;
+        reached.insert(key);
     }
-    // The letters, both rows of digits, the arrows and Enter, Esc, Ctrl, Pause, Page Up and
-    // Down, Space (Enter and Ctrl twice each).
-    EXPECT_EQ(lines, 26 + 10 + 10 + 4 + 9);
+    for (const key::KeyName& entry : key::kKeyNames) {
+        const bool browsers =
+            entry.code == key::Alt || entry.code == key::Menu ||
+            (entry.code >= key::functionKey(1) && entry.code <= key::functionKey(12));
+        EXPECT_EQ(reached.count(entry.code), browsers ? 0u : 1u) << entry.name;
+    }
 }
 
 }  // namespace
