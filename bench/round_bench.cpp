@@ -48,10 +48,10 @@ void BM_RoundFrameFourCom(benchmark::State& state) {
         if (bench.machine.scriptDone()) {
             bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
         }
-        const RoundState state = playPacedRoundFrame(round);
-        if (state == RoundState::Ended) runRoundEndPause(round);
+        const RoundState frame = playPacedRoundFrame(round);
+        if (frame == RoundState::Ended) runRoundEndPause(round);
         bench.machine.advance(kFrameMs);
-        if (state != RoundState::Running) {
+        if (frame != RoundState::Running) {
             state.PauseTiming();
             ++rounds;
             setUpRound(game, stream);
