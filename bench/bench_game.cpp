@@ -26,6 +26,6 @@ BenchGame::BenchGame() : game(makeGame(machine)) {
 void drawEmptyField(Game& game) {
     Screen& screen = game.screen;
     screen.Clear(SurfacePrimary);
-    screen.DrawFrame(SurfacePrimary, 0, 32, 639, 415, screen.PaletteRgb(ColourFrame));
+    drawFieldFrame(screen, SurfacePrimary);
     screen.MapField();
 }

@@ -24,7 +24,7 @@ void launchExplosions(Game& game) {
         game.players.alive[slot] = false;
         game.players.x[slot] = kHeads[slot][0];
         game.players.y[slot] = kHeads[slot][1];
-        crashPlayer(game, game.explosions.tables[slot], slot);
+        crashPlayer(game, slot);
     }
 }
 
@@ -36,11 +36,7 @@ bool anyExplosion(const Game& game) {
 }
 
 void tickAll(Game& game) {
-    for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot])
-            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
-                          game.players, game.directions, game.screen);
-    }
+    for (int slot = 0; slot < kSlots; ++slot) tickExplosion(game, slot);
 }
 
 int flyingParticles(const Game& game) {
@@ -110,9 +106,7 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     };
     auto replaceShower = [&] {
         spawnMeteorShower(game.meteorites, game.random, game.settings, game.screen.FieldPitch);
-        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame)
-            stepMeteorites(game.meteorites, game.screen, game.random, game.settings,
-                           game.match.time);
+        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame) stepMeteorites(game);
     };
     relaunchExplosions();
     replaceShower();
@@ -120,7 +114,7 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     for (auto _ : state) {
         moving += flyingParticles(game) + game.meteorites.flying;
         tickAll(game);
-        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
+        stepMeteorites(game);
         ++showerFrame;
         const bool explosionsDone =
             !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);

@@ -1,4 +1,4 @@
-// One whole round frame (playRoundFrame) with four computer players, WAIT 0, on the
+// One whole round frame (playPacedRoundFrame) with four computer players, WAIT 0, on the
 // scripted platform. A new round is set up (outside the timing) whenever one ends; the
 // frame that ends a round includes its pause on "PUSH ENTER KEY TO NEXT ROUND".
 // Each frame moves the virtual clock by 4 ms, as WAIT 1 would, so the round clock runs.
@@ -38,8 +38,9 @@ void BM_RoundFrameFourCom(benchmark::State& state) {
         game.settings.meteoriteTime = 1;
         game.settings.meteoriteValue = 9050;
     }
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game);
     MatchStream stream(keyboard, nullptr);
+    Round round(game, game, stream);
     setUpRound(game, stream);
     int64_t rounds = 0;
     for (auto _ : state) {
@@ -47,10 +48,10 @@ void BM_RoundFrameFourCom(benchmark::State& state) {
         if (bench.machine.scriptDone()) {
             bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
         }
-        const RoundState round = playRoundFrame(game, stream);
-        if (round == RoundState::Ended) runRoundEndPause(game, stream);
+        const RoundState frame = playPacedRoundFrame(round);
+        if (frame == RoundState::Ended) runRoundEndPause(round);
         bench.machine.advance(kFrameMs);
-        if (round != RoundState::Running) {
+        if (frame != RoundState::Running) {
             state.PauseTiming();
             ++rounds;
             setUpRound(game, stream);

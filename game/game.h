@@ -9,8 +9,6 @@
 #include <string>
 
 #include "input/keys_file.h"
-#include "items/explosions.h"
-#include "items/meteorites.h"
 #include "play/play.h"
 
 struct Game;
@@ -54,8 +52,6 @@ struct Game : Play {
     Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
 
-    Explosions explosions;
-    Meteorites meteorites;
     TitleMenu titleMenu;
     OptionMenu optionMenu;
     SlotOwners owners;

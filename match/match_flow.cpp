@@ -63,10 +63,11 @@ void runMatch(Game& game, MatchInput& input, MatchObserver* observer) {
 void playRound(Game& game, MatchStream& stream) {
     startRound(game);
     runCountdown(game);
-    const RoundState end = runRound(game, stream);
+    Round round(game, game, stream);
+    const RoundState end = runRound(round);
     // Between the round's frames and its pause: a recorder keeps the round here.
     stream.roundEnded(roundResult(game));
-    if (end == RoundState::Ended) runRoundEndPause(game, stream);
+    if (end == RoundState::Ended) runRoundEndPause(round);
     stream.roundLeft();
 }
 
@@ -77,8 +78,7 @@ void startRound(Game& game) {
     match.time = 0;
     match.scoreRate = 1.0f;
     screen.Clear(SurfacePage);
-    screen.DrawFrame(SurfacePage, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
-                     kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
+    drawFieldFrame(screen, SurfacePage);
     drawRoundHeader(screen, SurfacePage, match.round, game.settings.wait, match.time);
     for (int slot = 0; slot < kSlots; ++slot) {
         // An explosion still flying from the last round stops here, whoever it belongs to.
@@ -100,12 +100,6 @@ void startRound(Game& game) {
 
 void runCountdown(Game& game) {
     Screen& screen = game.screen;
-    // Presses made before the round do not act in it.
-    for (const PlayerKeys& keys : game.playerKeys) {
-        game.keyboard.keyDown[keys.turnLeftKey] = 0;
-        game.keyboard.keyDown[keys.itemKey] = 0;
-        game.keyboard.keyDown[keys.turnRightKey] = 0;
-    }
     for (const char* text : kCountdownTexts) {
         showRoundPage(game);
         screen.DrawText(SurfaceBack, text, kCentred, kCentred, kCountdownCell, kCountdownCell);
@@ -118,5 +112,4 @@ void runCountdown(Game& game) {
     showRoundPage(game);
     screen.Flip();
     screen.MapField();
-    game.keyboard.keyDown[key::Esc] = 0;
 }

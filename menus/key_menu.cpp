@@ -132,7 +132,7 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
                               kKeyNoteY + kKeyCheckLineSpacing * line, kGlyphCell, kGlyphCell,
                               kHeaderTile);
     }
-    showPage(game);
+    showPage(game.screen);
 }
 
 // Saves the keys where they last (beside the settings, their folder made first when it is

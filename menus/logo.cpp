@@ -19,17 +19,12 @@ constexpr uint32_t kFinalPauseMs = 1000;
 
 }  // namespace
 
-void showPage(Game& game) {
-    copyPage(game.screen, SurfaceBack, SurfacePage);
-    game.screen.Flip();
-}
-
 void blinkCursor(Game& game, int x, int count) {
     for (int k = 0; k < count; ++k) {
         markFrameStart(game);
         const char shown = k % 2 == 0 ? kLogoCursor : kBlank;
         game.screen.DrawChar(SurfacePage, shown, x, kLogoY, kLogoCell, kLogoCell);
-        showPage(game);
+        showPage(game.screen);
         waitSinceMark(game, kStepMs);
     }
 }
@@ -48,7 +43,7 @@ void showLogo(Game& game) {
             game.screen.DrawChar(SurfacePage, kLogoCursor, x + kLogoCell, kLogoY, kLogoCell,
                                  kLogoCell);
         }
-        showPage(game);
+        showPage(game.screen);
         waitSinceMark(game, kStepMs);
     }
 

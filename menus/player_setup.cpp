@@ -15,5 +15,5 @@ void cyclePlayerType(Game& game) {
     int8_t& type = game.players.type[slot];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
     drawPlayerRowType(game, slot);
-    showPage(game);
+    showPage(game.screen);
 }

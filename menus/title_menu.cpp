@@ -73,7 +73,7 @@ void drawTitle(Game& game) {
                               kGlyphCell, kTitleRowLooks[row].tile);
     }
     drawMenuPointer(screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, true);
-    showPage(game);
+    showPage(game.screen);
 }
 
 void showTitleNotice(Game& game, const char* text) {
@@ -102,7 +102,7 @@ void runTitleInput(Game& game) {
         if (keys.take(key::Enter)) return;
         if (title.idle) title.idle(game);
         eraseNoticeWhenDue(game);
-        showPage(game);
+        showPage(game.screen);
         waitSinceMark(game, 0);
     }
 }

@@ -126,7 +126,7 @@ void NetGame::cycleSlot(Game& game, int slot) {
         }
     }
     drawPlayerRowType(game, slot);
-    showPage(game);
+    showPage(game.screen);
 }
 
 void NetGame::playHostMatch(Game& game) { ::playHostMatch(game, *session_, roundSums_, runMatch_); }

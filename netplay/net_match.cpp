@@ -17,8 +17,9 @@
 
 namespace {
 
-constexpr int kWaitStepMs = 1;            // a wait for the other machines pumps this often
-constexpr uint16_t kChecksumEvery = 250;  // frames between two frame checksums: one a second
+constexpr int kWaitStepMs = 1;  // a wait for the other machines pumps this often
+// Frames between two frame checksums: one a second at WAIT 1.
+constexpr uint16_t kChecksumEvery = kRoundSecondMs / kWaitUnitMs;
 constexpr uint32_t kStartPatienceMs = 1000;
 
 // Thrown out of a round by a match the network stopped; caught where the match started.
@@ -37,13 +38,12 @@ struct MatchStoppedByNetwork {};
 class NetInput final : public MatchInput {
 public:
     NetInput(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums)
-        : game_(game),
-          session_(session),
-          roundSums_(roundSums),
-          local_(game, game.match.roundKeys) {}
+        : game_(game), session_(session), roundSums_(roundSums), local_(game) {}
 
     Decision nextDecision() override {
-        return session_.isHost() ? hostDecision() : joinedDecision();
+        const Decision decision = session_.isHost() ? hostDecision() : joinedDecision();
+        if (decision == Decision::NextRound) local_.roundComing();
+        return decision;
     }
 
     void beginRound() override { local_.beginRound(); }
@@ -74,11 +74,7 @@ public:
         roundSums_.push_back(result.checksum);
     }
 
-    void roundLeft() override {
-        // The host takes its decisions from its own keys; the others' keys decide nothing
-        // between rounds (and a press taken in the round must not act in their lobby).
-        if (session_.isHost()) local_.roundLeft();
-    }
+    void roundLeft() override {}
 
 private:
     // This machine's key changes and second marks, read on every pass of a wait for the
@@ -133,11 +129,11 @@ private:
         for (;;) {
             if (stopped()) return Decision::Closed;
             if (keyboard.take(key::Enter)) {
-                session_.sendDecision(net::Decision::NextRound);
+                session_.sendDecision(Decision::NextRound);
                 return Decision::NextRound;
             }
             if (keyboard.take(key::Esc)) {
-                session_.sendDecision(net::Decision::EndMatch);
+                session_.sendDecision(Decision::EndMatch);
                 return Decision::EndMatch;
             }
             waitSinceMark(game_, 0);
@@ -146,13 +142,10 @@ private:
 
     Decision joinedDecision() {
         for (;;) {
-            net::Decision decision;
+            Decision decision;
             const net::FrameStatus status = session_.takeDecision(decision, kWaitStepMs);
             if (status == net::FrameStatus::Stopped) return Decision::Closed;
-            if (status == net::FrameStatus::Ready) {
-                return decision == net::Decision::NextRound ? Decision::NextRound
-                                                            : Decision::EndMatch;
-            }
+            if (status == net::FrameStatus::Ready) return decision;
             pumpMessages(game_);
         }
     }

@@ -71,7 +71,7 @@ void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* st
     }
     drawLine(game, status, kCentred, kStatusY, kTextTile);
     drawLine(game, "PUSH ESC KEY TO LEAVE", kCentred, kLeaveY, kTextTile);
-    showPage(game);
+    showPage(game.screen);
 }
 
 void showNetEnding(Game& game, const char* text) {
@@ -80,7 +80,7 @@ void showNetEnding(Game& game, const char* text) {
     std::fprintf(stderr, "diraviru: %s\n", line.c_str());
     game.screen.Clear(SurfacePage);
     drawLine(game, text, kCentred, kMessageY, kWarningTile);
-    showPage(game);
+    showPage(game.screen);
     markFrameStart(game);
     const uint32_t shownAt = game.platform->ticks();
     while (game.platform->ticks() - shownAt < kNetMessageMs && game.keyboard.pacingOn != 0) {

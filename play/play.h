@@ -8,7 +8,8 @@
 
 #include "display/screen.h"
 #include "input/devices.h"
-#include "input/round_keys.h"
+#include "play/explosion_tables.h"
+#include "play/meteor_shower.h"
 #include "play/player.h"
 #include "play/random.h"
 #include "settings/settings.h"
@@ -20,7 +21,6 @@ struct Match {
     std::array<int32_t, kFrameCounterCount> frameCounters{};
     int32_t time = 0;        // whole seconds of the round
     float scoreRate = 1.0f;  // points per second of time
-    RoundKeys roundKeys;     // what the round's rules take presses from
 };
 
 // The one item box on the field and the item kinds.
@@ -58,4 +58,6 @@ struct Play : Devices {
     Match match;
     Players players;
     ItemBox itemBox;
+    Explosions explosions;
+    Meteorites meteorites;
 };

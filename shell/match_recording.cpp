@@ -75,6 +75,6 @@ void runRecordedMatch(Game& game, MatchInput& input) {
 }
 
 void runLocalMatch(Game& game) {
-    LiveInput people(game, game.match.roundKeys);
+    LiveInput people(game);
     runRecordedMatch(game, people);
 }

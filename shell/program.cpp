@@ -56,7 +56,7 @@ bool saveSettingsOrTell(Game& game) {
 // window) only ends it sooner; the status stays 1.
 [[noreturn]] void endAfterUnsavedNotice(Game& game) {
     showTitleNotice(game, kSettingsNotSaved);
-    showPage(game);
+    showPage(game.screen);
     try {
         markFrameStart(game);
         waitSinceMark(game, kNoticeMs);

@@ -14,7 +14,7 @@
 //
 // With PACING_PROBE_DUMP=<prefix> set, every frame period goes to the file <prefix><WAIT>.
 // Runs wherever the program runs: under X (DISPLAY set) or with SDL_VIDEODRIVER=dummy.
-// The probe does not change the game: it calls playRoundFrame as runRound does and
+// The probe does not change the game: it calls playPacedRoundFrame as runRound does and
 // watches the platform from outside, through a Platform that forwards to the SDL one.
 #include <algorithm>
 #include <chrono>
@@ -149,8 +149,9 @@ std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, doubl
     frames.reserve(size_t(seconds * 1000) + 1000);
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                      std::chrono::duration<double>(seconds));
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game);
     MatchStream stream(keyboard, nullptr);
+    Round round(game, game, stream);
     while (Clock::now() < end) {
         setUpRound(game, stream);
         std::vector<Clock::time_point> starts;
@@ -159,9 +160,9 @@ std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, doubl
             if (inPlayCount(game) < 2) watched.pressEnter = true;
             if (Clock::now() >= end) break;
             starts.push_back(Clock::now());
-            const RoundState round = playRoundFrame(game, stream);
-            if (round == RoundState::Ended) runRoundEndPause(game, stream);
-            if (round != RoundState::Running) break;
+            const RoundState state = playPacedRoundFrame(round);
+            if (state == RoundState::Ended) runRoundEndPause(round);
+            if (state != RoundState::Running) break;
         }
         for (size_t i = 0; i + 1 < starts.size(); ++i) {
             frames.push_back({starts[i], msBetween(starts[i], starts[i + 1])});

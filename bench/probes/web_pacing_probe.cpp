@@ -3,7 +3,7 @@
 // browser's console) the distribution of frame periods (median, p90, p99, max) against the
 // WAIT's length. The web build makes it (build-web/web_pacing_probe.html);
 // tools/web_probe.mjs runs it in headless Chromium.
-// The probe does not change the game: it calls playRoundFrame as runRound does.
+// The probe does not change the game: it calls playPacedRoundFrame as runRound does.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -53,8 +53,9 @@ void setUpRound(Game& game, MatchStream& stream) {
 std::vector<double> playFor(Game& game, int wait) {
     game.settings.wait = wait;
     std::vector<double> periods;
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game);
     MatchStream stream(keyboard, nullptr);
+    Round round(game, game, stream);
     const Clock::time_point end =
         Clock::now() +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kSecondsPerWait));
@@ -67,7 +68,7 @@ std::vector<double> playFor(Game& game, int wait) {
                 periods.push_back(std::chrono::duration<double, std::milli>(start - last).count());
             }
             last = start;
-            if (playRoundFrame(game, stream) != RoundState::Running) break;
+            if (playPacedRoundFrame(round) != RoundState::Running) break;
         }
     }
     return periods;

@@ -266,7 +266,8 @@ const Scenario kScenarios[] = {
      1'700'000'000,
      settingsFile("1 1 0", {16, 150, 150}, "0 5 300"),
      "2",
-     "@m v E v v E E v E v E v v v/252 > ^ > v v >*6 v v v v v/46 E @m E @t E @e E @t E @e E @t X @m P",
+     "@m v E v v E E v E v E v v v/252 > ^ > v v >*6 v v v v v/46 E @m E @t E @e E @t E @e E @t X "
+     "@m P",
      0x00,
      {0x62cb6ab7b1d65e70, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
     // COSMO2 and a meteorite shower every 3 s, all four players; long pauses at the round's end.

@@ -12,13 +12,13 @@ TEST(ItemBox, AFullStackRefusesTheItemAndSpeedUpStopsAtTheTop) {
     setUpRound(test, {M, M, N, N});
     game.players.itemCount[0] = 200;  // a full stack
     game.itemBox = {ItemBomb, 300, 300};
-    pickUpItem(game, 0);
+    pickUpItem(game, test.display, 0);
     EXPECT_EQ(game.players.itemCount[0], 200);
     EXPECT_EQ(game.itemBox.itemKind, ItemNone);
     game.players.speedLevel[1] = 0;
     game.itemBox = {ItemSpeedUp, 100, 100};
     const uint64_t presents = test.machine.presentCount();
-    pickUpItem(game, 1);
+    pickUpItem(game, test.display, 1);
     EXPECT_EQ(game.players.speedLevel[1], 0);
     EXPECT_EQ(game.players.itemCount[1], 0);
     EXPECT_GE(test.machine.presentCount(), presents + 2) << "the flash and the field again";
@@ -39,8 +39,9 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     for (int i = 0; i < 3; ++i) x[i] = draws.randomRange(1, 622), y[i] = draws.randomRange(33, 398);
     placeHead(game, 1, x[0] + 15.5f, y[0] + 0.5f, 0);  // an empty slot in the first place
     placeHead(game, 3, x[1] + 0.5f, y[1] + 15.5f, 0);  // a crashed one in the second
+    game.settings.itemsOn = 1;
     while (game.itemBox.itemKind == ItemNone) {
-        trySpawnItemBox(game.itemBox, game.random, game.players, true, game);
+        trySpawnItemBox(game, test.display);
     }
     EXPECT_EQ(game.itemBox.x * 1000 + game.itemBox.y, x[2] * 1000 + y[2]);
     EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), std::string(1, itemNames[kind][0]),
@@ -61,7 +62,7 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     Random draws = game.random;
     int x = 0, y = 0;
     for (int i = 0; i < 1000; ++i) x = draws.randomRange(1, 638), y = draws.randomRange(33, 414);
-    warpPlayer(game, 0);
+    warpPlayer(game, test.display, 0);
     EXPECT_EQ(game.players.x[0], x);
     EXPECT_EQ(game.players.y[0], y);
     EXPECT_TRUE(surface(game) == before);
@@ -69,7 +70,7 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
     game.players.alive[1] = game.players.alive[2] = false;
     const Players players = game.players;
     for (int i = 0; i < 2000; ++i) draws.randomRange(0, 3);
-    changePlaces(game, 0);
+    changePlaces(game, test.display, 0);
     EXPECT_EQ(game.random.state, draws.state);
     EXPECT_TRUE(surface(game) == before && test.machine.lastPage().pixels == before);
     EXPECT_TRUE(game.players.x == players.x && game.players.y == players.y);

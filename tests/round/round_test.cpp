@@ -1,16 +1,19 @@
 // Rules of the round frame that a whole match seldom shows: crashes of one frame, the keys of
 // people, the round clock and the limits of WAIT.
+#include "input/pacing.h"
 #include "tests/support/test_game.h"
 
 // Frame 1: 1P runs into a trail and its BOMB rings cover the empty pixel 2P enters in the
 // same frame, yet 2P lives, for all heads are tested before any crash is handled; 3P and 4P
 // enter one empty pixel, both live and 4P's colour shows. Frame 2: 2P runs into a ring, 3P
 // and 4P into each other's last pixel: paid in slot order at a rising rate and, nobody being
-// left, no bonus; an Enter still down does not end the pause, a new one does.
+// left, no bonus; an Enter pressed in the round's last frame and still down does not end the
+// pause, a new one does.
 TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, M, M});
+    Round round(game, game, test.stream);
     game.match.time = 7;  // four players: rate 1.0
     game.players.speedLevel = {0, 0, 0, 0};
     placeHead(game, 0, 100.5f, 200.5f, 0);
@@ -19,17 +22,19 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
     placeHead(game, 3, 302.5f, 300.5f, 180);
     drawHeads(game.players, game.screen);
     fieldAt(game, 101, 200) = playerColour[2];
-    ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Running);
+    ASSERT_EQ(playPacedRoundFrame(round), RoundState::Running);
     EXPECT_EQ(game.players.alive, (std::array<bool, kSlots>{false, true, true, true}));
     EXPECT_EQ(fieldAt(game, 104, 200), playerColour[1]);
     EXPECT_EQ(fieldAt(game, 301, 300), playerColour[3]);
     ASSERT_NE(fieldAt(game, 104, 199), 0) << "1P's rings";
 
-    game.match.roundKeys.down[MatchKeyEnter] = 1;
+    test.machine.keyDown(game.platform->ticks(), key::Enter);
+    busyDelay(game, 1);
     const uint32_t enterAt = game.platform->ticks() + 1500;
     test.machine.keyPress(enterAt, key::Enter);
-    ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Ended);
-    runRoundEndPause(game, test.stream);
+    ASSERT_EQ(playPacedRoundFrame(round), RoundState::Ended);
+    EXPECT_EQ(round.keys.down[MatchKeyEnter], 1);
+    runRoundEndPause(round);
     EXPECT_GE(game.platform->ticks(), enterAt);
     EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{7, 10, 14, 17}));
     EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), "PUSH ENTER KEY TO NEXT ROUND", 96,
@@ -40,21 +45,14 @@ TEST(RoundFrame, CrashesComeAfterEveryHeadIsTestedAndAreHandledInSlotOrder) {
 // computer's does (away from the wall just ahead, where a person's would run on); an empty
 // slot stays empty.
 TEST(RoundFrame, ASlotHandedToTheComputerSteersAsTheComputerFromThatFrame) {
-    struct HandOver final : MatchInput {
-        Decision nextDecision() override { return Decision::Closed; }
-        void beginRound() override {}
-        FrameInput nextFrame() override { return {0, false, 0b0011}; }
-        void roundEnded(const RoundResult&) override {}
-        void roundLeft() override {}
-    } handOver;
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, N, M, M});
     placeHead(game, 0, 4.5f, 200.5f, 180);  // 1P, three pixels from the left wall
     placeHead(game, 2, 4.5f, 300.5f, 180);  // 3P alike, still a person
     game.players.speedLevel = {0, 0, 0, 0};
-    MatchStream stream(handOver, nullptr);
-    ASSERT_EQ(playRoundFrame(game, stream), RoundState::Running);
+    RoundKeys keys;
+    ASSERT_EQ(playRoundFrame(game, keys, test.display, {0, false, 0b0011}), RoundState::Running);
     EXPECT_EQ(game.players.type, (std::array<int8_t, kSlots>{C, N, M, M}));
     EXPECT_NE(game.players.direction[0], 180);
     EXPECT_EQ(game.players.direction[2], 180);
@@ -71,12 +69,13 @@ TEST(RoundFrame, PeoplesKeysTurnTheirOwnHeadOncePerPress) {
     const int keys[] = {slotKey(0, SlotKeyTurnLeft), slotKey(0, SlotKeyTurnRight),
                         slotKey(1, SlotKeyTurnRight), slotKey(2, SlotKeyItem),
                         slotKey(3, SlotKeyTurnLeft)};
-    for (int key : keys) game.match.roundKeys.down[key] = 1;
+    RoundKeys table;
+    for (int key : keys) table.down[key] = 1;
     for (int frame = 0; frame < 2; ++frame) {
-        ASSERT_EQ(playRoundFrame(game, test.stream), RoundState::Running);
+        ASSERT_EQ(playRoundFrame(game, table, test.display, {}), RoundState::Running);
     }
     EXPECT_EQ(game.players.direction, (std::array<int32_t, kSlots>{0, 240, 90, 210}));
-    for (int key : keys) EXPECT_EQ(game.match.roundKeys.down[key], 0);
+    for (int key : keys) EXPECT_EQ(table.down[key], 0);
 }
 
 // The round's time counts a second in each frame whose input marks one; Page Down and Page
@@ -87,7 +86,7 @@ TEST(RoundFrame, TimeCountsMarkedSecondsAndWaitStaysWithinItsLimits) {
     setUpRound(test, {M, M, N, N});
     game.match.time = 41;
     for (const auto& [mark, time] : {std::pair{false, 41}, {true, 42}, {false, 42}, {true, 43}}) {
-        updateRoundTime(game, mark);
+        updateRoundTime(game.match, game.screen, mark);
         EXPECT_EQ(game.match.time, time) << mark;
     }
     const uint8_t* page = game.screen.Pixels(SurfacePrimary);
@@ -104,8 +103,9 @@ TEST(RoundFrame, TimeCountsMarkedSecondsAndWaitStaysWithinItsLimits) {
     for (const auto& c : cases) {
         game.settings.wait = c.before;
         game.screen.FillBox(SurfacePrimary, 256, 16, 48, 16, 0);
-        game.match.roundKeys.down[c.key] = 1;
-        adjustWait(game);
+        RoundKeys keys;
+        keys.down[c.key] = 1;
+        adjustWait(keys, game.settings, game.screen);
         EXPECT_EQ(game.settings.wait, c.after);
         EXPECT_TRUE(shows(game, page, c.shown, 256, 16, 8));
     }

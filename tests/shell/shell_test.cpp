@@ -118,21 +118,27 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
         pad.padDown(t, 3, PadButton::Left);
     });
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padUp(t, 0, PadButton::Left); }), Keys{key::Left});
-    const RoundRunning round(*pads);
+    const PadsInRound round(*pads);
     EXPECT_EQ(pads.step([](uint32_t) {}, 1000), Keys{});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{key::Left});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padRemoved(t, 2); }, 1000), Keys{});
 }
 
 // The people's keys as a match reads them: a key down when the round starts counts as
-// pressed in its first frame; a frame sees each key's last change since the one before (a
-// tap between two frames is an Up: it does nothing); after the round a press it took stays
-// taken, and a key that changed since its last frame keeps that change.
-TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
+// pressed in its first frame, but not Esc, nor a slot's key pressed before the score table
+// started the round; a frame sees each key's last change since the one before (a tap between
+// two frames is an Up: it does nothing); a press a frame handed on is the round's and no
+// screen after it sees it, while a key pressed after the last frame stays pressed.
+TEST(LiveInput, FramesSeeEachKeysLastChangeAndThePressesTheyHandOnAreTheRounds) {
     TestGame test;
     Game& game = *test;
     auto& machine = test.machine;
-    machine.keyDown(0, 'Q');
+    machine.keyDown(0, 'B');  // 2P, before the score table's Enter
+    machine.keyPress(10, key::Enter);
+    machine.keyDown(100, 'Q');  // during the countdown
+    machine.keyDown(100, key::Esc);
+    EXPECT_EQ(test.people.nextDecision(), Decision::NextRound);
+    machine.advance(200);
     busyDelay(game, 1);
     test.people.beginRound();
     const FrameInput first = test.people.nextFrame();
@@ -145,8 +151,7 @@ TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
     second.setChange(MatchKeyPageDown, KeyChange::Down);
     EXPECT_EQ(test.people.nextFrame(), second);
 
-    game.match.roundKeys = {};  // the round took Q and Page Down, both still held
-    machine.keyDown(machine.ticks(), 'M');
+    machine.keyDown(machine.ticks(), 'M');  // after the last frame
     busyDelay(game, 1);
     test.people.roundLeft();
     EXPECT_EQ(game.keyboard.keyDown['Q'], 0);

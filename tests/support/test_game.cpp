@@ -54,7 +54,6 @@ void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
     game.settings.wait = 0;
     startRound(game);
     runCountdown(game);
-    game.match.roundKeys = {};
     test.stream.beginRound();
     test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
 }
