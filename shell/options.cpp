@@ -33,8 +33,9 @@ std::string helpText(const std::string& filesFolder) {
            "  --version              show the version\n"
            "\n"
            "The settings (" +
-           kSettingsFileName + ") and the last match (" + kLastMatchFileName +
-           ") are kept in:\n  " + filesFolder + "\n";
+           kSettingsFileName + "), the players' keys (" + kKeysFileName +
+           ")\nand the last match (" + kLastMatchFileName + ") are kept in:\n  " + filesFolder +
+           "\n";
 }
 
 std::string versionText() { return std::string("diraviru ") + kGameVersion + "\n"; }
