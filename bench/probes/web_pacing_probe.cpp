@@ -53,9 +53,9 @@ void setUpRound(Game& game, MatchStream& stream) {
 std::vector<double> playFor(Game& game, int wait) {
     game.play.settings.wait = wait;
     std::vector<double> periods;
-    LiveInput keyboard(game);
+    LiveInput keyboard(game.devices);
     MatchStream stream(keyboard, nullptr);
-    Round round(game, game, stream);
+    Round round(game.play, game.devices, stream);
     const Clock::time_point end =
         Clock::now() +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kSecondsPerWait));
