@@ -17,11 +17,11 @@ constexpr uint32_t kFrameMs = 4;
 constexpr uint32_t kEnterAheadMs = 8;
 
 void setUpRound(Game& game, MatchStream& stream) {
-    for (int slot = 0; slot < kSlots; ++slot) game.players.type[slot] = PlayerCom;
+    for (int slot = 0; slot < kSlots; ++slot) game.play.players.type[slot] = PlayerCom;
     startRound(game);
-    copyPage(game.screen, SurfacePrimary, SurfacePage);
-    game.screen.MapField();
-    game.itemBox.itemKind = ItemNone;
+    copyPage(game.devices.screen, SurfacePrimary, SurfacePage);
+    game.devices.screen.MapField();
+    game.play.itemBox.itemKind = ItemNone;
     stream.beginRound();
 }
 
@@ -30,23 +30,23 @@ void setUpRound(Game& game, MatchStream& stream) {
 void BM_RoundFrameFourCom(benchmark::State& state) {
     BenchGame bench;
     Game& game = *bench;
-    game.settings.wait = 0;
+    game.play.settings.wait = 0;
     if (state.range(0) == 1) {
-        game.settings.explosionType = ExplosionCosmo2;
-        game.settings.explosionValue[ExplosionCosmo2] = 9050;
-        game.settings.meteoritesOn = 1;
-        game.settings.meteoriteTime = 1;
-        game.settings.meteoriteValue = 9050;
+        game.play.settings.explosionType = ExplosionCosmo2;
+        game.play.settings.explosionValue[ExplosionCosmo2] = 9050;
+        game.play.settings.meteoritesOn = 1;
+        game.play.settings.meteoriteTime = 1;
+        game.play.settings.meteoriteValue = 9050;
     }
-    LiveInput keyboard(game);
+    LiveInput keyboard(game.devices);
     MatchStream stream(keyboard, nullptr);
-    Round round(game, game, stream);
+    Round round(game.play, game.devices, stream);
     setUpRound(game, stream);
     int64_t rounds = 0;
     for (auto _ : state) {
         // An Enter always waits a little ahead, so the pause at a round's end finds one.
         if (bench.machine.scriptDone()) {
-            bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
+            bench.machine.keyDown(game.devices.platform->ticks() + kEnterAheadMs, key::Enter);
         }
         const RoundState frame = playPacedRoundFrame(round);
         if (frame == RoundState::Ended) runRoundEndPause(round);

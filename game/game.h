@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "input/devices.h"
 #include "input/keys_file.h"
 #include "play/play.h"
 
@@ -45,12 +46,14 @@ inline constexpr const char* kLastMatchFileName = "last_match.dvr";
 // The artwork: the glyphs, the colour tiles and the palette.
 inline constexpr const char* kCharBitmapName = "char.bmp";
 
-// The devices and the state of play (the bases), the tables of the explosions and
-// meteorites, the menus and the files.
-struct Game : Play {
-    using Play::Play;
+// The devices, the state of play on their screen, the menus and the files.
+struct Game {
+    explicit Game(platform::Platform& machine) : devices(machine), play(devices.screen) {}
     Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
+
+    Devices devices;
+    Play play;
 
     TitleMenu titleMenu;
     OptionMenu optionMenu;

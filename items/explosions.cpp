@@ -38,7 +38,7 @@ int32_t particleCount(const Settings& settings, int32_t type) {
 }
 
 // Award: time * scoreRate in float, truncated toward zero; later crashes pay more.
-void payCrashAward(Match& match, Players& players, int slot) {
+void payCrashAward(MatchCounters& match, Players& players, int slot) {
     const float award = static_cast<float>(match.time) * match.scoreRate;
     players.score[slot] += static_cast<int32_t>(award);
     match.scoreRate += 0.5f;
@@ -171,7 +171,7 @@ int32_t tickParticles(ParticleTable& table, int slot, bool turning,
 }  // namespace
 
 void crashPlayer(Play& play, int slot) {
-    payCrashAward(play.match, play.players, slot);
+    payCrashAward(play.counters, play.players, slot);
     blankPanelLine(play, slot);
     const int32_t type = play.settings.explosionType;
     if (type == ExplosionBomb) {

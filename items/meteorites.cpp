@@ -89,7 +89,7 @@ void stepMeteorites(Play& play) {
     Meteorites& shower = play.meteorites;
     Screen& screen = play.screen;
     if (!shower.meteorShowerActive) {
-        if (!showerDue(settings, play.match.time)) {
+        if (!showerDue(settings, play.counters.time)) {
             return;
         }
         spawnMeteorShower(shower, play.random, settings, screen.FieldPitch);

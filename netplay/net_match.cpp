@@ -38,7 +38,7 @@ struct MatchStoppedByNetwork {};
 class NetInput final : public MatchInput {
 public:
     NetInput(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums)
-        : game_(game), session_(session), roundSums_(roundSums), local_(game) {}
+        : game_(game), session_(session), roundSums_(roundSums), local_(game.devices) {}
 
     Decision nextDecision() override {
         const Decision decision = session_.isHost() ? hostDecision() : joinedDecision();
@@ -57,7 +57,7 @@ public:
             const net::FrameStatus status = session_.takeFrame(frame, kWaitStepMs);
             if (status == net::FrameStatus::Ready) break;
             if (status == net::FrameStatus::Stopped) throw MatchStoppedByNetwork{};
-            pumpMessages(game_);
+            pumpMessages(game_.devices);
         }
         if (frame.checksumDue) {
             checksumDue_ = true;
@@ -111,7 +111,7 @@ private:
         if (!checksumDue_) return;
         checksumDue_ = false;
         session_.submitChecksum({net::CheckpointKind::Frame, checksumFrame_},
-                                matchChecksum(game_.screen, game_.players.score));
+                                matchChecksum(game_.devices.screen, game_.play.players.score));
     }
 
     bool stopped() const {
@@ -123,7 +123,7 @@ private:
     // The host's Enter or Esc, sent to the others; a press made before the table is ignored.
     // A match the network stopped meanwhile ends here.
     Decision hostDecision() {
-        Keyboard& keyboard = game_.keyboard;
+        Keyboard& keyboard = game_.devices.keyboard;
         keyboard.keyDown[key::Enter] = 0;
         keyboard.keyDown[key::Esc] = 0;
         for (;;) {
@@ -136,7 +136,7 @@ private:
                 session_.sendDecision(Decision::EndMatch);
                 return Decision::EndMatch;
             }
-            waitSinceMark(game_, 0);
+            waitSinceMark(game_.devices, 0);
         }
     }
 
@@ -146,7 +146,7 @@ private:
             const net::FrameStatus status = session_.takeDecision(decision, kWaitStepMs);
             if (status == net::FrameStatus::Stopped) return Decision::Closed;
             if (status == net::FrameStatus::Ready) return decision;
-            pumpMessages(game_);
+            pumpMessages(game_.devices);
         }
     }
 
@@ -189,11 +189,11 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
     decodeSettings(
         std::string(reinterpret_cast<const char*>(start.settings.data()), start.settingsLength),
         settings);
-    game.settings = settings;
-    game.random.state = start.randomState;
+    game.play.settings = settings;
+    game.play.random.state = start.randomState;
     std::copy(start.frameCounters.begin(), start.frameCounters.end(),
-              game.match.frameCounters.begin());
-    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+              game.play.counters.frameCounters.begin());
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.play.players.type.begin());
     game.owners.machine = start.slotOwner;
 }
 
@@ -201,23 +201,24 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
 
 MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
                        MatchRunner run) {
-    const std::string settings = encodeSettings(game.settings);
+    const std::string settings = encodeSettings(game.play.settings);
     net::MatchSetup setup;
-    setup.randomState = game.random.state;
-    std::copy(game.match.frameCounters.begin(), game.match.frameCounters.end(),
+    setup.randomState = game.play.random.state;
+    std::copy(game.play.counters.frameCounters.begin(), game.play.counters.frameCounters.end(),
               setup.frameCounters.begin());
     setup.settings = settings;
-    std::copy(game.players.type.begin(), game.players.type.end(), setup.playerTypes.begin());
-    setup.framePeriodMs = double(std::max(game.settings.wait, 1) * kWaitUnitMs);
+    std::copy(game.play.players.type.begin(), game.play.players.type.end(),
+              setup.playerTypes.begin());
+    setup.framePeriodMs = double(std::max(game.play.settings.wait, 1) * kWaitUnitMs);
     setup.checksumEvery = kChecksumEvery;
     // Right after a match the session may still be seeing its last records through.
     net::MatchStart start;
-    const uint32_t since = game.platform->ticks();
+    const uint32_t since = game.devices.platform->ticks();
     while (!session.startMatch(setup, start)) {
-        if (game.platform->ticks() - since >= kStartPatienceMs) return MatchEnd::Ended;
-        waitSinceMark(game, 0);
+        if (game.devices.platform->ticks() - since >= kStartPatienceMs) return MatchEnd::Ended;
+        waitSinceMark(game.devices, 0);
     }
-    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.play.players.type.begin());
     return playWithNetwork(game, session, roundSums, run);
 }
 
@@ -225,11 +226,11 @@ MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint6
                          MatchRunner run) {
     net::MatchStart start;
     if (!session.matchStart(start)) return MatchEnd::Ended;  // stopped before it was seen
-    const Settings ownSettings = game.settings;
-    const auto ownTypes = game.players.type;
+    const Settings ownSettings = game.play.settings;
+    const auto ownTypes = game.play.players.type;
     applyMatchStart(game, start);
     const MatchEnd end = playWithNetwork(game, session, roundSums, run);
-    game.settings = ownSettings;
-    game.players.type = ownTypes;
+    game.play.settings = ownSettings;
+    game.play.players.type = ownTypes;
     return end;
 }

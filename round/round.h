@@ -68,7 +68,7 @@ RoundState playRoundFrame(Play& play, RoundKeys& keys, EffectDisplay& display,
 bool playPauseFrame(Play& play, RoundKeys& keys, const FrameInput& input);
 
 // Counter k (0..4) runs 0, 1, ..., k, 0, ...: one advance per frame.
-void advanceFrameCounters(Match& match);
+void advanceFrameCounters(MatchCounters& match);
 // One unit step along the slot's heading: x first, then y, each a float addition.
 void stepHead(Players& players, const DirectionTables& directions, int slot);
 // The new-pixel test of every head, in slot order: item pickup, or crash on a solid pixel;
@@ -93,10 +93,10 @@ int8_t lookAhead(const Players& players, const DirectionTables& directions, cons
                  int slot, int angleOffset, int limit);
 
 // Counts a second of round time in a frame whose input marks one, and shows it.
-void updateRoundTime(Match& match, Screen& screen, bool secondMark);
+void updateRoundTime(MatchCounters& match, Screen& screen, bool secondMark);
 // Page Down makes the game slower (WAIT + 1), Page Up faster (WAIT - 1); shows the value.
 void adjustWait(RoundKeys& keys, Settings& settings, Screen& screen);
 // True once at most one player is left in play: the round's frames are over.
 bool roundOver(const Players& players);
 // Pays the player still in play, if any, the survivor's bonus.
-void paySurvivor(Players& players, const Match& match);
+void paySurvivor(Players& players, const MatchCounters& match);

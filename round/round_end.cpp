@@ -22,7 +22,7 @@ constexpr int kMessageX = static_cast<int>(centredX(1, kMessageWidth));
 constexpr int kMessageY = static_cast<int>(centredY(kGlyphCell));
 
 // trunc(time * scoreRate) + 100, the product in double precision.
-int32_t survivorBonus(const Match& match) {
+int32_t survivorBonus(const MatchCounters& match) {
     const double earned =
         std::trunc(static_cast<double>(match.time) * static_cast<double>(match.scoreRate));
     return static_cast<int32_t>(earned) + kSurvivorBonus;
@@ -36,7 +36,7 @@ void showNextRoundMessage(Screen& screen) {
 
 }  // namespace
 
-void updateRoundTime(Match& match, Screen& screen, bool secondMark) {
+void updateRoundTime(MatchCounters& match, Screen& screen, bool secondMark) {
     if (!secondMark) return;
     match.time += 1;
     drawHeaderTime(screen, match.time);
@@ -58,7 +58,7 @@ void adjustWait(RoundKeys& keys, Settings& settings, Screen& screen) {
 
 bool roundOver(const Players& players) { return players.inPlayCount() <= 1; }
 
-void paySurvivor(Players& players, const Match& match) {
+void paySurvivor(Players& players, const MatchCounters& match) {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (players.inPlay(slot)) players.score[slot] += survivorBonus(match);
     }

@@ -13,7 +13,7 @@
 namespace {
 
 // Whether the slot steps in this frame: its speed level's counter is 0.
-bool stepsThisFrame(const Players& players, const Match& match, int slot) {
+bool stepsThisFrame(const Players& players, const MatchCounters& match, int slot) {
     const int level = std::clamp(players.speedLevel[slot], 0, kFrameCounterCount - 1);
     return match.frameCounters[level] == 0;
 }
@@ -29,7 +29,7 @@ void stepAndSteer(Play& play, RoundKeys& keys, EffectDisplay& display, int slot)
 
 }  // namespace
 
-void advanceFrameCounters(Match& match) {
+void advanceFrameCounters(MatchCounters& match) {
     for (int k = 0; k < kFrameCounterCount; ++k) {
         match.frameCounters[k] += 1;
         if (match.frameCounters[k] > k) match.frameCounters[k] = 0;
@@ -80,10 +80,10 @@ RoundState playRoundFrame(Play& play, RoundKeys& keys, EffectDisplay& display,
                           const FrameInput& input) {
     applyFrameInput(input, keys, play.players);
     trySpawnItemBox(play, display);
-    updateRoundTime(play.match, play.screen, input.secondMark);
-    advanceFrameCounters(play.match);
+    updateRoundTime(play.counters, play.screen, input.secondMark);
+    advanceFrameCounters(play.counters);
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (play.players.inPlay(slot) && stepsThisFrame(play.players, play.match, slot))
+        if (play.players.inPlay(slot) && stepsThisFrame(play.players, play.counters, slot))
             stepAndSteer(play, keys, display, slot);
         tickExplosion(play, slot);
     }
@@ -92,7 +92,7 @@ RoundState playRoundFrame(Play& play, RoundKeys& keys, EffectDisplay& display,
     updateTrailsAndCollisions(play, display);
     drawHeads(play.players, play.screen);
     if (roundOver(play.players)) {
-        paySurvivor(play.players, play.match);
+        paySurvivor(play.players, play.counters);
         return RoundState::Ended;
     }
     if (keys.take(MatchKeyEsc)) return RoundState::Abandoned;

@@ -151,6 +151,20 @@ class XvfbGame:
         self.xdotool("keyup", key)
         time.sleep(after)
 
+    def wait_for_page(self, before, still=0.3, timeout=15):
+        """After a key that changes the page: waits until the screen differs from `before` (an
+        xwd()) and has then stayed the same for `still` seconds, at most timeout seconds. A
+        loaded machine may take a while to show a new page, and keys pressed before its screen
+        loop runs are not its keys."""
+        deadline = time.monotonic() + timeout
+        last = before
+        while time.monotonic() < deadline:
+            time.sleep(still)
+            now = self.xwd()
+            if now == last and now != before:
+                return
+            last = now
+
     def xwd(self):
         """The screen as it is now, as an XWD image."""
         with open(os.path.join(self.fbdir, "Xvfb_screen0"), "rb") as screen:

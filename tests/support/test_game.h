@@ -33,9 +33,9 @@ struct TestGame {
     platform::ScriptedPlatform machine;
     std::unique_ptr<Game> game;
     std::string dir;
-    LiveInput people{*game};  // the keyboard, as a match reads it
+    LiveInput people{game->devices};  // the keyboard, as a match reads it
     MatchStream stream{people, nullptr};
-    RoundDisplay display{*game};  // what item effects show pages through in a round
+    RoundDisplay display{game->devices};  // what item effects show pages through in a round
 };
 
 // Plays the replay at `path` as --play (watching) or --play --check do, on `machine`; the
