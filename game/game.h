@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "input/keys_file.h"
 #include "items/explosions.h"
 #include "items/meteorites.h"
 #include "play/play.h"
@@ -38,7 +39,7 @@ struct SlotOwners {
 
 // The option menu's state.
 struct OptionMenu {
-    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE
+    int32_t cursor = 0;  // 0 EXIT .. 7 METEORITE VALUE, 8 KEY CONFIG
 };
 
 // Where every match played here is recorded unless the command line names another file.
@@ -58,6 +59,8 @@ struct Game : Play {
     SlotOwners owners;
 
     std::string settingsPath = kSettingsFileName;
+    // The players' keys are kept beside the settings.
+    std::string keysPath() const { return keysFileBeside(settingsPath); }
     std::string recordPath = kLastMatchFileName;  // where every match is recorded
     std::string charBitmapName = "char.bmp";      // looked for here, then beside the program
 };

@@ -8,6 +8,7 @@
 #include "display/screen.h"
 #include "input/keyboard.h"
 #include "input/pad_input.h"
+#include "input/player_keys.h"
 #include "platform/platform.h"
 
 // Thrown by every ending of the program (the pump throws it for Pause, the right button,
@@ -32,6 +33,10 @@ struct Devices {
     Keyboard keyboard;
     Pacing pacing;
     PadInput pads;
+    // The keys the people at this machine play with (the keys file's choice, or the usual
+    // ones); always playable (keysPlayable). Replays and network play never see them: they
+    // carry MatchKeys.
+    PlayerKeyTable playerKeys = kUsualPlayerKeys;
     // True while a round is being played (from the start of runRound until it returns):
     // game controllers then press their own slot's keys instead of the menu keys.
     bool roundRunning = false;

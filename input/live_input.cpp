@@ -2,24 +2,8 @@
 
 #include "input/devices.h"
 #include "input/pacing.h"
-#include "input/player_keys.h"
 
-namespace {
-
-int slotKeyCode(const PlayerKeys& keys, int which) {
-    switch (which) {
-        case SlotKeyTurnLeft:
-            return keys.turnLeftKey;
-        case SlotKeyItem:
-            return keys.itemKey;
-        default:
-            return keys.turnRightKey;
-    }
-}
-
-}  // namespace
-
-int matchKeyCode(int matchKey) {
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey) {
     switch (matchKey) {
         case MatchKeyEsc:
             return key::Esc;
@@ -30,7 +14,7 @@ int matchKeyCode(int matchKey) {
         case MatchKeyEnter:
             return key::Enter;
         default:
-            return slotKeyCode(playerKeys[matchKey / kKeysPerSlot], matchKey % kKeysPerSlot);
+            return keys[matchKey / kKeysPerSlot].at(matchKey % kKeysPerSlot);
     }
 }
 
@@ -48,7 +32,7 @@ Decision LiveInput::nextDecision() {
 void LiveInput::beginRound() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         keyboard.lastChange[code] = keyboard.keyDown[code] != 0 ? KeyChange::Down : KeyChange::None;
     }
     secondStamp_ = devices_.platform->ticks();
@@ -59,7 +43,7 @@ FrameInput LiveInput::nextFrame() {
     Keyboard& keyboard = devices_.keyboard;
     FrameInput input;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         input.setChange(key, keyboard.lastChange[code]);
         keyboard.lastChange[code] = KeyChange::None;
     }
@@ -77,7 +61,7 @@ void LiveInput::roundEnded(const RoundResult&) { marking_ = false; }
 void LiveInput::roundLeft() {
     Keyboard& keyboard = devices_.keyboard;
     for (int key = 0; key < kMatchKeyCount; ++key) {
-        const int code = matchKeyCode(key);
+        const int code = matchKeyCode(devices_.playerKeys, key);
         if (keyboard.lastChange[code] == KeyChange::None) {
             keyboard.keyDown[code] = roundKeys_.down[key];
         }

@@ -44,5 +44,5 @@ private:
     bool marking_ = false;      // from the round's start to its end
 };
 
-// The key code (platform/keys.h) of a MatchKey.
-int matchKeyCode(int matchKey);
+// The key code (platform/keys.h) of a MatchKey when the players' keys are `keys`.
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey);

@@ -20,11 +20,11 @@ void handleEvent(Devices& devices, const platform::Event& event) {
     switch (event.kind) {
         case platform::EventKind::KeyDown:
             if (event.key == key::Pause) throw ProgramExit{0};
-            if (recorded(event.key)) keyboard.press(event.key);
+            if (recorded(event.key)) keyboard.keyboardDown(event.key);
             if (event.key == key::Ctrl) keyboard.pacingOn = false;
             break;
         case platform::EventKind::KeyUp:
-            if (recorded(event.key)) keyboard.release(event.key);
+            if (recorded(event.key)) keyboard.keyboardUp(event.key);
             if (event.key == key::Ctrl) keyboard.pacingOn = true;
             break;
         case platform::EventKind::PadDown:
@@ -37,6 +37,8 @@ void handleEvent(Devices& devices, const platform::Event& event) {
         case platform::EventKind::Close:
         case platform::EventKind::Quit:
             throw ProgramExit{0};
+        case platform::EventKind::DisplayLost:
+            throw ProgramExit{1};
         case platform::EventKind::None:
             break;
     }

@@ -11,7 +11,8 @@ struct Devices;
 inline constexpr uint32_t kWaitUnitMs = 4;
 
 // Takes every pending event and acts on it (keys, Ctrl, game controllers, and the endings:
-// Pause, right button, window close, quit request, which throw ProgramExit{0}), presses again
+// Pause, right button, window close, quit request, which throw ProgramExit{0}, and the
+// display's loss, which throws ProgramExit{1}), presses again
 // the keys of held pad buttons whose repeat is due, and presents the shown page when a
 // refresh is due. Never waits, except that a pump finding nothing right after
 // another pump found nothing in the same millisecond first waits out that millisecond

@@ -46,8 +46,7 @@ constexpr bool rowsInButtonOrder() {
 }
 static_assert(rowsInButtonOrder(), "one row per pad button, in the order of PadButton");
 
-int roundKeyCode(int pad, RoundKey roundKey) {
-    const PlayerKeys& keys = playerKeys[pad];
+int roundKeyCode(const PlayerKeys& keys, RoundKey roundKey) {
     switch (roundKey) {
         case RoundKey::TurnLeft:
             return keys.turnLeftKey;
@@ -111,7 +110,7 @@ void pressButton(Devices& devices, int pad, int button) {
     followRoundState(devices);
     releaseButton(devices, pad, button);  // a second press without a release starts anew
     const bool inRound = devices.roundRunning;
-    const int code = padKeyFor(inRound ? devices.pads.roundSlot[pad] : pad,
+    const int code = padKeyFor(devices.playerKeys, inRound ? devices.pads.roundSlot[pad] : pad,
                                static_cast<PadButton>(button), inRound);
     if (code == kNoKey) return;
     devices.pads.heldKey[pad][button] = static_cast<int16_t>(code);
@@ -130,26 +129,32 @@ bool anyHeld(const PadInput& pads) {
 
 }  // namespace
 
-int padKeyFor(int pad, PadButton button, bool inRound) {
+int padKeyFor(const PlayerKeyTable& keys, int pad, PadButton button, bool inRound) {
     const int index = static_cast<int>(button);
     if (!validPad(pad) || !validButton(index)) return kNoKey;
     const PadButtonKeys& row = kPadButtonKeys[index];
-    return inRound ? roundKeyCode(pad, row.inRound) : row.inMenus;
+    return inRound ? roundKeyCode(keys[pad], row.inRound) : row.inMenus;
 }
 
 void handlePadEvent(Devices& devices, const platform::Event& event) {
     if (!validPad(event.pad)) return;
     const int button = static_cast<int>(event.button);
+    uint16_t& held = devices.pads.buttonsHeld[event.pad];
     switch (event.kind) {
         case EventKind::PadDown:
-            if (validButton(button)) pressButton(devices, event.pad, button);
+            if (!validButton(button)) break;
+            held |= uint16_t(1u << button);
+            pressButton(devices, event.pad, button);
             break;
         case EventKind::PadUp:
             followRoundState(devices);
-            if (validButton(button)) releaseButton(devices, event.pad, button);
+            if (!validButton(button)) break;
+            held &= uint16_t(~(1u << button));
+            releaseButton(devices, event.pad, button);
             break;
         case EventKind::PadAdded:    // a new controller starts with every button up
         case EventKind::PadRemoved:  // a controller that went away holds nothing
+            held = 0;
             releasePad(devices, event.pad);
             break;
         default:

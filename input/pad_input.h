@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+#include "input/player_keys.h"
 #include "platform/platform.h"
 
 struct Devices;
@@ -18,13 +19,13 @@ struct Devices;
 inline constexpr uint32_t kPadRepeatDelayMs = 400;
 inline constexpr uint32_t kPadRepeatIntervalMs = 33;
 
-// The key a button of pad slot `pad` presses, 0 for none (or for a pad or button out of
-// range). In a round: Left and the left shoulder are the slot's turn-left key, Right and
-// the right shoulder its turn-right key, Fire its item key, Start is Enter (so that pads
-// alone can go on from "PUSH ENTER KEY TO NEXT ROUND") and Back is Esc (it abandons the
-// round, as the keyboard's Esc does). Elsewhere: the directions are the arrow keys, Fire
-// and Start are Enter, Back is Esc.
-int padKeyFor(int pad, platform::PadButton button, bool inRound);
+// The key a button of pad slot `pad` presses when the players' keys are `keys`, 0 for none
+// (or for a pad or button out of range). In a round: Left and the left shoulder are the slot's
+// turn-left key, Right and the right shoulder its turn-right key, Fire its item key, Start is Enter
+// (so that pads alone can go on from "PUSH ENTER KEY TO NEXT ROUND") and Back is Esc (it abandons
+// the round, as the keyboard's Esc does). Elsewhere: the directions are the arrow keys, Fire and
+// Start are Enter, Back is Esc.
+int padKeyFor(const PlayerKeyTable& keys, int pad, platform::PadButton button, bool inRound);
 
 // The pads' part of the Devices.
 struct PadInput {
@@ -33,6 +34,9 @@ struct PadInput {
     std::array<std::array<int16_t, platform::kPadButtonCount>, platform::kMaxPads> heldKey{};
     // When each held button presses its key again (a tick count).
     std::array<std::array<uint32_t, platform::kPadButtonCount>, platform::kMaxPads> nextRepeat{};
+    // The buttons each pad holds now, bit 1 << PadButton, whatever keys they press (the
+    // keyboard check shows them).
+    std::array<uint16_t, platform::kMaxPads> buttonsHeld{};
     // Whether the held keys were pressed in a round.
     bool mappedInRound = false;
     // The slot whose keys each pad presses in a round: its own, unless network play gives

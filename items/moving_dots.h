@@ -7,9 +7,10 @@
 #include "display/screen.h"
 
 // Where the compiler can, a column pass also gets a version for wider vector units, picked
-// at start-up by the processor found. The passes use single rounded float operations only,
-// so both versions give the same floats bit for bit.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+// at start-up by the processor found (unless the build says DIRAVIRU_NO_CPU_CLONES). The passes
+// use single rounded float operations only, so both versions give the same floats bit for bit.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__) && \
+    !defined(DIRAVIRU_NO_CPU_CLONES)
 #define WIDE_LANES __attribute__((target_clones("avx2", "default")))
 #else
 #define WIDE_LANES

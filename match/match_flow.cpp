@@ -101,7 +101,7 @@ void startRound(Game& game) {
 void runCountdown(Game& game) {
     Screen& screen = game.screen;
     // Presses made before the round do not act in it.
-    for (const PlayerKeys& keys : playerKeys) {
+    for (const PlayerKeys& keys : game.playerKeys) {
         game.keyboard.keyDown[keys.turnLeftKey] = 0;
         game.keyboard.keyDown[keys.itemKey] = 0;
         game.keyboard.keyDown[keys.turnRightKey] = 0;

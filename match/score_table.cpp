@@ -1,5 +1,6 @@
 // The score table shown before every round: round number, one line per player with its
-// keys, score and rank, and the two PUSH lines.
+// keys, score and rank, and the two PUSH lines. The heading and the lines are equally wide
+// (23 characters with one-character key labels), so that the columns line up.
 #include <cstdio>
 
 #include "game/game.h"
@@ -15,11 +16,28 @@ constexpr int kRowSpacing = 32;
 constexpr int kStartLineY = 368;
 constexpr int kEndLineY = 400;
 
-void drawPlayerRow(Game& game, int slot, int32_t rank) {
-    const char* keys = keyLabels[slot];
+// The KEY column is as wide as the longest keys of the players listed.
+int keyColumnWidth(Game& game) {
+    unsigned listed = 0;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (game.players.present(slot)) listed |= 1u << slot;
+    }
+    return keyColumnWidth(game.playerKeys, listed);
+}
+
+void drawHeading(Game& game, int keyWidth) {
     char line[64];
-    std::snprintf(line, sizeof line, "%dP     %c%c%c %07d %d   ", slot + 1, keys[0], keys[1],
-                  keys[2], game.players.score[slot], rank);
+    std::snprintf(line, sizeof line, "PLAYER %-*s SCORE   RANK", keyWidth, kKeyHeading);
+    game.screen.DrawColourText(SurfacePage, line, kCentred, kHeadingY, kGlyphCell, kGlyphCell,
+                               kTextTile);
+}
+
+void drawPlayerRow(Game& game, int slot, int32_t rank, int keyWidth) {
+    char keys[kKeyColumnMax + 1];
+    formatKeyColumn(game.playerKeys[slot], keys, sizeof keys);
+    char line[64];
+    std::snprintf(line, sizeof line, "%dP     %-*s %07d %d   ", slot + 1, keyWidth, keys,
+                  game.players.score[slot], rank);
     game.screen.DrawColourText(SurfacePage, line, kCentred, kFirstRowY + kRowSpacing * slot,
                                kGlyphCell, kGlyphCell, slotTile(slot));
 }
@@ -46,10 +64,10 @@ void drawScoreTable(Game& game) {
     char title[32];
     std::snprintf(title, sizeof title, "ROUND %d", game.match.round + 1);
     screen.DrawText(SurfacePage, title, kCentred, kRoundY, kRoundCell, kRoundCell);
-    screen.DrawColourText(SurfacePage, "PLAYER KEY SCORE   RANK", kCentred, kHeadingY, kGlyphCell,
-                          kGlyphCell, kTextTile);
+    const int keyWidth = keyColumnWidth(game);
+    drawHeading(game, keyWidth);
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.present(slot)) drawPlayerRow(game, slot, ranks[slot]);
+        if (game.players.present(slot)) drawPlayerRow(game, slot, ranks[slot], keyWidth);
     }
     screen.DrawColourText(SurfacePage, "PUSH ENTER KEY TO START", kCentred, kStartLineY, kGlyphCell,
                           kGlyphCell, kTextTile);

@@ -1,13 +1,14 @@
-// The option menu: eight rows, the first of which ("EXIT") leaves the screen. Up and Down
-// move the pointer, Left and Right change the value of the row under it. The screen is
-// built on the back page and flipped once; every change after that is drawn straight onto
-// the visible page.
+// The option menu: nine rows, the first of which ("EXIT") leaves the screen and the last of
+// which ("KEY CONFIG") opens the key screen. Up and Down move the pointer, Left and Right
+// change the value of the row under it. The screen is built on the back page and flipped
+// once; every change after that is drawn straight onto the visible page.
 #include "menus/option_menu.h"
 
 #include <cstdio>
 
 #include "game/game.h"
 #include "input/pacing.h"
+#include "menus/key_menu.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ enum OptionRow {
     RowMeteorite = 5,
     RowMeteoriteTime = 6,
     RowMeteoriteValue = 7,
+    RowKeys = 8,
 };
 
 // Padded so that a new value covers the old one exactly.
@@ -48,7 +50,8 @@ struct OptionRowLook {
     ValueText value;  // nullptr: the row has no value
 };
 
-// WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION.
+// WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION, the
+// key screen's row in 2P's.
 constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
     {"EXIT", kTextTile, nullptr},
     {"WAIT", kHeaderTile,
@@ -79,6 +82,7 @@ constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
      [](const Settings& s, char* text, std::size_t size) {
          std::snprintf(text, size, "%04d", s.meteoriteValue);
      }},
+    {"KEY CONFIG", TileSkyBlue, nullptr},
 };
 
 void stepExplosionValue(Settings& settings, int delta) {
@@ -159,6 +163,19 @@ void changeOptionValue(Game& game, int delta) {
     drawOptionValue(game, SurfacePrimary, row);
 }
 
+namespace {
+
+// The key screen, and back to this screen with the pointer on the row that opened it.
+void visitKeyMenu(Game& game) {
+    runKeyMenu(game);
+    drawOptionMenu(game);
+    drawMenuPointer(game.screen, SurfacePrimary, kOptionMenu, RowExit, false);
+    game.optionMenu.cursor = RowKeys;
+    drawMenuPointer(game.screen, SurfacePrimary, kOptionMenu, RowKeys, true);
+}
+
+}  // namespace
+
 void runOptionMenu(Game& game) {
     drawOptionMenu(game);
     Keyboard& keys = game.keyboard;
@@ -167,7 +184,10 @@ void runOptionMenu(Game& game) {
         if (keys.take(key::Down)) moveOptionCursor(game, +1);
         if (keys.take(key::Left)) changeOptionValue(game, -1);
         if (keys.take(key::Right)) changeOptionValue(game, +1);
-        if (keys.take(key::Enter) && game.optionMenu.cursor == RowExit) break;
+        if (keys.take(key::Enter)) {
+            if (game.optionMenu.cursor == RowExit) break;
+            if (game.optionMenu.cursor == RowKeys) visitKeyMenu(game);
+        }
         waitSinceMark(game, 0);
     }
 }

@@ -1,4 +1,5 @@
-// The option menu: eight rows, Left and Right change the values (the caller saves them).
+// The option menu: eight rows of settings, Left and Right change the values (the caller saves
+// them), and a ninth row that opens the key screen.
 #pragma once
 
 #include <cstdint>
@@ -8,16 +9,17 @@
 
 struct Game;
 
-inline constexpr int kOptionRows = 8;
+inline constexpr int kOptionRows = 9;
 inline constexpr MenuLayout kOptionMenu{kOptionRows, 150, 118, 170, 32};
 
 // Runs the screen until Enter on "EXIT"; the settings are then as the player left them.
+// Enter on "KEY CONFIG" runs the key screen and comes back with the pointer on that row.
 void runOptionMenu(Game& game);
 // Builds the screen on the back page and flips it into view, pointer on "EXIT".
 void drawOptionMenu(Game& game);
-// Prints one row's value on the surface; row 0 (and any row outside 1..7) prints nothing.
+// Prints one row's value on the surface; rows without a value print nothing.
 void drawOptionValue(Game& game, SurfaceId surface, int row);
-// Moves the pointer one row on the visible page (delta -1 or +1), wrapping over 8 rows.
+// Moves the pointer one row on the visible page (delta -1 or +1), wrapping over the rows.
 void moveOptionCursor(Game& game, int delta);
 // Changes the value under the pointer by one step (delta -1 or +1) and shows it.
 void changeOptionValue(Game& game, int delta);

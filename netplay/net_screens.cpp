@@ -19,6 +19,7 @@ constexpr int kLineSpacing = 24;
 constexpr int kStatusY = 400;
 constexpr int kLeaveY = 440;
 constexpr int kListX = 128;
+constexpr unsigned kAllSlots = (1u << kSlots) - 1;
 constexpr int kMessageY = 232;
 
 std::string nameOf(const net::Lobby& lobby, uint8_t machine, uint8_t self) {
@@ -56,10 +57,16 @@ void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* st
         drawLine(game, std::to_string(m + 1) + " " + nameOf(lobby, m, self), kListX,
                  kMachinesY + kLineSpacing * row++, kTextTile);
     }
-    drawLine(game, "PLAYER KEY PLAYED BY", kListX, kSlotsY, kTextTile);
+    // The KEY column as on the score table: this machine's own keys for every slot.
+    const int keyWidth = keyColumnWidth(game.playerKeys, kAllSlots);
+    char line[kNoticeLength + 1];
+    std::snprintf(line, sizeof line, "PLAYER %-*s PLAYED BY", keyWidth, kKeyHeading);
+    drawLine(game, line, kListX, kSlotsY, kTextTile);
     for (int slot = 0; slot < kSlots; ++slot) {
-        const std::string line = std::to_string(slot + 1) + "P     " + keyLabels[slot] + " " +
-                                 nameOf(lobby, lobby.slotOwner[slot], self);
+        char keys[kKeyColumnMax + 1];
+        formatKeyColumn(game.playerKeys[slot], keys, sizeof keys);
+        std::snprintf(line, sizeof line, "%dP     %-*s %s", slot + 1, keyWidth, keys,
+                      nameOf(lobby, lobby.slotOwner[slot], self).c_str());
         drawLine(game, line, kListX, kSlotsY + kLineSpacing * (slot + 1), slotTile(slot));
     }
     drawLine(game, status, kCentred, kStatusY, kTextTile);

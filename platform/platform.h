@@ -29,6 +29,7 @@ enum class EventKind : uint8_t {
     PadUp,        // a game controller's button went up: pad and button are set
     PadAdded,     // a game controller took the pad slot `pad`
     PadRemoved,   // the controller of pad slot `pad` went away; its buttons count as up
+    DisplayLost,  // the display went away under the program (its server ended): it must end
 };
 
 // Game controllers drive the player slots: the platform gives each controller the lowest

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -16,6 +17,7 @@
 
 #include "platform/event_queue.h"
 #include "platform/picture_mailbox.h"
+#include "platform/sdl_display_loss.h"
 #include "platform/sdl_display_probe.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pads.h"
@@ -31,6 +33,8 @@ using std::chrono::milliseconds;
 
 // The main thread's longest sleep with nothing to do; the game's calls wake it sooner.
 constexpr int kIdleWaitMs = 250;
+// How long the game is given to end (and keep what it must) once the display has gone away.
+constexpr auto kEndingAfterLossPatience = std::chrono::seconds(3);
 // Free places the event queue needs before the main thread takes another system event.
 constexpr int kRoomForOneEvent = SdlPads::kMostEventsAtOnce;
 
@@ -81,6 +85,8 @@ struct SdlPlatform::State {
     bool answered = false;
     std::string openError;  // the answer to Open: empty when the display opened
     bool gameDone = false;
+    // The display went away: nothing may ask the main thread for anything any more.
+    std::atomic<bool> displayGone{false};
 
     // --- The game's thread -----------------------------------------------------------
     bool displayOpen = false;
@@ -111,6 +117,7 @@ struct SdlPlatform::State {
     int msUntilShowDue();
     void showIfDue();
     void toggleFullScreen();
+    void displayLost();
 };
 
 // --- The game's thread ------------------------------------------------------------------
@@ -119,7 +126,7 @@ struct SdlPlatform::State {
 // waiting for the system's events (with an event of its own) while it is open.
 void SdlPlatform::State::wakeMainThread() {
     requestChanged.notify_all();
-    if (!displayOpen || wakePosted.exchange(true)) return;
+    if (!displayOpen || displayGone || wakePosted.exchange(true)) return;
     SDL_Event wake{};
     wake.type = wakeEventType;
     if (SDL_PushEvent(&wake) != 1) wakePosted = false;
@@ -210,10 +217,23 @@ std::string SdlPlatform::State::open() {
     lastShow = Clock::now();
     // Looking for game controllers takes a while: after the first picture.
     pads.start();
+    whenDisplayLost([this] { displayLost(); });
     return {};
 }
 
+// The X server went away (it was stopped, or crashed), noticed inside an SDL call: the game
+// is told, so that it ends (keeping a match in progress, as for any ending) without asking
+// anything more of this thread, and is waited for a while before Xlib ends the program.
+void SdlPlatform::State::displayLost() {
+    std::fputs("diraviru: the display has gone away\n", stderr);
+    displayGone = true;
+    events.push(Event{EventKind::DisplayLost});
+    std::unique_lock lock(requestMutex);
+    requestChanged.wait_for(lock, kEndingAfterLossPatience, [this] { return gameDone; });
+}
+
 void SdlPlatform::State::close() {
+    whenDisplayLost(nullptr);
     presenter.stop();
     pads.stop();
     window.close();
@@ -395,7 +415,7 @@ bool SdlPlatform::openDisplay(std::string& error) {
 void SdlPlatform::closeDisplay() {
     State& s = *state_;
     if (!s.displayOpen) return;
-    s.ask(Request::Close);
+    if (!s.displayGone) s.ask(Request::Close);
     s.displayOpen = false;
 }
 

@@ -8,14 +8,16 @@ namespace platform {
 
 namespace {
 
-constexpr int kTableSize = 59;
+constexpr int kTableSize = 86;
 
 struct CodeKey {
     std::string_view code;
     int key;
 };
 
-// The one translation table of the web backend: every key the game uses, by its place.
+// The one translation table of the web backend: every key the game uses, by its place. The
+// function keys, Alt and the context-menu key stay the browser's (F5 reloads the page, F11
+// and Alt+Enter switch full screen).
 constexpr std::array<CodeKey, kTableSize> makeTable() {
     std::array<CodeKey, kTableSize> table{};
     constexpr std::string_view letters[26] = {
@@ -26,23 +28,53 @@ constexpr std::array<CodeKey, kTableSize> makeTable() {
                                              "Digit5", "Digit6", "Digit7", "Digit8", "Digit9"};
     constexpr std::string_view keypad[10] = {"Numpad0", "Numpad1", "Numpad2", "Numpad3", "Numpad4",
                                              "Numpad5", "Numpad6", "Numpad7", "Numpad8", "Numpad9"};
+    constexpr CodeKey others[] = {
+        {"Enter", key::Enter},
+        {"NumpadEnter", key::Enter},
+        {"Escape", key::Esc},
+        {"ControlLeft", key::Ctrl},
+        {"ControlRight", key::Ctrl},
+        {"Pause", key::Pause},
+        {"PageUp", key::PageUp},
+        {"PageDown", key::PageDown},
+        {"Space", key::Space},
+        {"ArrowLeft", key::Left},
+        {"ArrowUp", key::Up},
+        {"ArrowRight", key::Right},
+        {"ArrowDown", key::Down},
+        {"Backspace", key::Backspace},
+        {"Tab", key::Tab},
+        {"CapsLock", key::CapsLock},
+        {"ShiftLeft", key::LeftShift},
+        {"ShiftRight", key::RightShift},
+        {"Insert", key::Insert},
+        {"Delete", key::Delete},
+        {"Home", key::Home},
+        {"End", key::End},
+        {"NumLock", key::NumLock},
+        {"ScrollLock", key::ScrollLock},
+        {"NumpadMultiply", key::NumpadMultiply},
+        {"NumpadAdd", key::NumpadPlus},
+        {"NumpadSubtract", key::NumpadMinus},
+        {"NumpadDecimal", key::NumpadPeriod},
+        {"NumpadDivide", key::NumpadDivide},
+        {"Semicolon", key::Semicolon},
+        {"Equal", key::Equals},
+        {"Comma", key::Comma},
+        {"Minus", key::Minus},
+        {"Period", key::Period},
+        {"Slash", key::Slash},
+        {"Backquote", key::Grave},
+        {"BracketLeft", key::LeftBracket},
+        {"Backslash", key::Backslash},
+        {"BracketRight", key::RightBracket},
+        {"Quote", key::Apostrophe},
+    };
     int at = 0;
     for (int i = 0; i < 26; ++i) table[at++] = {letters[i], key::LetterA + i};
     for (int i = 0; i < 10; ++i) table[at++] = {digits[i], key::digit(i)};
     for (int i = 0; i < 10; ++i) table[at++] = {keypad[i], key::numpad(i)};
-    table[at++] = {"Enter", key::Enter};
-    table[at++] = {"NumpadEnter", key::Enter};
-    table[at++] = {"Escape", key::Esc};
-    table[at++] = {"ControlLeft", key::Ctrl};
-    table[at++] = {"ControlRight", key::Ctrl};
-    table[at++] = {"Pause", key::Pause};
-    table[at++] = {"PageUp", key::PageUp};
-    table[at++] = {"PageDown", key::PageDown};
-    table[at++] = {"Space", key::Space};
-    table[at++] = {"ArrowLeft", key::Left};
-    table[at++] = {"ArrowUp", key::Up};
-    table[at++] = {"ArrowRight", key::Right};
-    table[at++] = {"ArrowDown", key::Down};
+    for (const CodeKey& other : others) table[at++] = other;
     return table;
 }
 

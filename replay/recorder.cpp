@@ -5,7 +5,7 @@
 #include "replay/frame_codec.h"
 
 ReplayRecorder::ReplayRecorder(ReplayStart start, std::size_t roundBufferBytes)
-    : buffer_(new uint8_t[roundBufferBytes]), capacity_(roundBufferBytes) {
+    : work_(start.settings), buffer_(new uint8_t[roundBufferBytes]), capacity_(roundBufferBytes) {
     replay_.start = std::move(start);
 }
 
@@ -13,13 +13,18 @@ void ReplayRecorder::decided(Decision decision) {
     if (phase_ == Phase::Stopped) return;
     if (decision == Decision::EndMatch) replay_.end = Decision::EndMatch;
     if (decision != Decision::NextRound) return;
-    if (replay_.rounds.size() == kMaxReplayRounds) return stop();
+    work_.beginRound();
+    if (work_.total() > kMaxReplayWork) return stop();
     startFrames(Phase::Round);
 }
 
 void ReplayRecorder::frame(const FrameInput& input) {
     if (phase_ != Phase::Round && phase_ != Phase::Pause) return;
     if (frames_ == kMaxRoundFrames) return stop();
+    const bool roundFrame = phase_ == Phase::Round;
+    work_.addFrames(1, roundFrame);
+    if (roundFrame) work_.addItemPresses(input);
+    if (work_.total() > kMaxReplayWork) return stop();
     ++frames_;
     if (input.empty()) {
         ++emptyFrames_;

@@ -7,9 +7,10 @@
 // when the recorder is made, and become part of the Replay when the round's frames or its
 // pause are over. A round or pause that does not fit (the default size holds over an hour of
 // four players each tapping ten keys a second; one without keys fits up to kMaxRoundFrames),
-// or a match of more than kMaxReplayRounds rounds, stops the recording: that round and every
-// later one are left out, and the file holds the rounds before it, as if the program had been
-// closed then. The match itself goes on unchanged.
+// or a match that would cost a playback more than kMaxReplayWork (too many rounds or frames for
+// its settings), stops the recording: that round and every later one are left out, and the
+// file holds the rounds before it, as if the program had been closed then. The match itself
+// goes on unchanged.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,7 @@
 
 #include "input/frame_input.h"
 #include "replay/replay.h"
+#include "replay/replay_work.h"
 
 inline constexpr std::size_t kRoundBufferBytes = std::size_t{1} << 20;
 
@@ -53,6 +55,7 @@ private:
     void stop();
 
     Replay replay_;
+    ReplayWork work_;  // what a playback of the recording so far may cost
     std::unique_ptr<uint8_t[]> buffer_;
     std::size_t capacity_ = 0;
     std::size_t used_ = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/regular_file.h"
 #include "replay/bytes.h"
+#include "replay/replay_work.h"
 
 namespace {
 
@@ -164,8 +165,10 @@ ReplayStart readStart(FileReader& in) {
 }
 
 // A stretch of frames (`what` names it): its tokens in the encoder's exact form, no more of
-// them than it counts, and no more than kMaxRoundFrames.
-ReplayFrames readFrames(FileReader& in, uint16_t format, const std::string& what) {
+// them than it counts, and no more than kMaxRoundFrames. What playing them costs goes into
+// `work` (roundFrames: they are a round's, else a pause's).
+ReplayFrames readFrames(FileReader& in, uint16_t format, const std::string& what, bool roundFrames,
+                        ReplayWork& work) {
     ReplayFrames frames;
     frames.bytes = in.take(in.varint());
     frames.count = in.varint();
@@ -178,8 +181,12 @@ ReplayFrames readFrames(FileReader& in, uint16_t format, const std::string& what
         if (step == FrameTokenReader::Step::End) break;
         if (step == FrameTokenReader::Step::Damaged) refuse("damaged: the frames of " + what);
         written += uint64_t{token.gap} + 1;
+        if (roundFrames) work.addItemPresses(token.input);
     }
     if (written > frames.count) refuse("damaged: " + what + " holds more frames than it counts");
+    work.addFrames(frames.count, roundFrames);
+    if (work.total() > kMaxReplayWork)
+        refuse("damaged: the match is longer than a replay can hold");
     return frames;
 }
 
@@ -191,8 +198,10 @@ RoundResult readResult(FileReader& in) {
 }
 
 // The records up to the one that ends the stream, which is returned.
-Decision readRounds(FileReader& in, uint16_t format, std::vector<ReplayRound>& rounds) {
+Decision readRounds(FileReader& in, uint16_t format, const Settings& settings,
+                    std::vector<ReplayRound>& rounds) {
     const bool second = format != kFirstReplayFormat;
+    ReplayWork work(settings);
     for (;;) {
         const std::string name = "round " + std::to_string(rounds.size() + 1);
         in.where = name;
@@ -204,18 +213,16 @@ Decision readRounds(FileReader& in, uint16_t format, std::vector<ReplayRound>& r
             }
             const std::string after = "the pause after round " + std::to_string(rounds.size());
             in.where = after;
-            rounds.back().pause = readFrames(in, format, after);
+            rounds.back().pause = readFrames(in, format, after, false, work);
             rounds.back().paused = true;
             continue;
         }
         if (kind != RecordRound && !(kind == RecordCutShort && second)) {
             refuse("damaged: unknown record before " + name);
         }
-        if (rounds.size() == kMaxReplayRounds) {
-            refuse("damaged: more than " + std::to_string(kMaxReplayRounds) + " rounds");
-        }
         ReplayRound& round = rounds.emplace_back();
-        round.frames = readFrames(in, format, name);
+        work.beginRound();
+        round.frames = readFrames(in, format, name, true, work);
         round.cutShort = kind == RecordCutShort;
         if (!round.cutShort) {
             round.result = readResult(in);
@@ -252,7 +259,7 @@ bool decodeReplay(std::string_view bytes, Replay& replay, std::string& error) {
         Replay read;
         read.format = readMagicAndFormat(in);
         read.start = readStart(in);
-        read.end = readRounds(in, read.format, read.rounds);
+        read.end = readRounds(in, read.format, read.start.settings, read.rounds);
         readIntegrity(in, bytes);
         replay = std::move(read);
         return true;
@@ -277,5 +284,5 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& error)
 }
 
 bool writeReplayFile(const std::string& path, const Replay& replay, std::string& error) {
-    return replaceFileAtomically(path, encodeReplay(replay), error);
+    return platform::replaceFileAtomically(path, encodeReplay(replay), error);
 }

@@ -65,10 +65,10 @@
 inline constexpr std::size_t kMaxGameVersionBytes = 32;
 inline constexpr std::size_t kMaxSettingsBytes = 128;  // the game writes at most 82
 
-// What a file may ask of a playback; the recorder keeps within it. A round's frames, and its
-// pause's, are at most a day of play at WAIT 1 (86,400 s of 4 ms frames) each.
+// What a file may hold; the recorder keeps within it. A round's frames, and its pause's, are at
+// most a day of play at WAIT 1 (86,400 s of 4 ms frames) each; and all it asks of a playback,
+// at most kMaxReplayWork (replay/replay_work.h).
 inline constexpr uint32_t kMaxRoundFrames = 21'600'000;
-inline constexpr std::size_t kMaxReplayRounds = 65535;
 inline constexpr std::size_t kMaxReplayBytes = std::size_t{64} << 20;
 
 using FrameCounters = std::array<int32_t, kFrameCounterCount>;  // as Match::frameCounters

@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build-fuzz}
 seconds=${2:-30}
-targets=(settings_fuzz char_bmp_fuzz replay_fuzz net_packet_fuzz)
+targets=(settings_fuzz char_bmp_fuzz replay_fuzz net_packet_fuzz keys_fuzz)
 corpus_of() { echo "${1%_fuzz}"; }   # settings_fuzz -> fuzz/corpus/settings
 
 if ! command -v clang++ > /dev/null; then

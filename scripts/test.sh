@@ -62,6 +62,21 @@ sanitize_tests() {
     -j "$jobs"
 }
 
+# The parts that run threads, under ThreadSanitizer: the SDL backend's hand-over between the
+# game's thread and the main thread (the picture mailbox, the platform, the pads), the network
+# session, and network matches of the whole program (four machines; three of which one falls
+# silent). Only their two test programs are built; any report fails the run.
+tsan_build() {
+  cmake -S "$root" -B "$root/build-tsan" -G Ninja -DDIRAVIRU_TSAN=ON \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+  cmake --build "$root/build-tsan" --target sdl_backend_tests net_tests
+}
+tsan_tests() {
+  local threaded='^(PictureMailbox|SdlPlatform|SdlPads|Session)\.|^NetPlay\.ARefused'
+  threaded+='|/(FourMachines|SilentGuest)( |$)'
+  TSAN_OPTIONS=halt_on_error=1 run_tests "$root/build-tsan" -j "$jobs" -R "$threaded"
+}
+
 # Each fuzz target for FUZZ_SECONDS under both sanitizers (clang), and the writer of the replay
 # reader's seeds.
 fuzz() { "$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-20}"; }
@@ -133,6 +148,8 @@ step "web build" web_build
 step "web tests" web_tests
 step "sanitize build" sanitize_build
 step "sanitize tests" sanitize_tests
+step "tsan build" tsan_build
+step "tsan tests" tsan_tests
 step "fuzz" fuzz
 
 read_cpu_used

@@ -2,7 +2,6 @@
 // numbers with three raw little-endian 32-bit integers between them, no line ends.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,8 +35,8 @@ struct Settings {
     // ranges, so no value can index past a table or divide by zero.
     void loadSettings(const std::string& path);
     // Writes the whole record atomically (a temporary file beside it, then a rename). False
-    // when nothing could be saved, with the reason in `error` (see replaceFileAtomically);
-    // the previous file is then left as it was.
+    // when nothing could be saved, with the reason in `error` (see
+    // platform::replaceFileAtomically); the previous file is then left as it was.
     bool saveSettings(const std::string& path, std::string& error) const;
 
     bool operator==(const Settings&) const = default;
@@ -48,18 +47,3 @@ struct Settings {
 std::string encodeSettings(const Settings& settings);
 void decodeSettings(const std::string& bytes, Settings& settings);
 void clampSettings(Settings& settings);
-
-// Writes all `size` bytes to the open file descriptor; false, with errno set, when a write
-// fails.
-using FileWriter = bool (*)(int fd, const char* data, std::size_t size);
-bool writeAllBytes(int fd, const char* data, std::size_t size);
-
-// Replaces the file at `path` with `bytes`: writes "<path>.tmp" through `writer`, flushes it
-// to disk, closes it and renames it over `path`. On any failure the result is false, `path`
-// keeps its previous content, no temporary file of ours is left, and `error` says which
-// step failed and why: "<path>.tmp: No space left on device" for the temporary file,
-// "renaming <path>.tmp over it: ..." for the rename, and "not a regular file, not replaced"
-// when `path` is a folder, a named pipe or a device (which a rename would replace or fail
-// on). saveSettings uses it with writeAllBytes; a test passes a writer that fails part way.
-bool replaceFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                           FileWriter writer = writeAllBytes);

@@ -44,6 +44,14 @@ void MatchRecording::cutShort() {
 }
 
 void MatchRecording::write() {
+    if (recorder_.stopped() && !toldStopped_) {
+        toldStopped_ = true;
+        const std::size_t kept = recorder_.replay().rounds.size();
+        std::fprintf(stderr,
+                     "diraviru: the replay %s stops %s round %zu: the match is longer than a "
+                     "replay can hold\n",
+                     path_.c_str(), kept > 0 ? "after" : "before", kept > 0 ? kept : 1);
+    }
     std::string error;
     if (recorder_.writeFile(path_, error) && platform_.keepFiles(error)) return;
     std::fprintf(stderr, "diraviru: cannot save the replay to %s: %s\n", path_.c_str(),

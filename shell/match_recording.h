@@ -35,6 +35,7 @@ private:
 
     ReplayRecorder recorder_;
     std::string path_;
+    bool toldStopped_ = false;      // that the recording stopped, on standard error
     platform::Platform& platform_;  // keeps the file written
 };
 

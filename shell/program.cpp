@@ -1,6 +1,8 @@
 #include "shell/program.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -14,11 +16,22 @@
 
 namespace {
 
+// The keys file's choice; what it could not give is told on standard error, one line each.
+void loadKeysOrTell(Game& game) {
+    const std::string path = platform::absolutePath(game.keysPath());
+    std::vector<std::string> problems;
+    game.playerKeys = loadKeys(path, problems);
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "diraviru: %s: %s\n", path.c_str(), problem.c_str());
+    }
+}
+
 void buildStartupTables(Game& game) {
     buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
     game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
     game.settings.loadSettings(game.settingsPath);
+    loadKeysOrTell(game);
 }
 
 // Saves the settings where they last (the platform keeps the file: a browser copies it into
@@ -86,9 +99,12 @@ void runTopLevelLoop(Game& game, HostedTitle* net) {
                 cyclePlayerType(game);
             }
         } else if (row == TitleRowOption) {
-            runOptionMenu(game);  // saved on every leaving, changed or not
+            runOptionMenu(game);
+            // Saved on every leaving, changed or not, before the title comes back: a title on
+            // the screen means the settings are kept (a browser's storage takes a moment).
+            const bool saved = saveSettingsOrTell(game);
             drawTitle(game);
-            if (!saveSettingsOrTell(game)) showTitleNotice(game, kSettingsNotSaved);
+            if (!saved) showTitleNotice(game, kSettingsNotSaved);
         } else if (row == TitleRowExit) {
             if (saveSettingsOrTell(game)) throw ProgramExit{0};
             endAfterUnsavedNotice(game);

@@ -20,7 +20,7 @@ namespace {
 // at the end (Enter or Esc cut it short).
 constexpr uint32_t kScoreTableShownMs = 1500;
 constexpr uint32_t kVerdictShownMs = 10000;
-constexpr int kVerdictY = 440;  // of its line, or the middle of its lines
+constexpr int kVerdictY = 444;  // of its line, or the middle of its lines
 constexpr int kVerdictLineSpacing = 24;
 constexpr int kVerdictTile = kTextTile;
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "platform/keys.h"
 
 TEST(SdlKeys, TranslateByPlaceToWindowsVirtualKeyCodes) {
@@ -31,8 +33,18 @@ TEST(SdlKeys, TranslateByPlaceToWindowsVirtualKeyCodes) {
         {SDL_SCANCODE_LEFT, SDLK_LEFT, key::Left},
         {SDL_SCANCODE_DOWN, SDLK_DOWN, key::Down},
         {SDL_SCANCODE_SPACE, SDLK_SPACE, key::Space},
-        {SDL_SCANCODE_F11, SDLK_F11, 0},
-        {SDL_SCANCODE_KP_PLUS, SDLK_KP_PLUS, 0},
+        {SDL_SCANCODE_RALT, SDLK_MODE, key::Alt},
+        {SDL_SCANCODE_RSHIFT, SDLK_RSHIFT, key::RightShift},
+        {SDL_SCANCODE_F12, SDLK_F12, key::functionKey(12)},
+        {SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD, key::NumpadPeriod},
+        // Punctuation by place too: the key right of L is ';' on a US keyboard, whatever it
+        // types here.
+        {SDL_SCANCODE_SEMICOLON, SDLK_m, key::Semicolon},
+        {SDL_SCANCODE_NONUSHASH, SDLK_HASH, key::Backslash},
+        // The desktop's keys and a key a US keyboard lacks are not the game's.
+        {SDL_SCANCODE_LGUI, SDLK_LGUI, 0},
+        {SDL_SCANCODE_PRINTSCREEN, SDLK_PRINTSCREEN, 0},
+        {SDL_SCANCODE_NONUSBACKSLASH, SDLK_LESS, 0},
         {-1, 0, 0},
         {SDL_NUM_SCANCODES, 0, 0},
         // A key without a known place goes by the letter or digit it types.
@@ -43,5 +55,22 @@ TEST(SdlKeys, TranslateByPlaceToWindowsVirtualKeyCodes) {
     for (const Case& c : cases) {
         EXPECT_EQ(platform::virtualKeyFor(c.scancode, c.keycode), c.expected)
             << "scancode " << c.scancode << ", keycode " << c.keycode;
+    }
+}
+
+// Every key the game can be given has a name (so the key screen can show it and the keys file
+// can hold it), and every named key but F11 (the window's, taken before the game sees it)
+// comes from some key.
+TEST(SdlKeys, EveryTranslatedKeyHasANameAndEveryNameAKey) {
+    std::set<int> reached;
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        const int code = platform::virtualKeyFor(scancode, 0);
+        if (code == 0) continue;
+        EXPECT_NE(key::nameOf(code), nullptr) << "scancode " << scancode;
+        reached.insert(code);
+    }
+    for (const key::KeyName& entry : key::kKeyNames) {
+        if (entry.code == key::functionKey(11)) continue;
+        EXPECT_TRUE(reached.count(entry.code)) << entry.name;
     }
 }

@@ -2,7 +2,9 @@
 """Plays DIRAVIRU for real: the built program in an Xvfb window named DIRAVIRU, real key
 events from xdotool, the screen read from the server. Checks the title, an option saved on
 leaving the menu, a round of two computer players drawing trails in their colours, the
-endings by Esc and EXIT, the settings file left behind and the exit status.
+endings by Esc and EXIT, the settings file left behind and the exit status. Then the X server
+ends under a round: the game ends with status 1 and one line, and its replay keeps the round
+cut short.
 
 Usage: e2e_test.py <path to diraviru> <path to char.bmp>"""
 import os
@@ -88,6 +90,28 @@ def play(session, palette):
     check(open(saved, "rb").read() == SAVED, "EXIT did not keep the settings")
 
 
+def display_lost(session, exe, palette):
+    """A round of two computer players, then the X server is killed under it."""
+    session.start_game(session.workdir, stderr=subprocess.PIPE)
+    session.wait_first_picture()
+    session.skip_logo()
+    session.press("Return")                       # START: the players are as EXIT left them
+    table = lambda d: session.lit_pixels(136, 216, 504, 264, d) > 600
+    wait_for(session, table, 10, "no score table in the second run")
+    session.press("Return")
+    players = [palette[156], palette[71]]
+    wait_for(session, lambda d: all(n > 100 for n in colours(d, 1, 33, 639, 415, players)), 30,
+             "no round in the second run")
+    session.server.kill()
+    status, err = session.wait_game(20)
+    check(status == 1, f"losing the display ended the game with status {status}")
+    check(err == "diraviru: the display has gone away\n", f"losing the display said: {err!r}")
+    kept = subprocess.run([exe, "--play", os.path.join(session.workdir, "last_match.dvr"),
+                           "--check"], capture_output=True, text=True)
+    check(kept.returncode == 0 and kept.stdout.endswith(": round 1 cut short (not checked)\n"),
+          f"the replay of the round the display was lost in: {kept.stdout}{kept.stderr}")
+
+
 def main():
     exe, char_bmp = sys.argv[1], sys.argv[2]
     missing = [tool for tool in ["Xvfb", "xdotool"] if shutil.which(tool) is None]
@@ -100,6 +124,7 @@ def main():
     session = XvfbGame(exe)
     try:
         play(session, palette_of(char_bmp))
+        display_lost(session, exe, palette_of(char_bmp))
     finally:
         session.close()
     print("end-to-end run passed")

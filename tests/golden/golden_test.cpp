@@ -205,7 +205,7 @@ private:
             if (count < held_[s]) itemsFired |= 1u << p.items[s][count];
             held_[s] = count;
             if (!p.inPlay(s)) continue;
-            const PlayerKeys& keys = playerKeys[s];
+            const PlayerKeys& keys = game.playerKeys[s];
             const auto look = [&](int offset, int limit) {
                 return lookAhead(p, game.directions, game.screen, s, offset, limit);
             };
@@ -259,24 +259,25 @@ const Scenario kScenarios[] = {
      0x3e,
      {0x3ce051d9f8d2d719, 0x759f8a0c16e06b13, 0x3dea57ae9e3ae85f, 0x3a9e60041bec5396,
       0x85fb193f93ddc9dc, 0x7525afaf8f365eef, 0xadfae3b5e9ded4f6}},
-    // COSMO and no items set on the option menu, meteorites off though due every 5 s, three
-    // players, 2P a person; Pause ends it unsaved.
+    // COSMO and no items set on the option menu (the pointer passing its KEY CONFIG row both
+    // ways), meteorites off though due every 5 s, three players, 2P a person; Pause ends it
+    // unsaved.
     {"CosmoFromTheOptionMenu",
      1'700'000'000,
      settingsFile("1 1 0", {16, 150, 150}, "0 5 300"),
      "2",
-     "@m v E v v E E v E v E ^*4 > ^ > v v >*6 v*2 v E @m E @t E @e E @t E @e E @t X @m P",
+     "@m v E v v E E v E v E v v v/252 > ^ > v v >*6 v v v v v/46 E @m E @t E @e E @t E @e E @t X @m P",
      0x00,
-     {0xdd4bf0841606589e, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
+     {0x62cb6ab7b1d65e70, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
     // COSMO2 and a meteorite shower every 3 s, all four players; long pauses at the round's end.
     {"Cosmo2AndMeteoriteShowers",
      1'700'000'000,
      "",
      "14",
-     "@m v*1 E v/0 v E ^*2 v*4 E v E v v < v >*20 v > v <*56 v >*17 v E @m E @t E @e +3000 E @t E "
+     "@m v*1 E v/0 v E ^*2 v*4 E v v v < v >*20 v > v <*56 v >*17 v v E @m E @t E @e +3000 E @t E "
      "@e +3000 E @t X @m ^ E",
      0x06,
-     {0x41ddbc919a0c32d1, 0xd514b0fe8027ebcc, 0x242102e85d584a7b, 0xba8475091de3d84b}},
+     {0xc7a29de99f97a1bb, 0xd514b0fe8027ebcc, 0x242102e85d584a7b, 0xba8475091de3d84b}},
     // The largest explosions and showers: 9050 COSMO2 particles a crash, 9050 meteorites
     // every 2 s, four players, items; every table at its fullest while nothing is allocated.
     {"FullSizeExplosionsAndShowers",

@@ -11,11 +11,23 @@ TEST(ScoreTable, ShowsEachPlayersScoreAndRankWithTies) {
     game.match.round = 4;
     drawScoreTable(game);
     const uint8_t* page = test.machine.lastPage().pixels.data();
+    EXPECT_TRUE(shows(game, page, "PLAYER KEY SCORE   RANK", kCentred, 184, 7));
     EXPECT_TRUE(shows(game, page, "ROUND 5", kCentred, 100, -1, 32));
     EXPECT_TRUE(shows(game, page, "1P     QAZ 0000500 1   ", kCentred, 216, 1));
     EXPECT_TRUE(shows(game, page, "                       ", kCentred, 248, -1));
     EXPECT_TRUE(shows(game, page, "3P     \"#$ 0000200 3   ", kCentred, 280, 3));
     EXPECT_TRUE(shows(game, page, "4P     369 0000500 1   ", kCentred, 312, 4));
+
+    // Chosen keys: labels of more than one character take a blank between them, and the KEY
+    // column widens for every listed player.
+    game.playerKeys[0] = {key::Space, key::NumpadPeriod, key::functionKey(1)};
+    game.playerKeys[3] = {key::Semicolon, key::Up, key::Apostrophe};
+    drawScoreTable(game);
+    page = test.machine.lastPage().pixels.data();
+    EXPECT_TRUE(shows(game, page, "PLAYER KEY       SCORE   RANK", kCentred, 184, 7));
+    EXPECT_TRUE(shows(game, page, "1P     SPC K. F1 0000500 1   ", kCentred, 216, 1));
+    EXPECT_TRUE(shows(game, page, "3P     \"#$       0000200 3   ", kCentred, 280, 3));
+    EXPECT_TRUE(shows(game, page, "4P     ;^'       0000500 1   ", kCentred, 312, 4));
 }
 
 // Whatever an earlier match left (scores, round, a shaded colour), a match starts with the

@@ -13,13 +13,15 @@ namespace {
 thread_local bool counting = false;
 thread_local long allocations = 0;
 }  // namespace
-void* operator new(std::size_t size) {
+// Not inlined, nor the deletes below: seen inline side by side, a malloc'd pointer freed by
+// operator delete looks mismatched to the compiler.
+[[gnu::noinline]] void* operator new(std::size_t size) {
     allocations += counting;
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace loopback {
 namespace {

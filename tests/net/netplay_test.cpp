@@ -206,7 +206,7 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
             const Sight before = std::exchange(at, now);
             if (now == Sight::Round && before != Sight::RoundEnd) {
                 ++s.rounds;
-                machine.steer(playerKeys[m].turnLeftKey);
+                machine.steer(kUsualPlayerKeys[m].turnLeftKey);
                 if (match.onRound) match.onRound(m, machine.game());
                 if (m == 1 && match.firstGuestFallsSilent) relay->cut(0);
             } else if (now == Sight::RoundEnd && m == 0) {
@@ -238,28 +238,39 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
     return seen;
 }
 
-}  // namespace
+// A network match of the cases below, by name (so that a run can pick some).
+struct NetCase {
+    const char* name;
+    NetMatch match;
+};
+std::string caseName(const ::testing::TestParamInfo<NetCase>& info) { return info.param.name; }
 
 // Two and four machines, directly and through 50 ms each way with 2% lost: every machine
 // shows every round and score table of the host's match, every round ends with the same
 // checksum on every machine, and every machine's replay of the match plays back to them.
-TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
-    const NetMatch cases[] = {{2, 2, {}}, {4, 2, {}}, {2, 1, {50, 0.02}}};
-    for (const NetMatch& c : cases) {
-        std::vector<std::unique_ptr<Machine>> machines;
-        const std::vector<Seen> seen = playNetMatch(c, machines);
-        EXPECT_EQ(seen[0].sums.size(), std::size_t(c.rounds)) << c.machines << " machines";
-        for (int m = 0; m < c.machines; ++m) {
-            EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
-            bool playsBack = false;
-            EXPECT_EQ(machines[m]->replaySums(playsBack), seen[0].sums) << "machine " << m;
-            EXPECT_TRUE(playsBack) << "machine " << m;
-            EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
-            EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
-            EXPECT_FALSE(seen[m].stopped) << "machine " << m;
-        }
+class InLockstep : public ::testing::TestWithParam<NetCase> {};
+
+TEST_P(InLockstep, MachinesPlayTheHostsMatchWithEqualChecksums) {
+    const NetMatch& c = GetParam().match;
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(c, machines);
+    EXPECT_EQ(seen[0].sums.size(), std::size_t(c.rounds));
+    for (int m = 0; m < c.machines; ++m) {
+        EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
+        bool playsBack = false;
+        EXPECT_EQ(machines[m]->replaySums(playsBack), seen[0].sums) << "machine " << m;
+        EXPECT_TRUE(playsBack) << "machine " << m;
+        EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
+        EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
+        EXPECT_FALSE(seen[m].stopped) << "machine " << m;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(NetPlay, InLockstep,
+                         ::testing::Values(NetCase{"TwoMachines", {2, 2, {}}},
+                                           NetCase{"FourMachines", {4, 2, {}}},
+                                           NetCase{"TwoMachinesFarApart", {2, 1, {50, 0.02}}}),
+                         caseName);
 
 // Faults in a match. A machine whose game goes its own way (here the last of three, its 1P
 // score changed as a fault would) makes the checksums differ: the match stops with the
@@ -269,34 +280,37 @@ TEST(NetPlay, MachinesPlayTheHostsMatchInLockstepWithEqualChecksums) {
 // has gone. Every machine keeps a replay that plays back: the host's and the remaining
 // machine's with every round matching (the hand-over to the computer is in them), the silent
 // one's with the round it was cut off in cut short.
-TEST(NetPlay, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
-    NetMatch diverging;
-    diverging.machines = 3;
-    diverging.onRound = [](int machine, Game& game) {
-        if (machine == 2) game.players.score[0] += 7;
-    };
-    NetMatch silent;
-    silent.machines = 3;
-    silent.rounds = 1;
-    silent.distance = {1, 0};  // through the relay, which can cut the link
-    silent.firstGuestFallsSilent = true;
-    for (const NetMatch& c : {diverging, silent}) {
-        std::vector<std::unique_ptr<Machine>> machines;
-        const std::vector<Seen> seen = playNetMatch(c, machines);
-        const bool cut = c.firstGuestFallsSilent;
-        EXPECT_EQ(seen[0].stopped, !cut);
-        EXPECT_EQ(seen[1].stopped, !cut);  // on three machines: told by the host
-        EXPECT_EQ(seen[1].hostGone, cut);
-        EXPECT_EQ(seen[0].sums.size(), cut ? 1u : 0u);  // the divergence stops round 1
-        EXPECT_EQ(machines[0]->game().players.type[1], cut ? PlayerCom : PlayerMan);
-        if (!cut) continue;
-        for (int m = 0; m < 3; ++m) {
-            bool playsBack = false;
-            const std::vector<uint64_t> sums = machines[m]->replaySums(playsBack);
-            EXPECT_TRUE(playsBack) << "machine " << m;
-            if (m != 1) {
-                EXPECT_EQ(sums, seen[0].sums) << "machine " << m;
-            }
+class Faults : public ::testing::TestWithParam<NetCase> {};
+
+void divergeOnMachine2(int machine, Game& game) {
+    if (machine == 2) game.players.score[0] += 7;
+}
+
+TEST_P(Faults, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
+    const NetMatch& c = GetParam().match;
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(c, machines);
+    const bool cut = c.firstGuestFallsSilent;
+    EXPECT_EQ(seen[0].stopped, !cut);
+    EXPECT_EQ(seen[1].stopped, !cut);  // on three machines: told by the host
+    EXPECT_EQ(seen[1].hostGone, cut);
+    EXPECT_EQ(seen[0].sums.size(), cut ? 1u : 0u);  // the divergence stops round 1
+    EXPECT_EQ(machines[0]->game().players.type[1], cut ? PlayerCom : PlayerMan);
+    if (!cut) return;
+    for (int m = 0; m < 3; ++m) {
+        bool playsBack = false;
+        const std::vector<uint64_t> sums = machines[m]->replaySums(playsBack);
+        EXPECT_TRUE(playsBack) << "machine " << m;
+        if (m != 1) {
+            EXPECT_EQ(sums, seen[0].sums) << "machine " << m;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(NetPlay, Faults,
+                         ::testing::Values(NetCase{"Divergence", {3, 2, {}, divergeOnMachine2}},
+                                           // through the relay, which can cut the link
+                                           NetCase{"SilentGuest", {3, 1, {1, 0}, nullptr, true}}),
+                         caseName);
+
+}  // namespace

@@ -34,6 +34,20 @@ struct ReplayFile {
     std::string path;
 };
 
+// A match of a thousand rounds, each pause claiming a day of empty frames: a few kilobytes.
+std::string endlessPauses() {
+    Replay replay;
+    std::string error;
+    EXPECT_TRUE(readReplayFile(kRecorded, replay, error)) << error;
+    for (ReplayRound& round : replay.rounds) round.paused = false;
+    replay.rounds.resize(1000, replay.rounds[0]);
+    for (ReplayRound& round : replay.rounds) {
+        round.paused = true;
+        round.pause.count = kMaxRoundFrames;
+    }
+    return encodeReplay(replay);
+}
+
 TEST(PlayingAReplay, AFileThatCannotBePlayedIsOneLineAndStatusOne) {
     const std::string bytes = readFile(kRecorded);
     std::string newer = bytes;
@@ -44,7 +58,8 @@ TEST(PlayingAReplay, AFileThatCannotBePlayedIsOneLineAndStatusOne) {
     } cases[] = {{bytes.substr(0, bytes.size() / 2), "truncated: ends in round 1"},
                  {"#!/bin/sh\n", "not a DIRAVIRU replay"},
                  {newer, "made by a newer version of the game (format 9)"},
-                 {bytes.substr(0, bytes.size() - 1) + "?", "damaged: the integrity check fails"}};
+                 {bytes.substr(0, bytes.size() - 1) + "?", "damaged: the integrity check fails"},
+                 {endlessPauses(), "damaged: the match is longer than a replay can hold"}};
     for (const auto& c : cases) {
         ReplayFile file(c.bytes);
         platform::ScriptedPlatform machine;

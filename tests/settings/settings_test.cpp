@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/regular_file.h"
 #include "settings/settings.h"
 #include "tests/support/test_game.h"
 
@@ -139,11 +140,11 @@ TEST_F(SettingsFile, FailedSavesLeaveThePreviousFile) {
         return saved;
     };
     for (rlim_t room = 0; room < bytes.size(); ++room) EXPECT_FALSE(saveWithRoom(room)) << room;
-    EXPECT_FALSE(
-        replaceFileAtomically(path, bytes, error, [](int fd, const char* data, std::size_t size) {
+    EXPECT_FALSE(platform::replaceFileAtomically(
+        path, bytes, error, [](int fd, const char* data, std::size_t size) {
             fs::remove(
                 fs::read_symlink("/proc/self/fd/" + std::to_string(fd)));  // the rename fails
-            return writeAllBytes(fd, data, size);
+            return platform::writeAllBytes(fd, data, size);
         }));
     EXPECT_EQ(readFile(path), previous);
     EXPECT_EQ(std::distance(fs::directory_iterator(test.dir), fs::directory_iterator()), 1);

@@ -28,15 +28,15 @@ TEST(Pacing, WaitsLastTheirTimeUnlessCtrlIsHeld) {
         EXPECT_EQ(machine.ticks() - start, 4u * n) << n;
     }
     machine.setTicks(0);
-    for (const int code : {key::Ctrl, int{'Q'}, 199, 200, 255, 100000, -3})
+    for (const int code : {key::Ctrl, int{'Q'}, 199, 255, 256, 100000, -3})
         machine.keyDown(0, code);
     markFrameStart(*test);
     waitSinceMark(*test, 900);
     busyDelay(*test, 999);
     busyDelay(*test, 999);
     EXPECT_EQ(machine.ticks(), 0u);
-    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 3);
-    EXPECT_EQ(test->keyboard.keyDown[199], 1);
+    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 4);
+    EXPECT_EQ(test->keyboard.keyDown[255], 1);
     machine.keyUp(0, 'Q');
     machine.keyUp(0, key::Ctrl);
     busyDelay(*test, 5);
@@ -71,8 +71,8 @@ struct PadGame : TestGame {
 
 }  // namespace
 
-// In a round a pad presses its own slot's keys (1P's Left is Q, never the Left arrow); on the
-// menus every pad presses the arrows, Enter and Esc.
+// In a round a pad presses its own slot's keys, as chosen (1P's Left is Q, never the Left
+// arrow); on the menus every pad presses the arrows, Enter and Esc.
 TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
     PadGame pads;
     using namespace key;
@@ -91,6 +91,11 @@ TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
                 EXPECT_EQ(pressed, code ? Keys{code} : Keys{}) << inRound << " " << pad << " " << b;
             }
     }
+    // The slot's keys as chosen: 1P on J, K and L.
+    pads->playerKeys[0] = {'J', 'K', 'L'};
+    EXPECT_EQ(pads.press(0, PadButton::Left), Keys{'J'});
+    EXPECT_EQ(pads.press(0, PadButton::Fire), Keys{'K'});
+    EXPECT_EQ(pads.press(0, PadButton::RightShoulder), Keys{'L'});
 }
 
 // A held button presses its key again after 400 ms, then every 33 ms; two pads holding one

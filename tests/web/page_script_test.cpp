@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "platform/keys.h"
@@ -180,27 +181,37 @@ TEST(WebKeys, KeysAreTakenByTheirPlaceOnTheKeyboard) {
     EXPECT_EQ(virtualKeyForCode("ControlRight"), key::Ctrl);
     EXPECT_EQ(virtualKeyForCode("PageDown"), key::PageDown);
     EXPECT_EQ(virtualKeyForCode("Pause"), key::Pause);
+    // Punctuation and the other keys players may choose, by place too.
+    EXPECT_EQ(virtualKeyForCode("Semicolon"), key::Semicolon);
+    EXPECT_EQ(virtualKeyForCode("ShiftRight"), key::RightShift);
     // Keys the game does not read stay the browser's.
     EXPECT_EQ(virtualKeyForCode("F5"), 0);
-    EXPECT_EQ(virtualKeyForCode("Tab"), 0);
+    EXPECT_EQ(virtualKeyForCode("AltLeft"), 0);
+    EXPECT_EQ(virtualKeyForCode("ContextMenu"), 0);
     EXPECT_EQ(virtualKeyForCode("Key"), 0);
     EXPECT_EQ(virtualKeyForCode(""), 0);
 }
 
+// The page gets every key of the table, each with a name (the key screen can show it, the
+// keys file hold it): every key a player may choose but the function keys, Alt and Menu,
+// which stay the browser's.
 TEST(WebKeys, ThePageGetsEveryKeyOfTheTableAndNoOther) {
     std::istringstream table(platform::webKeyTable());
-    int lines = 0;
+    std::set<int> reached;
     for (std::string code; std::getline(table, code);) {
         const size_t space = code.find(' ');
         ASSERT_NE(space, std::string::npos) << code;
-        EXPECT_EQ(std::stoi(code.substr(space + 1)),
-                  platform::virtualKeyForCode(code.substr(0, space)))
-            << code;
-        ++lines;
+        const int key = std::stoi(code.substr(space + 1));
+        EXPECT_EQ(key, platform::virtualKeyForCode(code.substr(0, space))) << code;
+        EXPECT_NE(key::nameOf(key), nullptr) << code;
+        reached.insert(key);
     }
-    // The letters, both rows of digits, the arrows and Enter, Esc, Ctrl, Pause, Page Up and
-    // Down, Space (Enter and Ctrl twice each).
-    EXPECT_EQ(lines, 26 + 10 + 10 + 4 + 9);
+    for (const key::KeyName& entry : key::kKeyNames) {
+        const bool browsers =
+            entry.code == key::Alt || entry.code == key::Menu ||
+            (entry.code >= key::functionKey(1) && entry.code <= key::functionKey(12));
+        EXPECT_EQ(reached.count(entry.code), browsers ? 0u : 1u) << entry.name;
+    }
 }
 
 }  // namespace
