@@ -10,22 +10,22 @@ BenchGame::BenchGame() : game(makeGame(machine)) {
     Game& g = *game;
     g.charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
     g.settingsPath = "/dev/null";
-    installScreenWaitHook(g);
+    installScreenWaitHook(g.devices);
     std::string error;
-    if (!g.screen.Open(machine, error) ||
-        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+    if (!g.devices.screen.Open(machine, error) ||
+        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
         std::fprintf(stderr, "benchmark set-up failed: %s\n", error.c_str());
         std::exit(1);
     }
-    g.screen.LoadPalette(g.charBitmapName);
-    g.screen.MapField();
-    g.directions.build();
-    g.random.seed(1);
+    g.devices.screen.LoadPalette(g.charBitmapName);
+    g.devices.screen.MapField();
+    g.play.directions.build();
+    g.play.random.seed(1);
 }
 
 void drawEmptyField(Game& game) {
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfacePrimary);
-    screen.DrawFrame(SurfacePrimary, 0, 32, 639, 415, screen.PaletteRgb(ColourFrame));
+    drawFieldFrame(screen, SurfacePrimary);
     screen.MapField();
 }

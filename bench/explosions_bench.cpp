@@ -20,40 +20,37 @@ constexpr float kHeads[kSlots][2] = {
 
 void launchExplosions(Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        game.players.type[slot] = PlayerCom;
-        game.players.alive[slot] = false;
-        game.players.x[slot] = kHeads[slot][0];
-        game.players.y[slot] = kHeads[slot][1];
-        crashPlayer(game, game.explosions.tables[slot], slot);
+        game.play.players.type[slot] = PlayerCom;
+        game.play.players.alive[slot] = false;
+        game.play.players.x[slot] = kHeads[slot][0];
+        game.play.players.y[slot] = kHeads[slot][1];
+        crashPlayer(game.play, slot);
     }
 }
 
 bool anyExplosion(const Game& game) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot]) return true;
+        if (game.play.players.explosionActive[slot]) return true;
     }
     return false;
 }
 
 void tickAll(Game& game) {
-    for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot])
-            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
-                          game.players, game.directions, game.screen);
-    }
+    for (int slot = 0; slot < kSlots; ++slot) tickExplosion(game.play, slot);
 }
 
 int flyingParticles(const Game& game) {
     int flying = 0;
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot]) flying += game.explosions.tables[slot].flying;
+        if (game.play.players.explosionActive[slot])
+            flying += game.play.explosions.tables[slot].flying;
     }
     return flying;
 }
 
 void setUpCosmo2(Game& game) {
-    game.settings.explosionType = ExplosionCosmo2;
-    game.settings.explosionValue[ExplosionCosmo2] = kParticles;
+    game.play.settings.explosionType = ExplosionCosmo2;
+    game.play.settings.explosionValue[ExplosionCosmo2] = kParticles;
     drawEmptyField(game);
     launchExplosions(game);
 }
@@ -73,7 +70,7 @@ void BM_FourCosmo2Explosions(benchmark::State& state) {
     for (auto _ : state) {
         particleTicks += flyingParticles(game);
         tickAll(game);
-        if (!anyExplosion(game) || (last != 0 && game.players.explosionAge[0] >= last)) {
+        if (!anyExplosion(game) || (last != 0 && game.play.players.explosionAge[0] >= last)) {
             state.PauseTiming();
             relaunch();
             state.ResumeTiming();
@@ -99,33 +96,32 @@ void BM_MeteorShowerAndFourCosmo2(benchmark::State& state) {
     const int lastTick = static_cast<int>(state.range(1));
     const int firstFrame = static_cast<int>(state.range(2));
     const int lastFrame = static_cast<int>(state.range(3));
-    game.settings.meteoritesOn = 1;
-    game.settings.meteoriteTime = 60;
-    game.settings.meteoriteValue = kMeteors;
-    game.match.time = 61;  // not due: showers are placed outside the timing
+    game.play.settings.meteoritesOn = 1;
+    game.play.settings.meteoriteTime = 60;
+    game.play.settings.meteoriteValue = kMeteors;
+    game.play.counters.time = 61;  // not due: showers are placed outside the timing
     int showerFrame = 0;
     auto relaunchExplosions = [&] {
         setUpCosmo2(game);
         for (int tick = 1; tick < firstTick; ++tick) tickAll(game);
     };
     auto replaceShower = [&] {
-        spawnMeteorShower(game.meteorites, game.random, game.settings, game.screen.FieldPitch);
-        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame)
-            stepMeteorites(game.meteorites, game.screen, game.random, game.settings,
-                           game.match.time);
+        spawnMeteorShower(game.play.meteorites, game.play.random, game.play.settings,
+                          game.devices.screen.FieldPitch);
+        for (showerFrame = 0; showerFrame < firstFrame; ++showerFrame) stepMeteorites(game.play);
     };
     relaunchExplosions();
     replaceShower();
     int64_t moving = 0;
     for (auto _ : state) {
-        moving += flyingParticles(game) + game.meteorites.flying;
+        moving += flyingParticles(game) + game.play.meteorites.flying;
         tickAll(game);
-        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
+        stepMeteorites(game.play);
         ++showerFrame;
         const bool explosionsDone =
-            !anyExplosion(game) || (lastTick != 0 && game.players.explosionAge[0] >= lastTick);
-        const bool showerDone =
-            !game.meteorites.meteorShowerActive || (lastFrame != 0 && showerFrame >= lastFrame);
+            !anyExplosion(game) || (lastTick != 0 && game.play.players.explosionAge[0] >= lastTick);
+        const bool showerDone = !game.play.meteorites.meteorShowerActive ||
+                                (lastFrame != 0 && showerFrame >= lastFrame);
         if (explosionsDone || showerDone) {
             state.PauseTiming();
             if (explosionsDone) relaunchExplosions();
@@ -202,8 +198,8 @@ void BM_FourCosmo2PlainWalk(benchmark::State& state) {
         bool any = false;
         for (int slot = 0; slot < kSlots; ++slot) {
             if (!tables.active[slot]) continue;
-            plainTick(tables, slot, ExplosionCosmo2, game.directions, game.screen.FieldPixels,
-                      game.screen.FieldPitch);
+            plainTick(tables, slot, ExplosionCosmo2, game.play.directions,
+                      game.devices.screen.FieldPixels, game.devices.screen.FieldPitch);
             any = any || tables.active[slot];
         }
         return any;

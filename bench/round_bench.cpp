@@ -1,4 +1,4 @@
-// One whole round frame (playRoundFrame) with four computer players, WAIT 0, on the
+// One whole round frame (playPacedRoundFrame) with four computer players, WAIT 0, on the
 // scripted platform. A new round is set up (outside the timing) whenever one ends; the
 // frame that ends a round includes its pause on "PUSH ENTER KEY TO NEXT ROUND".
 // Each frame moves the virtual clock by 4 ms, as WAIT 1 would, so the round clock runs.
@@ -17,11 +17,11 @@ constexpr uint32_t kFrameMs = 4;
 constexpr uint32_t kEnterAheadMs = 8;
 
 void setUpRound(Game& game, MatchStream& stream) {
-    for (int slot = 0; slot < kSlots; ++slot) game.players.type[slot] = PlayerCom;
+    for (int slot = 0; slot < kSlots; ++slot) game.play.players.type[slot] = PlayerCom;
     startRound(game);
-    copyPage(game.screen, SurfacePrimary, SurfacePage);
-    game.screen.MapField();
-    game.itemBox.itemKind = ItemNone;
+    copyPage(game.devices.screen, SurfacePrimary, SurfacePage);
+    game.devices.screen.MapField();
+    game.play.itemBox.itemKind = ItemNone;
     stream.beginRound();
 }
 
@@ -30,27 +30,28 @@ void setUpRound(Game& game, MatchStream& stream) {
 void BM_RoundFrameFourCom(benchmark::State& state) {
     BenchGame bench;
     Game& game = *bench;
-    game.settings.wait = 0;
+    game.play.settings.wait = 0;
     if (state.range(0) == 1) {
-        game.settings.explosionType = ExplosionCosmo2;
-        game.settings.explosionValue[ExplosionCosmo2] = 9050;
-        game.settings.meteoritesOn = 1;
-        game.settings.meteoriteTime = 1;
-        game.settings.meteoriteValue = 9050;
+        game.play.settings.explosionType = ExplosionCosmo2;
+        game.play.settings.explosionValue[ExplosionCosmo2] = 9050;
+        game.play.settings.meteoritesOn = 1;
+        game.play.settings.meteoriteTime = 1;
+        game.play.settings.meteoriteValue = 9050;
     }
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game.devices);
     MatchStream stream(keyboard, nullptr);
+    Round round(game.play, game.devices, stream);
     setUpRound(game, stream);
     int64_t rounds = 0;
     for (auto _ : state) {
         // An Enter always waits a little ahead, so the pause at a round's end finds one.
         if (bench.machine.scriptDone()) {
-            bench.machine.keyDown(game.platform->ticks() + kEnterAheadMs, key::Enter);
+            bench.machine.keyDown(game.devices.platform->ticks() + kEnterAheadMs, key::Enter);
         }
-        const RoundState round = playRoundFrame(game, stream);
-        if (round == RoundState::Ended) runRoundEndPause(game, stream);
+        const RoundState frame = playPacedRoundFrame(round);
+        if (frame == RoundState::Ended) runRoundEndPause(round);
         bench.machine.advance(kFrameMs);
-        if (round != RoundState::Running) {
+        if (frame != RoundState::Running) {
             state.PauseTiming();
             ++rounds;
             setUpRound(game, stream);

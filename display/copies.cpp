@@ -90,3 +90,8 @@ void copyField(Screen& screen, SurfaceId destination, SurfaceId from) {
 void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from) {
     screen.CopyRectKeyed(kField.left, kField.top, kField, destination, from);
 }
+
+void showPage(Screen& screen) {
+    copyPage(screen, SurfaceBack, SurfacePage);
+    screen.Flip();
+}

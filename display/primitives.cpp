@@ -72,6 +72,11 @@ void Screen::DrawFrame(SurfaceId destination, int left, int top, int right, int 
     DrawLine(destination, left, bottom, right, bottom, colour);
 }
 
+void drawFieldFrame(Screen& screen, SurfaceId destination) {
+    screen.DrawFrame(destination, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
+                     kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
+}
+
 void Screen::FillBox(SurfaceId destination, int x, int y, int width, int height, uint32_t colour) {
     CopyArea area;
     if (width <= 0 || height <= 0 || !clipBox(x, y, width, height, area)) {

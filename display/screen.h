@@ -187,3 +187,7 @@ private:
 void copyPage(Screen& screen, SurfaceId destination, SurfaceId from);
 void copyField(Screen& screen, SurfaceId destination, SurfaceId from);
 void copyFieldKeyed(Screen& screen, SurfaceId destination, SurfaceId from);
+// The page composed on SurfacePage copied whole to the back page and flipped into view.
+void showPage(Screen& screen);
+// The field's one-pixel frame (kFieldFrame) in ColourFrame.
+void drawFieldFrame(Screen& screen, SurfaceId destination);

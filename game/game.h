@@ -8,9 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "input/devices.h"
 #include "input/keys_file.h"
-#include "items/explosions.h"
-#include "items/meteorites.h"
 #include "play/play.h"
 
 struct Game;
@@ -45,15 +44,15 @@ struct OptionMenu {
 // Where every match played here is recorded unless the command line names another file.
 inline constexpr const char* kLastMatchFileName = "last_match.dvr";
 
-// The devices and the state of play (the bases), the tables of the explosions and
-// meteorites, the menus and the files.
-struct Game : Play {
-    using Play::Play;
+// The devices, the state of play on their screen, the menus and the files.
+struct Game {
+    explicit Game(platform::Platform& machine) : devices(machine), play(devices.screen) {}
     Game(const Game&) = delete;  // several megabytes: made once, passed by reference
     Game& operator=(const Game&) = delete;
 
-    Explosions explosions;
-    Meteorites meteorites;
+    Devices devices;
+    Play play;
+
     TitleMenu titleMenu;
     OptionMenu optionMenu;
     SlotOwners owners;

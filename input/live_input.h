@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "input/match_input.h"
-#include "input/round_keys.h"
 
 struct Devices;
 
@@ -16,33 +15,31 @@ inline constexpr uint32_t kRoundSecondMs = 1000;
 
 class LiveInput final : public MatchInput {
 public:
-    // roundKeys: the round's key table (Match::roundKeys), read when a round is left.
-    LiveInput(Devices& devices, const RoundKeys& roundKeys)
-        : devices_(devices), roundKeys_(roundKeys) {}
+    explicit LiveInput(Devices& devices) : devices_(devices) {}
 
-    // Enter or Esc pressed on the score table (a press made before the table is ignored).
+    // Enter or Esc pressed on the score table (a press made before the table is ignored); on
+    // Enter, roundComing.
     Decision nextDecision() override;
-    // Every match key down at this moment counts as pressed in the first frame (a key pressed
-    // during the countdown, a Page Down pressed on the score table); the round's first second
-    // starts now.
+    // The round's first frame sees every match key that is down at this moment as pressed (a
+    // key pressed during the countdown, a Page Down pressed on the score table), except Esc: it
+    // does not abandon a round that has not begun. The round's first second starts now.
     void beginRound() override;
     // Each match key's last change since the previous frame; a second mark once
     // kRoundSecondMs have passed since the last one (at most one a frame; the tick count's
-    // wrap past 2^32 changes nothing).
+    // wrap past 2^32 changes nothing). A press a frame hands on is the round's: it is taken
+    // from the key table, so that no screen after the round sees it again.
     FrameInput nextFrame() override;
     // No more marks: the round's clock stands still in its pause.
     void roundEnded(const RoundResult& result) override;
-    // A press the round took stays taken for the screens after it, as if the round had taken
-    // it from the key table itself: the round's key table goes back into keyDown for every
-    // match key that did not change since the round's last frame.
-    void roundLeft() override;
+    void roundLeft() override {}
+
+    // The score table started a round (whatever source decided it): the slots' keys pressed
+    // until now do not act in it; those pressed during its countdown do.
+    void roundComing();
 
 private:
     Devices& devices_;
-    const RoundKeys& roundKeys_;
     uint32_t secondStamp_ = 0;  // the tick count when the round's time last counted a second
     bool marking_ = false;      // from the round's start to its end
+    bool firstFrame_ = false;   // the next frame is the round's first
 };
-
-// The key code (platform/keys.h) of a MatchKey when the players' keys are `keys`.
-int matchKeyCode(const PlayerKeyTable& keys, int matchKey);

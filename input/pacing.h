@@ -1,6 +1,7 @@
-// The message pump and the waits built on it. Every loop of the game calls these; they are
-// the only place where keyDown and pacingOn change. No wait spins: between polls it blocks
-// on the platform's event wait for the time left, so a key wakes it at once.
+// The message pump and the waits built on it. Every loop of the game calls these; the pump
+// is where presses and releases of keys and pads reach the key table and where Ctrl switches
+// pacingOn. No wait spins: between polls it blocks on the platform's event wait for the time
+// left, so a key wakes it at once.
 #pragma once
 
 #include <cstdint>

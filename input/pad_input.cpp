@@ -15,27 +15,27 @@ using platform::kPadButtonCount;
 using platform::PadButton;
 
 // What a button does in a round, in terms of the pad's own player slot.
-enum class RoundKey : uint8_t { None, TurnLeft, Item, TurnRight, Enter, Esc };
+enum class ButtonRole : uint8_t { None, TurnLeft, Item, TurnRight, Enter, Esc };
 
 struct PadButtonKeys {
     PadButton button;
-    RoundKey inRound;  // in a round
-    int inMenus;       // on the menus and the score table: a key code, 0 for nothing
+    ButtonRole inRound;  // in a round
+    int inMenus;         // on the menus and the score table: a key code, 0 for nothing
 };
 
 constexpr int kNoKey = 0;
 
 // The mapping, one row per button in the order of PadButton.
 constexpr std::array<PadButtonKeys, kPadButtonCount> kPadButtonKeys = {{
-    {PadButton::Left, RoundKey::TurnLeft, key::Left},
-    {PadButton::Right, RoundKey::TurnRight, key::Right},
-    {PadButton::Up, RoundKey::None, key::Up},
-    {PadButton::Down, RoundKey::None, key::Down},
-    {PadButton::Fire, RoundKey::Item, key::Enter},
-    {PadButton::Start, RoundKey::Enter, key::Enter},
-    {PadButton::Back, RoundKey::Esc, key::Esc},
-    {PadButton::LeftShoulder, RoundKey::TurnLeft, kNoKey},
-    {PadButton::RightShoulder, RoundKey::TurnRight, kNoKey},
+    {PadButton::Left, ButtonRole::TurnLeft, key::Left},
+    {PadButton::Right, ButtonRole::TurnRight, key::Right},
+    {PadButton::Up, ButtonRole::None, key::Up},
+    {PadButton::Down, ButtonRole::None, key::Down},
+    {PadButton::Fire, ButtonRole::Item, key::Enter},
+    {PadButton::Start, ButtonRole::Enter, key::Enter},
+    {PadButton::Back, ButtonRole::Esc, key::Esc},
+    {PadButton::LeftShoulder, ButtonRole::TurnLeft, kNoKey},
+    {PadButton::RightShoulder, ButtonRole::TurnRight, kNoKey},
 }};
 
 constexpr bool rowsInButtonOrder() {
@@ -46,22 +46,25 @@ constexpr bool rowsInButtonOrder() {
 }
 static_assert(rowsInButtonOrder(), "one row per pad button, in the order of PadButton");
 
-int roundKeyCode(const PlayerKeys& keys, RoundKey roundKey) {
-    switch (roundKey) {
-        case RoundKey::TurnLeft:
-            return keys.turnLeftKey;
-        case RoundKey::Item:
-            return keys.itemKey;
-        case RoundKey::TurnRight:
-            return keys.turnRightKey;
-        case RoundKey::Enter:
-            return key::Enter;
-        case RoundKey::Esc:
-            return key::Esc;
-        case RoundKey::None:
+constexpr int kNoMatchKey = -1;
+
+// The match key a button of the given role presses for `slot`.
+int roleMatchKey(int slot, ButtonRole role) {
+    switch (role) {
+        case ButtonRole::TurnLeft:
+            return slotKey(slot, SlotKeyTurnLeft);
+        case ButtonRole::Item:
+            return slotKey(slot, SlotKeyItem);
+        case ButtonRole::TurnRight:
+            return slotKey(slot, SlotKeyTurnRight);
+        case ButtonRole::Enter:
+            return MatchKeyEnter;
+        case ButtonRole::Esc:
+            return MatchKeyEsc;
+        case ButtonRole::None:
             break;
     }
-    return kNoKey;
+    return kNoMatchKey;
 }
 
 bool validPad(int pad) { return pad >= 0 && pad < kMaxPads; }
@@ -133,7 +136,9 @@ int padKeyFor(const PlayerKeyTable& keys, int pad, PadButton button, bool inRoun
     const int index = static_cast<int>(button);
     if (!validPad(pad) || !validButton(index)) return kNoKey;
     const PadButtonKeys& row = kPadButtonKeys[index];
-    return inRound ? roundKeyCode(keys[pad], row.inRound) : row.inMenus;
+    if (!inRound) return row.inMenus;
+    const int matchKey = roleMatchKey(pad, row.inRound);
+    return matchKey == kNoMatchKey ? kNoKey : matchKeyCode(keys, matchKey);
 }
 
 void handlePadEvent(Devices& devices, const platform::Event& event) {
@@ -197,8 +202,6 @@ void setRoundRunning(Devices& devices, bool running) {
     followRoundState(devices);
 }
 
-RoundRunning::RoundRunning(Devices& devices) : devices_(devices) {
-    setRoundRunning(devices_, true);
-}
+PadsInRound::PadsInRound(Devices& devices) : devices_(devices) { setRoundRunning(devices_, true); }
 
-RoundRunning::~RoundRunning() { setRoundRunning(devices_, false); }
+PadsInRound::~PadsInRound() { setRoundRunning(devices_, false); }

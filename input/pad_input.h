@@ -58,13 +58,13 @@ uint32_t msUntilPadRepeat(Devices& devices);
 // other way round) and does nothing more until pressed again.
 void setRoundRunning(Devices& devices, bool running);
 
-// Round play for the pads while it lives: made at the start of runRound.
-class RoundRunning {
+// Round play for the pads while it lives: made by the round and by its pause.
+class PadsInRound {
 public:
-    explicit RoundRunning(Devices& devices);
-    ~RoundRunning();
-    RoundRunning(const RoundRunning&) = delete;
-    RoundRunning& operator=(const RoundRunning&) = delete;
+    explicit PadsInRound(Devices& devices);
+    ~PadsInRound();
+    PadsInRound(const PadsInRound&) = delete;
+    PadsInRound& operator=(const PadsInRound&) = delete;
 
 private:
     Devices& devices_;

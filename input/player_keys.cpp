@@ -4,6 +4,21 @@
 #include <cstdio>
 #include <cstring>
 
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey) {
+    switch (matchKey) {
+        case MatchKeyEsc:
+            return key::Esc;
+        case MatchKeyPageUp:
+            return key::PageUp;
+        case MatchKeyPageDown:
+            return key::PageDown;
+        case MatchKeyEnter:
+            return key::Enter;
+        default:
+            return keys[matchKey / kKeysPerSlot].at(matchKey % kKeysPerSlot);
+    }
+}
+
 int slotOfKey(const PlayerKeyTable& keys, int code) {
     for (int slot = 0; slot < kSlots; ++slot) {
         for (int which = 0; which < kKeysPerSlot; ++which) {

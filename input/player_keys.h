@@ -17,6 +17,7 @@ struct PlayerKeys {
     int itemKey;
     int turnRightKey;
 
+    // The key of one of the three, by SlotKey.
     int at(int which) const {
         return which == SlotKeyTurnLeft ? turnLeftKey
                : which == SlotKeyItem   ? itemKey
@@ -63,3 +64,7 @@ void formatKeyColumn(const PlayerKeys& keys, char* text, std::size_t size);
 // their longest key text, at least the heading's.
 inline constexpr const char* kKeyHeading = "KEY";
 int keyColumnWidth(const PlayerKeyTable& keys, unsigned listedSlots);
+
+// The key code (platform/keys.h) of a MatchKey when the players' keys are `keys`: a slot's
+// three keys, then Esc, Page Up, Page Down and Enter.
+int matchKeyCode(const PlayerKeyTable& keys, int matchKey);

@@ -38,7 +38,7 @@ int32_t particleCount(const Settings& settings, int32_t type) {
 }
 
 // Award: time * scoreRate in float, truncated toward zero; later crashes pay more.
-void payCrashAward(Match& match, Players& players, int slot) {
+void payCrashAward(MatchCounters& match, Players& players, int slot) {
     const float award = static_cast<float>(match.time) * match.scoreRate;
     players.score[slot] += static_cast<int32_t>(award);
     match.scoreRate += 0.5f;
@@ -170,29 +170,27 @@ int32_t tickParticles(ParticleTable& table, int slot, bool turning,
 
 }  // namespace
 
-Particle ParticleTable::particle(int i) const {
-    return Particle{x[i], y[i], direction[i], speed[i], speed[i] != 0.0f};
-}
-
-void crashPlayer(Play& play, ParticleTable& table, int slot) {
-    payCrashAward(play.match, play.players, slot);
+void crashPlayer(Play& play, int slot) {
+    payCrashAward(play.counters, play.players, slot);
     blankPanelLine(play, slot);
     const int32_t type = play.settings.explosionType;
     if (type == ExplosionBomb) {
         stampBombRings(play, slot);
     } else if (type == ExplosionCosmo || type == ExplosionCosmo2) {
-        launchParticles(play, table, slot, type);
+        launchParticles(play, play.explosions.tables[slot], slot, type);
     }
 }
 
-void tickExplosion(ParticleTable& table, int slot, int32_t type, Players& players,
-                   const DirectionTables& directions, Screen& screen) {
-    if (type != ExplosionCosmo && type != ExplosionCosmo2) {
+void tickExplosion(Play& play, int slot) {
+    Players& players = play.players;
+    const int32_t type = play.settings.explosionType;
+    if (!players.explosionActive[slot] || (type != ExplosionCosmo && type != ExplosionCosmo2)) {
         return;
     }
     const int32_t age = ++players.explosionAge[slot];
     const bool turning = type == ExplosionCosmo2 && age < kSpiralTicks;
-    if (tickParticles(table, slot, turning, directions, screen) == 0) {
+    if (tickParticles(play.explosions.tables[slot], slot, turning, play.directions, play.screen) ==
+        0) {
         players.explosionActive[slot] = false;
     }
 }

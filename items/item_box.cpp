@@ -2,7 +2,7 @@
 // players' panel lines, and firing the top item.
 #include "items/item_box.h"
 
-#include "input/pacing.h"
+#include "items/effect_display.h"
 #include "items/item_effects.h"
 #include "play/play.h"
 
@@ -13,6 +13,7 @@ constexpr int kSpawnChanceTop = 100;  // a box appears when randomRange(0, 100) 
 constexpr int kBoxLeftMax = kField.right - 1 - kItemBoxSize;
 constexpr int kBoxTopMax = kField.bottom - 1 - kItemBoxSize;
 constexpr const char* kBlankItemSlot = "            ";  // twelve blanks clear a label
+constexpr uint32_t kFlashMs = 2;                        // at least, between its two flips
 
 // The player's item label sits after its "%dP ITEM" caption in the panel lines.
 
@@ -36,18 +37,16 @@ void showItemLabel(Play& play, int slot, int32_t kind) {
 }
 
 // The whole screen in the flash colour for one page, then the field again.
-void flashScreen(Play& play) {
+void flashScreen(Play& play, EffectDisplay& display) {
     Screen& screen = play.screen;
     screen.FillBox(SurfaceBack, 0, 0, kScreenWidth, kScreenHeight, screen.PaletteRgb(flashColour));
-    screen.WaitVerticalBlank();
-    screen.Flip();
-    markFrameStart(play);
-    waitSinceMark(play, 2);
-    screen.WaitVerticalBlank();
-    screen.Flip();
+    display.flipAtRefresh();
+    display.markStep();
+    display.waitSinceMark(kFlashMs);
+    display.flipAtRefresh();
 }
 
-void applyItem(Play& play, int slot, int32_t kind) {
+void applyItem(Play& play, EffectDisplay& display, int slot, int32_t kind) {
     switch (kind) {
         case ItemSpeedUp:
             if (play.players.speedLevel[slot] > 0) play.players.speedLevel[slot] -= 1;
@@ -56,13 +55,13 @@ void applyItem(Play& play, int slot, int32_t kind) {
             fireLaser(play, slot);
             break;
         case ItemWarp:
-            warpPlayer(play, slot);
+            warpPlayer(play, display, slot);
             break;
         case ItemChange:
-            changePlaces(play, slot);
+            changePlaces(play, display, slot);
             break;
         case ItemBomb:
-            detonateBomb(play, slot);
+            detonateBomb(play, display, slot);
             break;
         default:
             break;
@@ -74,25 +73,26 @@ bool validKind(int32_t kind) { return kind >= 0 && kind < static_cast<int32_t>(i
 
 }  // namespace
 
-void trySpawnItemBox(ItemBox& box, Random& random, const Players& players, bool itemsOn,
-                     Devices& devices) {
-    if (box.itemKind != ItemNone || !itemsOn) return;
+void trySpawnItemBox(Play& play, EffectDisplay& display) {
+    ItemBox& box = play.itemBox;
+    Random& random = play.random;
+    if (box.itemKind != ItemNone || play.settings.itemsOn == 0) return;
     if (random.randomRange(0, kSpawnChanceTop) != 1) return;
     box.itemKind = random.randomRange(ItemSpeedUp, ItemRandom);
     for (;;) {
         box.x = random.randomRange(kField.left, kBoxLeftMax);
         box.y = random.randomRange(kField.top, kBoxTopMax);
-        if (!anyHeadInSquare(players, box.square())) break;
-        waitSinceMark(devices, 0);
+        if (!anyHeadInSquare(play.players, box.square())) break;
+        display.waitSinceMark(0);
     }
-    putBoxGlyph(box, devices.screen);
+    putBoxGlyph(box, play.screen);
 }
 
 void drawItemBox(const ItemBox& box, Screen& screen) {
     if (box.itemKind != ItemNone) putBoxGlyph(box, screen);
 }
 
-void pickUpItem(Play& play, int slot) {
+void pickUpItem(Play& play, EffectDisplay& display, int slot) {
     ItemBox& box = play.itemBox;
     Players& players = play.players;
     // The blank glyph wipes the box square, trail pixels in it included.
@@ -109,21 +109,21 @@ void pickUpItem(Play& play, int slot) {
 
     if (kind == ItemSpeedUp) {
         box.itemKind = ItemNone;
-        useItem(play, slot);  // acts at once; its label never shows
+        useItem(play, display, slot);  // acts at once; its label never shows
         return;
     }
     showItemLabel(play, slot, kind);
     box.itemKind = ItemNone;
 }
 
-void useItem(Play& play, int slot) {
+void useItem(Play& play, EffectDisplay& display, int slot) {
     Players& players = play.players;
     if (players.itemCount[slot] <= 0) return;
-    flashScreen(play);
+    flashScreen(play, display);
 
     players.itemCount[slot] -= 1;
     const int32_t kind = players.items[slot][players.itemCount[slot]];
-    applyItem(play, slot, kind);
+    applyItem(play, display, slot, kind);
 
     if (players.itemCount[slot] > 0 &&
         validKind(players.items[slot][players.itemCount[slot] - 1])) {

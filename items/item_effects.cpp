@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "input/pacing.h"
+#include "items/effect_display.h"
 #include "play/field.h"
 #include "play/play.h"
 
@@ -34,38 +34,38 @@ void shadeTeleportColours(Play& play, const int* slots, int count, int32_t delta
 
 // One step of a disc animation: show the page composed before, compose the next one with
 // discs of this radius, and show it.
-void showDiscStep(Play& play, const int* slots, int count, int radius) {
-    play.screen.Flip();
+void showDiscStep(Play& play, EffectDisplay& display, const int* slots, int count, int radius) {
+    display.flip();
     drawTeleportDiscs(play, slots, count, radius);
     composeTeleportPage(play.screen);
-    play.screen.Flip();
-    waitSinceMark(play, 0);
+    display.flip();
+    display.waitSinceMark(0);
 }
 
 // One step of a palette fade: both pages are shown once with the entries shaded by delta.
-void showFadeStep(Play& play, const int* slots, int count, int32_t delta) {
-    play.screen.Flip();
+void showFadeStep(Play& play, EffectDisplay& display, const int* slots, int count, int32_t delta) {
+    display.flip();
     shadeTeleportColours(play, slots, count, delta);
-    play.screen.Flip();
-    waitSinceMark(play, 0);
+    display.flip();
+    display.waitSinceMark(0);
 }
 
 // 50 flips: discs grow round the heads, then fade to black.
-void vanish(Play& play, const int* slots, int count) {
+void vanish(Play& play, EffectDisplay& display, const int* slots, int count) {
     Screen& screen = play.screen;
     copyPage(screen, SurfaceBack, SurfacePrimary);
     copyPage(screen, SurfaceSaved, SurfacePrimary);
     for (int radius = 1; radius < kTeleportRadius; radius += 2) {
-        showDiscStep(play, slots, count, radius);
+        showDiscStep(play, display, slots, count, radius);
     }
     for (int fade = 0; fade <= 256; fade += kTeleportFadeStep) {
-        showFadeStep(play, slots, count, -fade);
+        showFadeStep(play, display, slots, count, -fade);
     }
 }
 
 // 51 flips: a black disc round each (moved) head brightens, then shrinks away; the saved
 // field is put back on the page that is shown at the end.
-void appear(Play& play, const int* slots, int count) {
+void appear(Play& play, EffectDisplay& display, const int* slots, int count) {
     Screen& screen = play.screen;
     copyPage(screen, SurfacePrimary, SurfaceSaved);
     screen.Clear(SurfaceOverlay);
@@ -80,22 +80,22 @@ void appear(Play& play, const int* slots, int count) {
     for (int k = 0; k <= 16; ++k) {
         // The last step lands on the base colour itself (16 * 16 - 255 would overshoot it
         // by one and leave the disc colours one step too bright for the rest of the game).
-        showFadeStep(play, slots, count, std::min(kTeleportFadeStep * k - 255, 0));
+        showFadeStep(play, display, slots, count, std::min(kTeleportFadeStep * k - 255, 0));
     }
-    screen.Flip();
+    display.flip();
     for (int radius = kTeleportRadius - 1; radius >= 1; radius -= 2) {
-        showDiscStep(play, slots, count, radius);
+        showDiscStep(play, display, slots, count, radius);
     }
     copyField(screen, SurfacePrimary, SurfaceSaved);
 }
 
 }  // namespace
 
-void teleportAnimation(Play& play, const int* slots, int count, int phase) {
+void teleportAnimation(Play& play, EffectDisplay& display, const int* slots, int count, int phase) {
     if (phase == TeleportVanish) {
-        vanish(play, slots, count);
+        vanish(play, display, slots, count);
     } else {
-        appear(play, slots, count);
+        appear(play, display, slots, count);
     }
 }
 
@@ -115,9 +115,9 @@ void fireLaser(Play& play, int slot) {
     copyFieldKeyed(screen, SurfacePrimary, SurfaceOverlay);
 }
 
-void warpPlayer(Play& play, int slot) {
+void warpPlayer(Play& play, EffectDisplay& display, int slot) {
     const int slots[1] = {slot};
-    teleportAnimation(play, slots, 1, TeleportVanish);
+    teleportAnimation(play, display, slots, 1, TeleportVanish);
     // The field as the vanish leaves it still holds the last disc round the old head, so
     // the new point never lies in it. When every try meets a drawn pixel the head stays on
     // the last point drawn.
@@ -128,10 +128,10 @@ void warpPlayer(Play& play, int slot) {
         play.players.y[slot] = static_cast<float>(y);
         if (fieldByte(play.screen, x, y) == ColourEmpty) break;
     }
-    teleportAnimation(play, slots, 1, TeleportAppear);
+    teleportAnimation(play, display, slots, 1, TeleportAppear);
 }
 
-void changePlaces(Play& play, int slot) {
+void changePlaces(Play& play, EffectDisplay& display, int slot) {
     Players& players = play.players;
     int other = -1;
     for (int draw = 0; draw < kChangeDraws; ++draw) {
@@ -140,22 +140,22 @@ void changePlaces(Play& play, int slot) {
             other = q;
             break;
         }
-        waitSinceMark(play, 0);
+        display.waitSinceMark(0);
     }
     if (other < 0) return;  // nobody to change with: the item is spent
 
     const int slots[2] = {slot, other};
-    teleportAnimation(play, slots, 2, TeleportVanish);
+    teleportAnimation(play, display, slots, 2, TeleportVanish);
     // Positions and headings change hands; speed, items, colour and type stay with the slot.
     std::swap(players.x[slot], players.x[other]);
     std::swap(players.y[slot], players.y[other]);
     std::swap(players.pixelX[slot], players.pixelX[other]);
     std::swap(players.pixelY[slot], players.pixelY[other]);
     std::swap(players.direction[slot], players.direction[other]);
-    teleportAnimation(play, slots, 2, TeleportAppear);
+    teleportAnimation(play, display, slots, 2, TeleportAppear);
 }
 
-void detonateBomb(Play& play, int slot) {
+void detonateBomb(Play& play, EffectDisplay& display, int slot) {
     Screen& screen = play.screen;
     const int x = headPixelX(play, slot);
     const int y = headPixelY(play, slot);
@@ -164,10 +164,10 @@ void detonateBomb(Play& play, int slot) {
     const int passColours[2] = {bombColour, ColourEmpty};
     for (const int colour : passColours) {
         for (int radius = 1; radius <= kBombMaxRadius; radius += 2) {
-            markFrameStart(play);
+            display.markStep();
             screen.FillCircle(SurfaceOverlay, x, y, radius, colour);
             copyField(screen, SurfacePrimary, SurfaceOverlay);
-            waitSinceMark(play, kBombStepMs);
+            display.waitSinceMark(kBombStepMs);
         }
     }
 }

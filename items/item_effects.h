@@ -21,15 +21,17 @@ inline constexpr int kTeleportFadeStep = 16;  // palette shade step, 17 steps pe
 enum TeleportPhase : int { TeleportVanish = 0, TeleportAppear = 1 };
 
 struct Play;
+class EffectDisplay;
 
-// All take the slot of the player who fired (0..3).
+// All take the slot of the player who fired (0..3); those that animate show their pages and
+// wait through the display given.
 void fireLaser(Play& play, int slot);
-void warpPlayer(Play& play, int slot);
-void changePlaces(Play& play, int slot);
-void detonateBomb(Play& play, int slot);
+void warpPlayer(Play& play, EffectDisplay& display, int slot);
+void changePlaces(Play& play, EffectDisplay& display, int slot);
+void detonateBomb(Play& play, EffectDisplay& display, int slot);
 
 // The disc animation round the heads of the listed slots (count 1 for WARP, 2 for CHANGE).
 // Vanish saves the shown page on SurfaceSaved and ends with black discs on the field; appear
 // (after the heads were moved) fades the discs in round the new positions, shrinks them, and
 // restores the saved field area onto whatever page is shown at the end.
-void teleportAnimation(Play& play, const int* slots, int count, int phase);
+void teleportAnimation(Play& play, EffectDisplay& display, const int* slots, int count, int phase);

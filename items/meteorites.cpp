@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "items/moving_dots.h"
+#include "play/play.h"
 
 namespace {
 
@@ -63,8 +64,6 @@ void repackMeteors(Meteorites& shower) {
 
 }  // namespace
 
-Meteor Meteorites::meteor(int i) const { return Meteor{x[i], y[i], speed[i], speed[i] != 0.0f}; }
-
 void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& settings,
                        int32_t pitch) {
     // More than the table holds can only come from a damaged settings file.
@@ -84,13 +83,16 @@ void spawnMeteorShower(Meteorites& shower, Random& random, const Settings& setti
     shower.meteorShowerActive = true;
 }
 
-void stepMeteorites(Meteorites& shower, Screen& screen, Random& random, const Settings& settings,
-                    int32_t time) {
+void stepMeteorites(Play& play) {
+    const Settings& settings = play.settings;
+    if (settings.meteoritesOn == 0) return;
+    Meteorites& shower = play.meteorites;
+    Screen& screen = play.screen;
     if (!shower.meteorShowerActive) {
-        if (!showerDue(settings, time)) {
+        if (!showerDue(settings, play.counters.time)) {
             return;
         }
-        spawnMeteorShower(shower, random, settings, screen.FieldPitch);
+        spawnMeteorShower(shower, play.random, settings, screen.FieldPitch);
     }
     const int32_t* standing = shower.pixels[shower.standing].data();
     int32_t* landing = shower.pixels[1 - shower.standing].data();

@@ -34,52 +34,52 @@ void placePlayerAtStart(Players& players, int slot) {
 void drawItemCaption(Game& game, int slot) {
     char caption[24];
     std::snprintf(caption, sizeof caption, "%dP ITEM", slot + 1);
-    game.screen.DrawColourText(SurfacePage, caption, panelLineX(slot), panelLineY(slot), kGlyphCell,
-                               kGlyphCell, slotTile(slot));
+    game.devices.screen.DrawColourText(SurfacePage, caption, panelLineX(slot), panelLineY(slot),
+                                       kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
-void showRoundPage(Game& game) { copyPage(game.screen, SurfaceBack, SurfacePage); }
+void showRoundPage(Game& game) { copyPage(game.devices.screen, SurfaceBack, SurfacePage); }
 
 }  // namespace
 
 RoundResult roundResult(const Game& game) {
-    return {matchChecksum(game.screen, game.players.score), game.players.score};
+    return {matchChecksum(game.devices.screen, game.play.players.score), game.play.players.score};
 }
 
 void runMatch(Game& game, MatchInput& input, MatchObserver* observer) {
     MatchStream stream(input, observer);
-    game.screen.ResetPalette();
-    for (int slot = 0; slot < kSlots; ++slot) game.players.score[slot] = 0;
-    game.match.round = 0;
+    game.devices.screen.ResetPalette();
+    for (int slot = 0; slot < kSlots; ++slot) game.play.players.score[slot] = 0;
+    game.play.counters.round = 0;
     for (;;) {
         drawScoreTable(game);
         if (stream.nextDecision() != Decision::NextRound) return;
         playRound(game, stream);
-        game.match.round += 1;
-        waitSinceMark(game, 0);
+        game.play.counters.round += 1;
+        waitSinceMark(game.devices, 0);
     }
 }
 
 void playRound(Game& game, MatchStream& stream) {
     startRound(game);
     runCountdown(game);
-    const RoundState end = runRound(game, stream);
+    Round round(game.play, game.devices, stream);
+    const RoundState end = runRound(round);
     // Between the round's frames and its pause: a recorder keeps the round here.
     stream.roundEnded(roundResult(game));
-    if (end == RoundState::Ended) runRoundEndPause(game, stream);
+    if (end == RoundState::Ended) runRoundEndPause(round);
     stream.roundLeft();
 }
 
 void startRound(Game& game) {
-    Match& match = game.match;
-    Players& players = game.players;
-    Screen& screen = game.screen;
+    MatchCounters& match = game.play.counters;
+    Players& players = game.play.players;
+    Screen& screen = game.devices.screen;
     match.time = 0;
     match.scoreRate = 1.0f;
     screen.Clear(SurfacePage);
-    screen.DrawFrame(SurfacePage, kFieldFrame.left, kFieldFrame.top, kFieldFrame.right - 1,
-                     kFieldFrame.bottom - 1, screen.PaletteRgb(ColourFrame));
-    drawRoundHeader(screen, SurfacePage, match.round, game.settings.wait, match.time);
+    drawFieldFrame(screen, SurfacePage);
+    drawRoundHeader(screen, SurfacePage, match.round, game.play.settings.wait, match.time);
     for (int slot = 0; slot < kSlots; ++slot) {
         // An explosion still flying from the last round stops here, whoever it belongs to.
         players.explosionActive[slot] = false;
@@ -92,31 +92,24 @@ void startRound(Game& game) {
     }
     screen.DrawColourText(SurfacePage, "PUSH ESC KEY TO END", kCentred, kEscLineY, kGlyphCell,
                           kGlyphCell, kTextTile);
-    drawHeads(game.players, game.screen);
-    game.meteorites.meteorShowerActive = false;
+    drawHeads(game.play.players, game.devices.screen);
+    game.play.meteorites.meteorShowerActive = false;
     // A box of the last round is dropped; round play starts without one.
-    game.itemBox.itemKind = ItemNone;
+    game.play.itemBox.itemKind = ItemNone;
 }
 
 void runCountdown(Game& game) {
-    Screen& screen = game.screen;
-    // Presses made before the round do not act in it.
-    for (const PlayerKeys& keys : game.playerKeys) {
-        game.keyboard.keyDown[keys.turnLeftKey] = 0;
-        game.keyboard.keyDown[keys.itemKey] = 0;
-        game.keyboard.keyDown[keys.turnRightKey] = 0;
-    }
+    Screen& screen = game.devices.screen;
     for (const char* text : kCountdownTexts) {
         showRoundPage(game);
         screen.DrawText(SurfaceBack, text, kCentred, kCentred, kCountdownCell, kCountdownCell);
         screen.Flip();
         screen.MapField();
-        drawHeads(game.players, game.screen);  // the heads on the page now shown
-        markFrameStart(game);
-        waitSinceMark(game, kCountdownStepMs);
+        drawHeads(game.play.players, game.devices.screen);  // the heads on the page now shown
+        markFrameStart(game.devices);
+        waitSinceMark(game.devices, kCountdownStepMs);
     }
     showRoundPage(game);
     screen.Flip();
     screen.MapField();
-    game.keyboard.keyDown[key::Esc] = 0;
 }

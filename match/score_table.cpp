@@ -20,26 +20,26 @@ constexpr int kEndLineY = 400;
 int keyColumnWidth(Game& game) {
     unsigned listed = 0;
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.present(slot)) listed |= 1u << slot;
+        if (game.play.players.present(slot)) listed |= 1u << slot;
     }
-    return keyColumnWidth(game.playerKeys, listed);
+    return keyColumnWidth(game.devices.playerKeys, listed);
 }
 
 void drawHeading(Game& game, int keyWidth) {
     char line[64];
     std::snprintf(line, sizeof line, "PLAYER %-*s SCORE   RANK", keyWidth, kKeyHeading);
-    game.screen.DrawColourText(SurfacePage, line, kCentred, kHeadingY, kGlyphCell, kGlyphCell,
-                               kTextTile);
+    game.devices.screen.DrawColourText(SurfacePage, line, kCentred, kHeadingY, kGlyphCell,
+                                       kGlyphCell, kTextTile);
 }
 
 void drawPlayerRow(Game& game, int slot, int32_t rank, int keyWidth) {
     char keys[kKeyColumnMax + 1];
-    formatKeyColumn(game.playerKeys[slot], keys, sizeof keys);
+    formatKeyColumn(game.devices.playerKeys[slot], keys, sizeof keys);
     char line[64];
     std::snprintf(line, sizeof line, "%dP     %-*s %07d %d   ", slot + 1, keyWidth, keys,
-                  game.players.score[slot], rank);
-    game.screen.DrawColourText(SurfacePage, line, kCentred, kFirstRowY + kRowSpacing * slot,
-                               kGlyphCell, kGlyphCell, slotTile(slot));
+                  game.play.players.score[slot], rank);
+    game.devices.screen.DrawColourText(SurfacePage, line, kCentred, kFirstRowY + kRowSpacing * slot,
+                                       kGlyphCell, kGlyphCell, slotTile(slot));
 }
 
 }  // namespace
@@ -56,18 +56,18 @@ std::array<int32_t, 4> computeRanks(const Players& players) {
 }
 
 void drawScoreTable(Game& game) {
-    Screen& screen = game.screen;
-    const std::array<int32_t, 4> ranks = computeRanks(game.players);
+    Screen& screen = game.devices.screen;
+    const std::array<int32_t, 4> ranks = computeRanks(game.play.players);
     screen.Clear(SurfacePage);
     screen.Clear(SurfaceOverlay);
 
     char title[32];
-    std::snprintf(title, sizeof title, "ROUND %d", game.match.round + 1);
+    std::snprintf(title, sizeof title, "ROUND %d", game.play.counters.round + 1);
     screen.DrawText(SurfacePage, title, kCentred, kRoundY, kRoundCell, kRoundCell);
     const int keyWidth = keyColumnWidth(game);
     drawHeading(game, keyWidth);
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.present(slot)) drawPlayerRow(game, slot, ranks[slot], keyWidth);
+        if (game.play.players.present(slot)) drawPlayerRow(game, slot, ranks[slot], keyWidth);
     }
     screen.DrawColourText(SurfacePage, "PUSH ENTER KEY TO START", kCentred, kStartLineY, kGlyphCell,
                           kGlyphCell, kTextTile);

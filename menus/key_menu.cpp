@@ -56,7 +56,7 @@ void say(KeyScreen& keys, int tile, const char* format, const char* a = "", cons
 std::string slotName(int slot) { return std::to_string(slot + 1) + "P"; }
 
 void drawText(Game& game, const char* text, int x, int y, int tile) {
-    game.screen.DrawColourText(SurfacePage, text, x, y, kGlyphCell, kGlyphCell, tile);
+    game.devices.screen.DrawColourText(SurfacePage, text, x, y, kGlyphCell, kGlyphCell, tile);
 }
 
 // A player's row: its name and its three keys; while they are being chosen, the ones
@@ -67,7 +67,7 @@ void drawPlayerRow(Game& game, const KeyScreen& keys, int slot) {
     drawText(game, slotName(slot).c_str(), kKeyMenu.textX, y, slotTile(slot));
     for (int which = 0; which < kKeysPerSlot; ++which) {
         if (choosing && which >= keys.nextKey) continue;
-        const int code = choosing ? keys.chosen.at(which) : game.playerKeys[slot].at(which);
+        const int code = choosing ? keys.chosen.at(which) : game.devices.playerKeys[slot].at(which);
         drawText(game, key::nameOf(code), kKeyColumnX[which], y, slotTile(slot));
     }
 }
@@ -101,7 +101,7 @@ void drawCheck(Game& game, const Held& held) {
     for (int code = 0; code < kKeyTableSize; ++code) {
         const char* name = key::nameOf(code);
         if (held.keys[code] == 0 || name == nullptr) continue;
-        const int slot = slotOfKey(game.playerKeys, code);
+        const int slot = slotOfKey(game.devices.playerKeys, code);
         lines.add(name, slot == kNoSlot ? kTextTile : slotTile(slot));
     }
     for (int pad = 0; pad < platform::kMaxPads; ++pad) {
@@ -114,7 +114,7 @@ void drawCheck(Game& game, const Held& held) {
 }
 
 void drawKeyScreen(Game& game, const KeyScreen& keys) {
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfacePage);
     screen.DrawText(SurfacePage, "KEYS", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int which = 0; which < kKeysPerSlot; ++which) {
@@ -132,7 +132,7 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
                               kKeyNoteY + kKeyCheckLineSpacing * line, kGlyphCell, kGlyphCell,
                               kHeaderTile);
     }
-    showPage(game);
+    showPage(game.devices.screen);
 }
 
 // Saves the keys where they last (the platform keeps the file: a browser copies it into its
@@ -140,7 +140,8 @@ void drawKeyScreen(Game& game, const KeyScreen& keys) {
 void saveOrTell(Game& game, KeyScreen& keys) {
     const std::string path = platform::absolutePath(game.keysPath());
     std::string error;
-    if (saveKeys(path, game.playerKeys, error) && game.platform->keepFiles(error)) return;
+    if (saveKeys(path, game.devices.playerKeys, error) && game.devices.platform->keepFiles(error))
+        return;
     std::fprintf(stderr, "diraviru: cannot save the keys to %s: %s\n", path.c_str(), error.c_str());
     say(keys, kNoticeTile, kKeysNotSaved);
 }
@@ -153,7 +154,7 @@ void promptNextKey(KeyScreen& keys) {
 void startChoosing(Game& game, KeyScreen& keys, int slot) {
     keys.choosing = slot;
     keys.nextKey = SlotKeyTurnLeft;
-    game.keyboard.keyDown.fill(0);  // only keys pressed from now on count
+    game.devices.keyboard.keyDown.fill(0);  // only keys pressed from now on count
     promptNextKey(keys);
 }
 
@@ -163,7 +164,7 @@ int ownerOf(const Game& game, const KeyScreen& keys, int code) {
     for (int which = 0; which < keys.nextKey; ++which) {
         if (keys.chosen.at(which) == code) return keys.choosing;
     }
-    const int slot = slotOfKey(game.playerKeys, code);
+    const int slot = slotOfKey(game.devices.playerKeys, code);
     return slot == keys.choosing ? kNoSlot : slot;
 }
 
@@ -190,14 +191,14 @@ void choose(Game& game, KeyScreen& keys, int code) {
         promptNextKey(keys);
         return;
     }
-    game.playerKeys[slot] = keys.chosen;
+    game.devices.playerKeys[slot] = keys.chosen;
     keys.choosing = kNoSlot;
     say(keys, kTextTile, "%s'S KEYS ARE SET", slotName(slot).c_str());
     saveOrTell(game, keys);
 }
 
 void restoreUsualKeys(Game& game, KeyScreen& keys) {
-    game.playerKeys = kUsualPlayerKeys;
+    game.devices.playerKeys = kUsualPlayerKeys;
     say(keys, kTextTile, "EVERYBODY HAS THE USUAL KEYS");
     saveOrTell(game, keys);
 }
@@ -217,7 +218,7 @@ void act(Game& game, KeyScreen& keys) {
 // Every key pressed since the last pass is taken. While a player's keys are chosen each new
 // press counts once: a key the keyboard still held at the last pass only repeats.
 void takePresses(Game& game, KeyScreen& keys) {
-    Keyboard& keyboard = game.keyboard;
+    Keyboard& keyboard = game.devices.keyboard;
     for (int code = 0; code < kKeyTableSize; ++code) {
         if (!keyboard.take(code)) continue;
         const bool fresh = keys.heldBefore[code] == 0 || keyboard.held[code] == 0;
@@ -228,18 +229,18 @@ void takePresses(Game& game, KeyScreen& keys) {
 
 // One pass of the screen's loop; true when the screen changed.
 bool takeKeys(Game& game, KeyScreen& keys) {
-    Keyboard& keyboard = game.keyboard;
+    Keyboard& keyboard = game.devices.keyboard;
     const KeyScreen before = keys;
     if (keys.choosing == kNoSlot) {
         if (keyboard.take(key::Up))
-            moveMenuPointer(game.screen, SurfacePage, kKeyMenu, keys.cursor, -1);
+            moveMenuPointer(game.devices.screen, SurfacePage, kKeyMenu, keys.cursor, -1);
         if (keyboard.take(key::Down))
-            moveMenuPointer(game.screen, SurfacePage, kKeyMenu, keys.cursor, +1);
+            moveMenuPointer(game.devices.screen, SurfacePage, kKeyMenu, keys.cursor, +1);
         if (keyboard.take(key::Esc)) keys.leave = true;
         if (keyboard.take(key::Enter)) act(game, keys);
     }
     takePresses(game, keys);
-    keys.shown = Held{keyboard.held, game.pads.buttonsHeld};
+    keys.shown = Held{keyboard.held, game.devices.pads.buttonsHeld};
     return !(before == keys);
 }
 
@@ -247,12 +248,12 @@ bool takeKeys(Game& game, KeyScreen& keys) {
 
 void runKeyMenu(Game& game) {
     KeyScreen keys;
-    keys.heldBefore = game.keyboard.held;
-    keys.shown = Held{game.keyboard.held, game.pads.buttonsHeld};
+    keys.heldBefore = game.devices.keyboard.held;
+    keys.shown = Held{game.devices.keyboard.held, game.devices.pads.buttonsHeld};
     say(keys, kTextTile, "ENTER ON A PLAYER TO SET ITS KEYS");
     drawKeyScreen(game, keys);
     while (!keys.leave) {
         if (takeKeys(game, keys)) drawKeyScreen(game, keys);
-        waitSinceMark(game, 0);
+        waitSinceMark(game.devices, 0);
     }
 }

@@ -19,44 +19,39 @@ constexpr uint32_t kFinalPauseMs = 1000;
 
 }  // namespace
 
-void showPage(Game& game) {
-    copyPage(game.screen, SurfaceBack, SurfacePage);
-    game.screen.Flip();
-}
-
 void blinkCursor(Game& game, int x, int count) {
     for (int k = 0; k < count; ++k) {
-        markFrameStart(game);
+        markFrameStart(game.devices);
         const char shown = k % 2 == 0 ? kLogoCursor : kBlank;
-        game.screen.DrawChar(SurfacePage, shown, x, kLogoY, kLogoCell, kLogoCell);
-        showPage(game);
-        waitSinceMark(game, kStepMs);
+        game.devices.screen.DrawChar(SurfacePage, shown, x, kLogoY, kLogoCell, kLogoCell);
+        showPage(game.devices.screen);
+        waitSinceMark(game.devices, kStepMs);
     }
 }
 
 void showLogo(Game& game) {
-    game.screen.Clear(SurfacePage);
+    game.devices.screen.Clear(SurfacePage);
     blinkCursor(game, kLogoX, kBlinkSteps);
 
     const int length = static_cast<int>(std::strlen(kLogoLine));
     for (int i = 0; i < length; ++i) {
-        markFrameStart(game);
+        markFrameStart(game.devices);
         const int x = kLogoX + kLogoCell * i;
-        game.screen.DrawChar(SurfacePage, kLogoLine[i], x, kLogoY, kLogoCell, kLogoCell);
+        game.devices.screen.DrawChar(SurfacePage, kLogoLine[i], x, kLogoY, kLogoCell, kLogoCell);
         // The cursor stands after every second letter; the next letter covers it again.
         if (i % 2 == 0) {
-            game.screen.DrawChar(SurfacePage, kLogoCursor, x + kLogoCell, kLogoY, kLogoCell,
-                                 kLogoCell);
+            game.devices.screen.DrawChar(SurfacePage, kLogoCursor, x + kLogoCell, kLogoY, kLogoCell,
+                                         kLogoCell);
         }
-        showPage(game);
-        waitSinceMark(game, kStepMs);
+        showPage(game.devices.screen);
+        waitSinceMark(game.devices, kStepMs);
     }
 
     blinkCursor(game, kLogoX + kLogoCell * length, kBlinkSteps);
-    markFrameStart(game);
-    waitSinceMark(game, kFinalPauseMs);
+    markFrameStart(game.devices);
+    waitSinceMark(game.devices, kFinalPauseMs);
 
     // The screen goes black before the title is composed.
-    game.screen.Clear(SurfacePrimary);
-    game.screen.Present();
+    game.devices.screen.Clear(SurfacePrimary);
+    game.devices.screen.Present();
 }

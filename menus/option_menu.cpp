@@ -105,14 +105,14 @@ void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap
 void drawOptionValue(Game& game, SurfaceId surface, int row) {
     if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].value == nullptr) return;
     char text[16];
-    kOptionRowLooks[row].value(game.settings, text, sizeof text);
-    game.screen.DrawColourText(surface, text, kValueX, kOptionMenu.rowY(row), kGlyphCell,
-                               kGlyphCell, kOptionRowLooks[row].tile);
+    kOptionRowLooks[row].value(game.play.settings, text, sizeof text);
+    game.devices.screen.DrawColourText(surface, text, kValueX, kOptionMenu.rowY(row), kGlyphCell,
+                                       kGlyphCell, kOptionRowLooks[row].tile);
 }
 
 void drawOptionMenu(Game& game) {
     game.optionMenu.cursor = 0;
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfaceBack);
     screen.DrawText(SurfaceBack, "OPTION", kCentred, kHeadingY, kHeadingCell, kHeadingCell);
     for (int row = 0; row < kOptionRows; ++row) {
@@ -126,11 +126,12 @@ void drawOptionMenu(Game& game) {
 }
 
 void moveOptionCursor(Game& game, int delta) {
-    moveMenuPointer(game.screen, SurfacePrimary, kOptionMenu, game.optionMenu.cursor, delta);
+    moveMenuPointer(game.devices.screen, SurfacePrimary, kOptionMenu, game.optionMenu.cursor,
+                    delta);
 }
 
 void changeOptionValue(Game& game, int delta) {
-    Settings& settings = game.settings;
+    Settings& settings = game.play.settings;
     const int row = game.optionMenu.cursor;
     switch (row) {
         case RowWait:
@@ -169,16 +170,16 @@ namespace {
 void visitKeyMenu(Game& game) {
     runKeyMenu(game);
     drawOptionMenu(game);
-    drawMenuPointer(game.screen, SurfacePrimary, kOptionMenu, RowExit, false);
+    drawMenuPointer(game.devices.screen, SurfacePrimary, kOptionMenu, RowExit, false);
     game.optionMenu.cursor = RowKeys;
-    drawMenuPointer(game.screen, SurfacePrimary, kOptionMenu, RowKeys, true);
+    drawMenuPointer(game.devices.screen, SurfacePrimary, kOptionMenu, RowKeys, true);
 }
 
 }  // namespace
 
 void runOptionMenu(Game& game) {
     drawOptionMenu(game);
-    Keyboard& keys = game.keyboard;
+    Keyboard& keys = game.devices.keyboard;
     for (;;) {
         if (keys.take(key::Up)) moveOptionCursor(game, -1);
         if (keys.take(key::Down)) moveOptionCursor(game, +1);
@@ -188,6 +189,6 @@ void runOptionMenu(Game& game) {
             if (game.optionMenu.cursor == RowExit) break;
             if (game.optionMenu.cursor == RowKeys) visitKeyMenu(game);
         }
-        waitSinceMark(game, 0);
+        waitSinceMark(game.devices, 0);
     }
 }

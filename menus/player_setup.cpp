@@ -12,8 +12,8 @@ void cyclePlayerType(Game& game) {
     const int row = game.titleMenu.cursor;
     if (!isPlayerRow(row)) return;  // only the four player rows carry a slot
     const int slot = row - TitleRowFirstPlayer;
-    int8_t& type = game.players.type[slot];
+    int8_t& type = game.play.players.type[slot];
     type = static_cast<int8_t>((type + 1) % kPlayerTypes);
     drawPlayerRowType(game, slot);
-    showPage(game);
+    showPage(game.devices.screen);
 }

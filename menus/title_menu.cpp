@@ -20,7 +20,8 @@ constexpr TitleRowLook kTitleRowLooks[kTitleRows] = {
     {nullptr, slotTile(3)}, {"OPTION", TilePurple}, {"EXIT", kTextTile}};
 
 const char* playerTypeName(const Game& game, int slot) {
-    return game.owners.elsewhere(slot) ? kNetTypeName : playerTypeNames[game.players.type[slot]];
+    return game.owners.elsewhere(slot) ? kNetTypeName
+                                       : playerTypeNames[game.play.players.type[slot]];
 }
 
 // Row r's text into the buffer: "START", "<n> PLAYER <type>", "OPTION" or "EXIT".
@@ -34,12 +35,12 @@ void formatTitleRow(const Game& game, int row, char* text, std::size_t size) {
 }
 
 void moveTitleCursor(Game& game, int delta) {
-    moveMenuPointer(game.screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, delta);
+    moveMenuPointer(game.devices.screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, delta);
 }
 
 void drawNotice(Game& game, const char* text) {
-    game.screen.DrawColourText(SurfacePage, text, kCentred, kNoticeY, kGlyphCell, kGlyphCell,
-                               kNoticeTile);
+    game.devices.screen.DrawColourText(SurfacePage, text, kCentred, kNoticeY, kGlyphCell,
+                                       kGlyphCell, kNoticeTile);
 }
 
 // Spaces over the notice's cells erase it (a space draws the blank glyph).
@@ -51,7 +52,8 @@ void eraseNotice(Game& game) {
 
 void eraseNoticeWhenDue(Game& game) {
     const TitleMenu& title = game.titleMenu;
-    if (title.notice != nullptr && game.platform->ticks() - title.noticeShownAt >= kNoticeMs) {
+    if (title.notice != nullptr &&
+        game.devices.platform->ticks() - title.noticeShownAt >= kNoticeMs) {
         eraseNotice(game);
     }
 }
@@ -61,7 +63,7 @@ void eraseNoticeWhenDue(Game& game) {
 void drawTitle(Game& game) {
     game.titleMenu.cursor = 0;
     game.titleMenu.notice = nullptr;
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfacePage);
     screen.DrawText(SurfacePage, "REZI", kCentred, 36, 112, 112);
     screen.DrawColourText(SurfacePage, "DIRAVIRU", kCentred, 166, kGlyphCell, kGlyphCell,
@@ -73,7 +75,7 @@ void drawTitle(Game& game) {
                               kGlyphCell, kTitleRowLooks[row].tile);
     }
     drawMenuPointer(screen, SurfacePage, kTitleMenu, game.titleMenu.cursor, true);
-    showPage(game);
+    showPage(game.devices.screen);
 }
 
 void showTitleNotice(Game& game, const char* text) {
@@ -81,7 +83,7 @@ void showTitleNotice(Game& game, const char* text) {
     if (title.notice != nullptr) eraseNotice(game);
     std::snprintf(title.noticeText.data(), title.noticeText.size(), "%s", text);
     title.notice = title.noticeText.data();
-    title.noticeShownAt = game.platform->ticks();
+    title.noticeShownAt = game.devices.platform->ticks();
     drawNotice(game, title.notice);
 }
 
@@ -89,12 +91,13 @@ void drawPlayerRowType(Game& game, int slot) {
     // The type's name is the row text's last conversion, in the row's own colour.
     constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;
     const int row = slot + TitleRowFirstPlayer;
-    game.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX,
-                               kTitleMenu.rowY(row), kGlyphCell, kGlyphCell, slotTile(slot));
+    game.devices.screen.DrawColourText(SurfacePage, playerTypeName(game, slot), kTypeX,
+                                       kTitleMenu.rowY(row), kGlyphCell, kGlyphCell,
+                                       slotTile(slot));
 }
 
 void runTitleInput(Game& game) {
-    Keyboard& keys = game.keyboard;
+    Keyboard& keys = game.devices.keyboard;
     TitleMenu& title = game.titleMenu;
     for (;;) {
         if (keys.take(key::Up)) moveTitleCursor(game, -1);
@@ -102,7 +105,7 @@ void runTitleInput(Game& game) {
         if (keys.take(key::Enter)) return;
         if (title.idle) title.idle(game);
         eraseNoticeWhenDue(game);
-        showPage(game);
-        waitSinceMark(game, 0);
+        showPage(game.devices.screen);
+        waitSinceMark(game.devices, 0);
     }
 }

@@ -61,9 +61,6 @@ void cyclePlayerType(Game& game);
 // Redraws the type shown on the player row of `slot` (after a change made elsewhere).
 void drawPlayerRowType(Game& game, int slot);
 
-// Copies the whole composed page to the back page and flips it into view.
-void showPage(Game& game);
-
 // The names of the player types, indexed by PlayerType.
 inline constexpr const char* playerTypeNames[3] = {"NON", "MAN", "COM"};
 // What a player row shows for a slot another machine plays (network play).

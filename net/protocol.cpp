@@ -6,8 +6,9 @@ namespace net {
 namespace {
 
 constexpr uint8_t kMagic[2] = {'D', 'V'};
-constexpr int kPlayerTypeMax = 2;  // COM
-constexpr int kPlayerMan = 1;
+// The bytes that stand for the game's values on the wire stay as they are.
+static_assert(uint8_t(Decision::NextRound) == 1 && uint8_t(Decision::EndMatch) == 2);
+static_assert(PlayerNon == 0 && PlayerMan == 1 && PlayerCom == 2);
 constexpr InputRecord kRecordBits = (kSecondMark << 1) - 1;
 
 // Appends to a packet; `ok` turns false for good once anything would not fit.
@@ -175,12 +176,12 @@ void get(Reader& r, MatchStart& m) {
     for (int k = 0; k < kFrameCounterCount; ++k) m.frameCounters[k] = r.ranged(0, k);
     m.settingsLength = r.ranged(0, kMaxSettingsBytes);
     for (int i = 0; r.ok && i < m.settingsLength; ++i) m.settings[i] = r.byte();
-    for (int8_t& type : m.playerTypes) type = int8_t(r.ranged(0, kPlayerTypeMax));
+    for (int8_t& type : m.playerTypes) type = int8_t(r.ranged(PlayerNon, PlayerCom));
     get(r, m.slotOwner);
     m.machines = r.byte();
     r.check(ownersValid(m.machines, m.slotOwner));
     for (int s = 0; s < kNetSlots; ++s) {
-        r.check(m.slotOwner[s] == kHostMachine || m.playerTypes[s] == kPlayerMan);
+        r.check(m.slotOwner[s] == kHostMachine || m.playerTypes[s] == PlayerMan);
     }
     m.inputDelay = r.ranged(1, kMaxInputDelay);
     m.checksumEvery = uint16_t(r.fixed(2));
@@ -235,7 +236,7 @@ void put(Writer& w, const HostDecision& m) {
 void get(Reader& r, HostDecision& m) {
     m.match = r.byte();
     m.index = r.varint32();
-    m.decision = Decision(r.ranged(1, 2));
+    m.decision = Decision(r.ranged(uint8_t(Decision::NextRound), uint8_t(Decision::EndMatch)));
 }
 
 void put(Writer& w, const Checksum& m) {

@@ -15,6 +15,10 @@
 #include <string_view>
 #include <variant>
 
+#include "input/frame_input.h"
+#include "play/player.h"
+#include "settings/settings.h"
+
 namespace net {
 
 inline constexpr uint16_t kDefaultPort = 24705;  // UDP
@@ -24,11 +28,12 @@ inline constexpr int kNetSlots = 4;
 inline constexpr uint8_t kHostMachine = 0;
 inline constexpr std::size_t kMaxPacketBytes = 1200;  // below a UDP datagram's usual MTU
 inline constexpr int kMaxNameBytes = 16;
-inline constexpr int kMaxSettingsBytes = 64;
 inline constexpr int kMaxInputDelay = 60;     // frames
 inline constexpr int kMaxWindowFrames = 255;  // input records of one machine per packet
 inline constexpr int kMinChecksumEvery = 16;  // frames between two frame checksums
 inline constexpr int kFrameCounterCount = 5;
+// The wire's layout is fixed; it carries the game's own slots and frame counters.
+static_assert(kNetSlots == kSlots && kFrameCounterCount == ::kFrameCounterCount);
 
 // A machine's input record for one frame: the KeyChange bits of FrameInput::changes (only
 // the keys that machine owns) and, from the host, bit 32: the round's second advanced.
@@ -99,7 +104,7 @@ struct MatchStart {
     std::array<int32_t, kFrameCounterCount> frameCounters{};  // counter k is 0..k
     uint8_t settingsLength = 0;
     std::array<uint8_t, kMaxSettingsBytes> settings{};  // the settings file's bytes, 0 after
-    std::array<int8_t, kNetSlots> playerTypes{};        // NON 0, MAN 1, COM 2
+    std::array<int8_t, kNetSlots> playerTypes{};        // PlayerType of 1P..4P
     std::array<uint8_t, kNetSlots> slotOwner{};         // a machine's slots are MAN
     MachineMask machines = 1;                           // the machines in the match
     uint8_t inputDelay = 1;                             // frames, 1..kMaxInputDelay
@@ -128,12 +133,11 @@ struct Inputs {
     bool operator==(const Inputs& o) const;
 };
 
-enum class Decision : uint8_t { NextRound = 1, EndMatch };
 // What the host chose on the score table before round `index` (0-based).
 struct HostDecision {
     uint8_t match = 0;
     uint32_t index = 0;
-    Decision decision = Decision::NextRound;
+    Decision decision = Decision::NextRound;  // NextRound or EndMatch, never Closed
     bool operator==(const HostDecision&) const = default;
 };
 

@@ -20,7 +20,6 @@ constexpr int64_t kGoodbyeMs = 300;  // how long leaving waits for the last pack
 // stops sending).
 constexpr int64_t kEndLingerMs = 1000;
 constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
-constexpr int kPlayerMan = 1;
 
 MachineMask bit(uint8_t machine) { return MachineMask(1u << machine); }
 
@@ -445,7 +444,7 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     start.playerTypes = setup.playerTypes;
     start.slotOwner = lobby_.slotOwner;
     for (int slot = 0; slot < kNetSlots; ++slot) {
-        if (start.slotOwner[slot] != kHostMachine) start.playerTypes[slot] = kPlayerMan;
+        if (start.slotOwner[slot] != kHostMachine) start.playerTypes[slot] = PlayerMan;
     }
     start.machines = lobby_.machines;
     std::array<uint32_t, kMaxMachines> trips{};

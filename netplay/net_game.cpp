@@ -46,7 +46,7 @@ std::string machineName() {
 
 void leaveNetworkPlay(Game& game) {
     game.owners = SlotOwners{};
-    game.pads.roundSlot = PadInput{}.roundSlot;
+    game.devices.pads.roundSlot = PadInput{}.roundSlot;
     game.titleMenu.idle = nullptr;
 }
 
@@ -108,14 +108,14 @@ void NetGame::cycleSlot(Game& game, int slot) {
     // Positions in the cycle: 0..2 the types, 2 + m machine m.
     int position = game.owners.machine[slot] != net::kHostMachine
                        ? kTypeCycle - 1 + game.owners.machine[slot]
-                       : game.players.type[slot];
+                       : game.play.players.type[slot];
     do {
         position = (position + 1) % (kTypeCycle - 1 + net::kMaxMachines);
     } while (position >= kTypeCycle && !net::hasMachine(lobby.machines, position - kTypeCycle + 1));
     const uint8_t machine = position >= kTypeCycle ? uint8_t(position - kTypeCycle + 1) : 0;
     if (session_->giveSlot(slot, machine)) {
         game.owners.machine[slot] = machine;
-        game.players.type[slot] =
+        game.play.players.type[slot] =
             machine != net::kHostMachine ? int8_t(PlayerMan) : int8_t(position);
         if (machine != net::kHostMachine) {
             const net::Name& name = lobby.names[machine];
@@ -126,7 +126,7 @@ void NetGame::cycleSlot(Game& game, int slot) {
         }
     }
     drawPlayerRowType(game, slot);
-    showPage(game);
+    showPage(game.devices.screen);
 }
 
 void NetGame::playHostMatch(Game& game) { ::playHostMatch(game, *session_, roundSums_, runMatch_); }
@@ -139,9 +139,9 @@ namespace {
 void followLobby(Game& game, const net::Lobby& lobby, uint8_t self) {
     game.owners.self = self;
     game.owners.machine = lobby.slotOwner;
-    game.pads.roundSlot.fill(-1);
+    game.devices.pads.roundSlot.fill(-1);
     for (int slot = 0, pad = 0; slot < kSlots; ++slot) {
-        if (lobby.slotOwner[slot] == self) game.pads.roundSlot[pad++] = int8_t(slot);
+        if (lobby.slotOwner[slot] == self) game.devices.pads.roundSlot[pad++] = int8_t(slot);
     }
 }
 
@@ -150,7 +150,7 @@ void followLobby(Game& game, const net::Lobby& lobby, uint8_t self) {
 void NetGame::runLobby(Game& game) {
     drawLobby(game, session_->lobby(), 0, kConnecting);
     for (;;) {
-        if (game.keyboard.take(key::Esc)) return;
+        if (game.devices.keyboard.take(key::Esc)) return;
         bool changed = false;  // redrawn once per pass: a redraw waits for the display
         net::NetEvent event;
         while (session_->pollEvent(event)) {
@@ -170,7 +170,8 @@ void NetGame::runLobby(Game& game) {
                         MatchEnd::HostGone) {
                         return;
                     }
-                    game.keyboard.keyDown[key::Esc] = 0;  // an Esc of the match does not leave
+                    game.devices.keyboard.keyDown[key::Esc] =
+                        0;  // an Esc of the match does not leave
                     break;
                 default:
                     break;
@@ -181,6 +182,6 @@ void NetGame::runLobby(Game& game) {
             followLobby(game, session_->lobby(), session_->self());
             drawLobby(game, session_->lobby(), session_->self(), kWaitingForHost);
         }
-        waitSinceMark(game, 0);
+        waitSinceMark(game.devices, 0);
     }
 }

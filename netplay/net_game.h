@@ -4,7 +4,8 @@
 // then plays the match in lockstep (net_match.h) and comes back to its title or lobby.
 //
 // The rules of the game never see any of this: they read their input through the match's
-// input source, and know of other machines only by the slots' owners (Game::owners).
+// input source, slots handed to the computer included. Which machine plays a slot
+// (Game::owners) is known to network play and to the title, which shows such rows as NET.
 #pragma once
 
 #include <cstdint>

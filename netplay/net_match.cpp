@@ -17,8 +17,9 @@
 
 namespace {
 
-constexpr int kWaitStepMs = 1;            // a wait for the other machines pumps this often
-constexpr uint16_t kChecksumEvery = 250;  // frames between two frame checksums: one a second
+constexpr int kWaitStepMs = 1;  // a wait for the other machines pumps this often
+// Frames between two frame checksums: one a second at WAIT 1.
+constexpr uint16_t kChecksumEvery = kRoundSecondMs / kWaitUnitMs;
 constexpr uint32_t kStartPatienceMs = 1000;
 
 // Thrown out of a round by a match the network stopped; caught where the match started.
@@ -37,13 +38,12 @@ struct MatchStoppedByNetwork {};
 class NetInput final : public MatchInput {
 public:
     NetInput(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums)
-        : game_(game),
-          session_(session),
-          roundSums_(roundSums),
-          local_(game, game.match.roundKeys) {}
+        : game_(game), session_(session), roundSums_(roundSums), local_(game.devices) {}
 
     Decision nextDecision() override {
-        return session_.isHost() ? hostDecision() : joinedDecision();
+        const Decision decision = session_.isHost() ? hostDecision() : joinedDecision();
+        if (decision == Decision::NextRound) local_.roundComing();
+        return decision;
     }
 
     void beginRound() override { local_.beginRound(); }
@@ -57,7 +57,7 @@ public:
             const net::FrameStatus status = session_.takeFrame(frame, kWaitStepMs);
             if (status == net::FrameStatus::Ready) break;
             if (status == net::FrameStatus::Stopped) throw MatchStoppedByNetwork{};
-            pumpMessages(game_);
+            pumpMessages(game_.devices);
         }
         if (frame.checksumDue) {
             checksumDue_ = true;
@@ -74,11 +74,7 @@ public:
         roundSums_.push_back(result.checksum);
     }
 
-    void roundLeft() override {
-        // The host takes its decisions from its own keys; the others' keys decide nothing
-        // between rounds (and a press taken in the round must not act in their lobby).
-        if (session_.isHost()) local_.roundLeft();
-    }
+    void roundLeft() override {}
 
 private:
     // This machine's key changes and second marks, read on every pass of a wait for the
@@ -115,7 +111,7 @@ private:
         if (!checksumDue_) return;
         checksumDue_ = false;
         session_.submitChecksum({net::CheckpointKind::Frame, checksumFrame_},
-                                matchChecksum(game_.screen, game_.players.score));
+                                matchChecksum(game_.devices.screen, game_.play.players.score));
     }
 
     bool stopped() const {
@@ -127,33 +123,30 @@ private:
     // The host's Enter or Esc, sent to the others; a press made before the table is ignored.
     // A match the network stopped meanwhile ends here.
     Decision hostDecision() {
-        Keyboard& keyboard = game_.keyboard;
+        Keyboard& keyboard = game_.devices.keyboard;
         keyboard.keyDown[key::Enter] = 0;
         keyboard.keyDown[key::Esc] = 0;
         for (;;) {
             if (stopped()) return Decision::Closed;
             if (keyboard.take(key::Enter)) {
-                session_.sendDecision(net::Decision::NextRound);
+                session_.sendDecision(Decision::NextRound);
                 return Decision::NextRound;
             }
             if (keyboard.take(key::Esc)) {
-                session_.sendDecision(net::Decision::EndMatch);
+                session_.sendDecision(Decision::EndMatch);
                 return Decision::EndMatch;
             }
-            waitSinceMark(game_, 0);
+            waitSinceMark(game_.devices, 0);
         }
     }
 
     Decision joinedDecision() {
         for (;;) {
-            net::Decision decision;
+            Decision decision;
             const net::FrameStatus status = session_.takeDecision(decision, kWaitStepMs);
             if (status == net::FrameStatus::Stopped) return Decision::Closed;
-            if (status == net::FrameStatus::Ready) {
-                return decision == net::Decision::NextRound ? Decision::NextRound
-                                                            : Decision::EndMatch;
-            }
-            pumpMessages(game_);
+            if (status == net::FrameStatus::Ready) return decision;
+            pumpMessages(game_.devices);
         }
     }
 
@@ -196,11 +189,11 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
     decodeSettings(
         std::string(reinterpret_cast<const char*>(start.settings.data()), start.settingsLength),
         settings);
-    game.settings = settings;
-    game.random.state = start.randomState;
+    game.play.settings = settings;
+    game.play.random.state = start.randomState;
     std::copy(start.frameCounters.begin(), start.frameCounters.end(),
-              game.match.frameCounters.begin());
-    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+              game.play.counters.frameCounters.begin());
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.play.players.type.begin());
     game.owners.machine = start.slotOwner;
 }
 
@@ -208,23 +201,24 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
 
 MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
                        MatchRunner run) {
-    const std::string settings = encodeSettings(game.settings);
+    const std::string settings = encodeSettings(game.play.settings);
     net::MatchSetup setup;
-    setup.randomState = game.random.state;
-    std::copy(game.match.frameCounters.begin(), game.match.frameCounters.end(),
+    setup.randomState = game.play.random.state;
+    std::copy(game.play.counters.frameCounters.begin(), game.play.counters.frameCounters.end(),
               setup.frameCounters.begin());
     setup.settings = settings;
-    std::copy(game.players.type.begin(), game.players.type.end(), setup.playerTypes.begin());
-    setup.framePeriodMs = double(std::max(game.settings.wait, 1) * kWaitUnitMs);
+    std::copy(game.play.players.type.begin(), game.play.players.type.end(),
+              setup.playerTypes.begin());
+    setup.framePeriodMs = double(std::max(game.play.settings.wait, 1) * kWaitUnitMs);
     setup.checksumEvery = kChecksumEvery;
     // Right after a match the session may still be seeing its last records through.
     net::MatchStart start;
-    const uint32_t since = game.platform->ticks();
+    const uint32_t since = game.devices.platform->ticks();
     while (!session.startMatch(setup, start)) {
-        if (game.platform->ticks() - since >= kStartPatienceMs) return MatchEnd::Ended;
-        waitSinceMark(game, 0);
+        if (game.devices.platform->ticks() - since >= kStartPatienceMs) return MatchEnd::Ended;
+        waitSinceMark(game.devices, 0);
     }
-    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.players.type.begin());
+    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.play.players.type.begin());
     return playWithNetwork(game, session, roundSums, run);
 }
 
@@ -232,11 +226,11 @@ MatchEnd playJoinedMatch(Game& game, net::NetSession& session, std::vector<uint6
                          MatchRunner run) {
     net::MatchStart start;
     if (!session.matchStart(start)) return MatchEnd::Ended;  // stopped before it was seen
-    const Settings ownSettings = game.settings;
-    const auto ownTypes = game.players.type;
+    const Settings ownSettings = game.play.settings;
+    const auto ownTypes = game.play.players.type;
     applyMatchStart(game, start);
     const MatchEnd end = playWithNetwork(game, session, roundSums, run);
-    game.settings = ownSettings;
-    game.players.type = ownTypes;
+    game.play.settings = ownSettings;
+    game.play.players.type = ownTypes;
     return end;
 }

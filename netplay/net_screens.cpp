@@ -29,7 +29,8 @@ std::string nameOf(const net::Lobby& lobby, uint8_t machine, uint8_t self) {
 }
 
 void drawLine(Game& game, const std::string& text, int x, int y, int tile) {
-    game.screen.DrawColourText(SurfacePage, text.c_str(), x, y, kGlyphCell, kGlyphCell, tile);
+    game.devices.screen.DrawColourText(SurfacePage, text.c_str(), x, y, kGlyphCell, kGlyphCell,
+                                       tile);
 }
 
 }  // namespace
@@ -47,7 +48,7 @@ const char* refusalText(net::RefusalReason reason) {
 }
 
 void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* status) {
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfacePage);
     drawLine(game, "DIRAVIRU NETWORK GAME", kCentred, kNameY, kTextTile);
     drawLine(game, "MACHINES", kListX, kMachinesY, kTextTile);
@@ -58,33 +59,34 @@ void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* st
                  kMachinesY + kLineSpacing * row++, kTextTile);
     }
     // The KEY column as on the score table: this machine's own keys for every slot.
-    const int keyWidth = keyColumnWidth(game.playerKeys, kAllSlots);
+    const int keyWidth = keyColumnWidth(game.devices.playerKeys, kAllSlots);
     char line[kNoticeLength + 1];
     std::snprintf(line, sizeof line, "PLAYER %-*s PLAYED BY", keyWidth, kKeyHeading);
     drawLine(game, line, kListX, kSlotsY, kTextTile);
     for (int slot = 0; slot < kSlots; ++slot) {
         char keys[kKeyColumnMax + 1];
-        formatKeyColumn(game.playerKeys[slot], keys, sizeof keys);
+        formatKeyColumn(game.devices.playerKeys[slot], keys, sizeof keys);
         std::snprintf(line, sizeof line, "%dP     %-*s %s", slot + 1, keyWidth, keys,
                       nameOf(lobby, lobby.slotOwner[slot], self).c_str());
         drawLine(game, line, kListX, kSlotsY + kLineSpacing * (slot + 1), slotTile(slot));
     }
     drawLine(game, status, kCentred, kStatusY, kTextTile);
     drawLine(game, "PUSH ESC KEY TO LEAVE", kCentred, kLeaveY, kTextTile);
-    showPage(game);
+    showPage(game.devices.screen);
 }
 
 void showNetEnding(Game& game, const char* text) {
     std::string line(text);
     for (char& c : line) c = char(std::tolower(uint8_t(c)));
     std::fprintf(stderr, "diraviru: %s\n", line.c_str());
-    game.screen.Clear(SurfacePage);
+    game.devices.screen.Clear(SurfacePage);
     drawLine(game, text, kCentred, kMessageY, kWarningTile);
-    showPage(game);
-    markFrameStart(game);
-    const uint32_t shownAt = game.platform->ticks();
-    while (game.platform->ticks() - shownAt < kNetMessageMs && game.keyboard.pacingOn != 0) {
-        if (game.keyboard.take(key::Enter) || game.keyboard.take(key::Esc)) break;
-        waitSinceMark(game, 0);
+    showPage(game.devices.screen);
+    markFrameStart(game.devices);
+    const uint32_t shownAt = game.devices.platform->ticks();
+    while (game.devices.platform->ticks() - shownAt < kNetMessageMs &&
+           game.devices.keyboard.pacingOn != 0) {
+        if (game.devices.keyboard.take(key::Enter) || game.devices.keyboard.take(key::Esc)) break;
+        waitSinceMark(game.devices, 0);
     }
 }

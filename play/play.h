@@ -1,27 +1,18 @@
-// The state of play: what the rules of a round read and write besides the tables of the
-// explosions and meteorites. It is built on the Devices, since the item effects wait and
-// draw while they act; the Game is built on it.
+// The state of play: everything the rules of a round read and write. Its field is the shown
+// page of the screen it is given (the Devices own that screen); it knows nothing of the pump,
+// the keys or the menus, and the Game holds it beside the Devices.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "display/screen.h"
-#include "input/devices.h"
-#include "input/round_keys.h"
+#include "play/explosion_tables.h"
+#include "play/match_counters.h"
+#include "play/meteor_shower.h"
 #include "play/player.h"
 #include "play/random.h"
 #include "settings/settings.h"
-
-// The counters and clock of a match (from "START" on the title to Esc on the score table).
-struct Match {
-    int32_t round = 0;  // 0-based; shown as round + 1
-    // Counter k runs 0..k, one step a frame; never reset between rounds.
-    std::array<int32_t, kFrameCounterCount> frameCounters{};
-    int32_t time = 0;        // whole seconds of the round
-    float scoreRate = 1.0f;  // points per second of time
-    RoundKeys roundKeys;     // what the round's rules take presses from
-};
 
 // The one item box on the field and the item kinds.
 enum ItemKind : int32_t {
@@ -48,14 +39,18 @@ struct ItemBox {
     constexpr Rect square() const { return squareAt(x, y, kItemBoxSize); }
 };
 
-// The devices (the base) and the state of play.
-struct Play : Devices {
-    using Devices::Devices;
+struct Play {
+    explicit Play(Screen& screen) : screen(screen) {}
+    Play(const Play&) = delete;  // megabytes of tables: made once, passed by reference
+    Play& operator=(const Play&) = delete;
 
+    Screen& screen;  // the shown page's bytes are the field (FieldPixels)
     Settings settings;
     Random random;
     DirectionTables directions;
-    Match match;
+    MatchCounters counters;
     Players players;
     ItemBox itemBox;
+    Explosions explosions;
+    Meteorites meteorites;
 };

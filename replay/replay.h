@@ -63,7 +63,6 @@
 #include "settings/settings.h"
 
 inline constexpr std::size_t kMaxGameVersionBytes = 32;
-inline constexpr std::size_t kMaxSettingsBytes = 128;  // the game writes at most 82
 
 // What a file may hold; the recorder keeps within it. A round's frames, and its pause's, are at
 // most a day of play at WAIT 1 (86,400 s of 4 ms frames) each; and all it asks of a playback,

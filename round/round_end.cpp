@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "game/game.h"
+#include "input/devices.h"
 #include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
@@ -22,7 +22,7 @@ constexpr int kMessageX = static_cast<int>(centredX(1, kMessageWidth));
 constexpr int kMessageY = static_cast<int>(centredY(kGlyphCell));
 
 // trunc(time * scoreRate) + 100, the product in double precision.
-int32_t survivorBonus(const Match& match) {
+int32_t survivorBonus(const MatchCounters& match) {
     const double earned =
         std::trunc(static_cast<double>(match.time) * static_cast<double>(match.scoreRate));
     return static_cast<int32_t>(earned) + kSurvivorBonus;
@@ -30,66 +30,62 @@ int32_t survivorBonus(const Match& match) {
 
 // The message lies composed at the top-left of SurfaceBack; this puts it, opaque, in the
 // middle of the shown page.
-void showNextRoundMessage(Game& game) {
-    game.screen.Copy(kMessageX, kMessageY, 0, 0, kMessageWidth, kGlyphCell, SurfacePrimary,
-                     SurfaceBack);
-}
-
-// One pass of the pause: explosions and meteorites go on, nothing else moves.
-void animateRoundEndPause(Game& game) {
-    for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.explosionActive[slot])
-            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
-                          game.players, game.directions, game.screen);
-    }
-    drawItemBox(game.itemBox, game.screen);
-    if (game.settings.meteoritesOn != 0)
-        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
-    showNextRoundMessage(game);
+void showNextRoundMessage(Screen& screen) {
+    screen.Copy(kMessageX, kMessageY, 0, 0, kMessageWidth, kGlyphCell, SurfacePrimary, SurfaceBack);
 }
 
 }  // namespace
 
-void updateRoundTime(Game& game, bool secondMark) {
+void updateRoundTime(MatchCounters& match, Screen& screen, bool secondMark) {
     if (!secondMark) return;
-    game.match.time += 1;
-    drawHeaderTime(game.screen, game.match.time);
+    match.time += 1;
+    drawHeaderTime(screen, match.time);
 }
 
-void adjustWait(Game& game) {
-    int32_t& wait = game.settings.wait;
+void adjustWait(RoundKeys& keys, Settings& settings, Screen& screen) {
+    int32_t& wait = settings.wait;
     bool changed = false;
-    if (game.match.roundKeys.take(MatchKeyPageDown)) {
+    if (keys.take(MatchKeyPageDown)) {
         if (wait < kWaitMax) wait += 1;
         changed = true;  // redrawn even at the limit
     }
-    if (game.match.roundKeys.take(MatchKeyPageUp)) {
+    if (keys.take(MatchKeyPageUp)) {
         if (wait > kWaitMin) wait -= 1;
         changed = true;
     }
-    if (changed) drawHeaderWait(game.screen, wait);
+    if (changed) drawHeaderWait(screen, wait);
 }
 
-bool checkRoundEnd(Game& game) {
-    if (game.players.inPlayCount() > 1) return false;
+bool roundOver(const Players& players) { return players.inPlayCount() <= 1; }
+
+void paySurvivor(Players& players, const MatchCounters& match) {
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.inPlay(slot)) game.players.score[slot] += survivorBonus(game.match);
+        if (players.inPlay(slot)) players.score[slot] += survivorBonus(match);
     }
-    return true;
 }
 
-void runRoundEndPause(Game& game, MatchStream& stream) {
-    const RoundRunning padsInPause(game);  // Start on a pad is Enter here too
-    game.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
+bool playPauseFrame(Play& play, RoundKeys& keys, const FrameInput& input) {
+    applyFrameInput(input, keys, play.players);
+    if (keys.take(MatchKeyEnter)) return true;
+    // Explosions and meteorites go on, nothing else moves.
+    for (int slot = 0; slot < kSlots; ++slot) tickExplosion(play, slot);
+    drawItemBox(play.itemBox, play.screen);
+    stepMeteorites(play);
+    showNextRoundMessage(play.screen);
+    return false;
+}
+
+void runRoundEndPause(Round& round) {
+    Play& play = round.play;
+    const PadsInRound pads(round.devices);  // Start on a pad is Enter here too
+    play.screen.DrawColourText(SurfaceBack, kNextRoundMessage, 0, 0, kGlyphCell, kGlyphCell,
                                kTextTile);
-    showNextRoundMessage(game);
+    showNextRoundMessage(play.screen);
     // An Enter still down from the round does not end the pause: it must be pressed anew.
-    game.match.roundKeys.down[MatchKeyEnter] = 0;
+    round.keys.down[MatchKeyEnter] = 0;
     for (;;) {
-        markFrameStart(game);
-        readFrameInput(game, stream);
-        if (game.match.roundKeys.take(MatchKeyEnter)) return;
-        animateRoundEndPause(game);
-        busyDelay(game, game.settings.wait);
+        markFrameStart(round.devices);
+        if (playPauseFrame(play, round.keys, round.stream.nextFrame())) return;
+        busyDelay(round.devices, play.settings.wait);
     }
 }

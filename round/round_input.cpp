@@ -1,13 +1,10 @@
-// The round's one reading of its input per frame, shared by the round's frames and the passes
-// of the round-end pause.
-#include "game/game.h"
+// The round's reading of a frame's input, shared by the round's frames and the passes of the
+// round-end pause.
 #include "round/round.h"
 
-FrameInput readFrameInput(Game& game, MatchStream& stream) {
-    const FrameInput input = stream.nextFrame();
-    game.match.roundKeys.apply(input);
-    handOverToComputer(game.players, input.toComputer);
-    return input;
+void applyFrameInput(const FrameInput& input, RoundKeys& keys, Players& players) {
+    keys.apply(input);
+    handOverToComputer(players, input.toComputer);
 }
 
 void handOverToComputer(Players& players, uint8_t slots) {

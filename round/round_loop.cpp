@@ -2,7 +2,7 @@
 // heads themselves. Everything here reads and writes single bytes of the shown page.
 #include <algorithm>
 
-#include "game/game.h"
+#include "input/devices.h"
 #include "input/pacing.h"
 #include "items/explosions.h"
 #include "items/item_box.h"
@@ -13,23 +13,23 @@
 namespace {
 
 // Whether the slot steps in this frame: its speed level's counter is 0.
-bool stepsThisFrame(const Players& players, const Match& match, int slot) {
+bool stepsThisFrame(const Players& players, const MatchCounters& match, int slot) {
     const int level = std::clamp(players.speedLevel[slot], 0, kFrameCounterCount - 1);
     return match.frameCounters[level] == 0;
 }
 
-void stepAndSteer(Game& game, int slot) {
-    stepHead(game.players, game.directions, slot);
-    if (game.players.type[slot] == PlayerMan) {
-        steerHuman(game, slot);
+void stepAndSteer(Play& play, RoundKeys& keys, EffectDisplay& display, int slot) {
+    stepHead(play.players, play.directions, slot);
+    if (play.players.type[slot] == PlayerMan) {
+        steerHuman(play, keys, display, slot);
     } else {
-        steerComputer(game.players, game.random, game.directions, game.screen, slot);
+        steerComputer(play.players, play.random, play.directions, play.screen, slot);
     }
 }
 
 }  // namespace
 
-void advanceFrameCounters(Match& match) {
+void advanceFrameCounters(MatchCounters& match) {
     for (int k = 0; k < kFrameCounterCount; ++k) {
         match.frameCounters[k] += 1;
         if (match.frameCounters[k] > k) match.frameCounters[k] = 0;
@@ -43,7 +43,7 @@ void stepHead(Players& players, const DirectionTables& directions, int slot) {
     players.y[slot] = players.y[slot] + directions.dirY[a];
 }
 
-void updateTrailsAndCollisions(Play& play, Explosions& explosions) {
+void updateTrailsAndCollisions(Play& play, EffectDisplay& display) {
     Players& players = play.players;
     bool crashed[kSlots] = {false, false, false, false};
     for (int slot = 0; slot < kSlots; ++slot) {
@@ -54,7 +54,7 @@ void updateTrailsAndCollisions(Play& play, Explosions& explosions) {
         players.pixelY[slot] = py;
         if (!players.inPlay(slot)) continue;
         if (play.itemBox.itemKind != ItemNone && play.itemBox.square().contains(px, py)) {
-            pickUpItem(play, slot);
+            pickUpItem(play, display, slot);
         } else if (fieldByte(play.screen, px, py) != ColourEmpty) {
             players.alive[slot] = false;
             crashed[slot] = true;
@@ -62,7 +62,7 @@ void updateTrailsAndCollisions(Play& play, Explosions& explosions) {
     }
     // All tests come first, so that no crash handling of this frame can kill another head.
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (crashed[slot]) crashPlayer(play, explosions.tables[slot], slot);
+        if (crashed[slot]) crashPlayer(play, slot);
     }
 }
 
@@ -76,38 +76,45 @@ void drawHeads(const Players& players, Screen& screen) {
     }
 }
 
-RoundState playRoundFrame(Game& game, MatchStream& stream) {
-    markFrameStart(game);
-    const FrameInput input = readFrameInput(game, stream);
-    trySpawnItemBox(game.itemBox, game.random, game.players, game.settings.itemsOn != 0, game);
-    updateRoundTime(game, input.secondMark);
-    advanceFrameCounters(game.match);
+RoundState playRoundFrame(Play& play, RoundKeys& keys, EffectDisplay& display,
+                          const FrameInput& input) {
+    applyFrameInput(input, keys, play.players);
+    trySpawnItemBox(play, display);
+    updateRoundTime(play.counters, play.screen, input.secondMark);
+    advanceFrameCounters(play.counters);
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (game.players.inPlay(slot) && stepsThisFrame(game.players, game.match, slot))
-            stepAndSteer(game, slot);
-        if (game.players.explosionActive[slot])
-            tickExplosion(game.explosions.tables[slot], slot, game.settings.explosionType,
-                          game.players, game.directions, game.screen);
+        if (play.players.inPlay(slot) && stepsThisFrame(play.players, play.counters, slot))
+            stepAndSteer(play, keys, display, slot);
+        tickExplosion(play, slot);
     }
-    if (game.settings.meteoritesOn != 0)
-        stepMeteorites(game.meteorites, game.screen, game.random, game.settings, game.match.time);
-    drawItemBox(game.itemBox, game.screen);
-    updateTrailsAndCollisions(game, game.explosions);
-    drawHeads(game.players, game.screen);
-    if (checkRoundEnd(game)) return RoundState::Ended;
-    if (game.match.roundKeys.take(MatchKeyEsc)) return RoundState::Abandoned;
-    adjustWait(game);
-    busyDelay(game, game.settings.wait);
+    stepMeteorites(play);
+    drawItemBox(play.itemBox, play.screen);
+    updateTrailsAndCollisions(play, display);
+    drawHeads(play.players, play.screen);
+    if (roundOver(play.players)) {
+        paySurvivor(play.players, play.counters);
+        return RoundState::Ended;
+    }
+    if (keys.take(MatchKeyEsc)) return RoundState::Abandoned;
+    adjustWait(keys, play.settings, play.screen);
     return RoundState::Running;
 }
 
-RoundState runRound(Game& game, MatchStream& stream) {
-    const RoundRunning padsInRound(game);  // pads press their own slot's keys until it returns
-    game.itemBox.itemKind = ItemNone;
-    game.match.roundKeys = {};
-    stream.beginRound();
+RoundState runRound(Round& round) {
+    const PadsInRound pads(round.devices);  // pads press their own slot's keys until it returns
+    round.play.itemBox.itemKind = ItemNone;
+    round.keys = {};
+    round.stream.beginRound();
     for (;;) {
-        const RoundState state = playRoundFrame(game, stream);
+        const RoundState state = playPacedRoundFrame(round);
         if (state != RoundState::Running) return state;
     }
+}
+
+RoundState playPacedRoundFrame(Round& round) {
+    markFrameStart(round.devices);
+    const RoundState state =
+        playRoundFrame(round.play, round.keys, round.display, round.stream.nextFrame());
+    if (state == RoundState::Running) busyDelay(round.devices, round.play.settings.wait);
+    return state;
 }

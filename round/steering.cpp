@@ -1,6 +1,5 @@
 // Human and computer steering. Both only ever turn by 30 degrees; a turn takes effect at
 // the player's next step, since steering runs right after the step.
-#include "game/game.h"
 #include "items/item_box.h"
 #include "play/field.h"
 #include "round/round.h"
@@ -36,14 +35,13 @@ int32_t turnedLeft(int32_t direction) { return wrapHeading(direction + kTurn); }
 
 int32_t turnedRight(int32_t direction) { return wrapHeading(direction - kTurn); }
 
-void steerHuman(Game& game, int slot) {
-    RoundKeys& keys = game.match.roundKeys;
+void steerHuman(Play& play, RoundKeys& keys, EffectDisplay& display, int slot) {
     // Each key by itself: both turn keys together turn left and back right again.
-    if (keys.take(slotKey(slot, SlotKeyTurnLeft))) turnLeft(game.players, slot);
-    if (keys.take(slotKey(slot, SlotKeyTurnRight))) turnRight(game.players, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnLeft))) turnLeft(play.players, slot);
+    if (keys.take(slotKey(slot, SlotKeyTurnRight))) turnRight(play.players, slot);
     // With nothing held the press is simply used up.
-    if (keys.take(slotKey(slot, SlotKeyItem)) && game.players.itemCount[slot] > 0) {
-        useItem(game, slot);
+    if (keys.take(slotKey(slot, SlotKeyItem)) && play.players.itemCount[slot] > 0) {
+        useItem(play, display, slot);
     }
 }
 
@@ -78,8 +76,7 @@ void steerComputer(Players& players, Random& random, const DirectionTables& dire
 
 int8_t lookAhead(const Players& players, const DirectionTables& directions, const Screen& screen,
                  int slot, int angleOffset, int limit) {
-    int a = (players.direction[slot] + angleOffset) % 360;
-    if (a < 0) a += 360;
+    const int a = wrapHeading(players.direction[slot] + angleOffset);
     const double stepX = directions.dirX[a];
     const double stepY = directions.dirY[a];
     const float x = players.x[slot];

@@ -27,10 +27,12 @@ constexpr std::size_t kBlockBytes = kBlockInts * kIntBytes;
 // A 32-bit number needs at most 10 digits; trying up to 20 leaves room for leading zeros
 // and keeps a file full of digits cheap to read.
 constexpr std::size_t kMaxDigitsTried = 20;
-// The game writes at most 82 bytes; nothing past this is read.
+// The game writes at most kMaxSettingsBytes; a file edited by hand may hold more blanks.
+// Nothing past this is read.
 constexpr std::size_t kMaxFileBytes = 4096;
 // Large enough for "%d %d %d" of three 32-bit numbers and the terminating zero.
 constexpr std::size_t kGroupTextSize = 3 * 11 + 2 + 1;
+static_assert(2 * (kGroupTextSize - 1) + kBlockBytes == kMaxSettingsBytes);
 // The magnitude of the most negative 32-bit number; larger numbers stop growing here.
 constexpr int64_t kMagnitudeLimit = int64_t{1} << 31;
 

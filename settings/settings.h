@@ -6,6 +6,10 @@
 #include <string>
 
 inline constexpr const char* kSettingsFileName = "dod_eved.dat";
+// The longest record encodeSettings writes, whatever its values: two groups of three numbers
+// of up to 11 characters ("-2147483648") with a blank between each, and the 12-byte block.
+// Replays and network games carry the record within this.
+inline constexpr std::size_t kMaxSettingsBytes = 82;
 
 // Explosion kinds, also the index into Settings::explosionValue.
 enum ExplosionType : int32_t { ExplosionBomb = 0, ExplosionCosmo = 1, ExplosionCosmo2 = 2 };

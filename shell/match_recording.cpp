@@ -14,10 +14,10 @@ namespace {
 ReplayStart matchStart(const Game& game) {
     ReplayStart start;
     start.gameVersion = kGameVersion;
-    start.randomState = game.random.state;
-    start.frameCounters = game.match.frameCounters;
-    start.settings = game.settings;
-    start.playerTypes = game.players.type;
+    start.randomState = game.play.random.state;
+    start.frameCounters = game.play.counters.frameCounters;
+    start.settings = game.play.settings;
+    start.playerTypes = game.play.players.type;
     return start;
 }
 
@@ -26,7 +26,7 @@ ReplayStart matchStart(const Game& game) {
 MatchRecording::MatchRecording(const Game& game)
     : recorder_(matchStart(game)),
       path_(platform::absolutePath(game.recordPath)),
-      platform_(*game.platform) {}
+      platform_(*game.devices.platform) {}
 
 void MatchRecording::decided(Decision decision) {
     recorder_.decided(decision);
@@ -71,6 +71,6 @@ void runRecordedMatch(Game& game, MatchInput& input) {
 }
 
 void runLocalMatch(Game& game) {
-    LiveInput people(game, game.match.roundKeys);
+    LiveInput people(game.devices);
     runRecordedMatch(game, people);
 }

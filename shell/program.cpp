@@ -20,7 +20,7 @@ namespace {
 void loadKeysOrTell(Game& game) {
     const std::string path = platform::absolutePath(game.keysPath());
     std::vector<std::string> problems;
-    game.playerKeys = loadKeys(path, problems);
+    game.devices.playerKeys = loadKeys(path, problems);
     for (const std::string& problem : problems) {
         std::fprintf(stderr, "diraviru: %s: %s\n", path.c_str(), problem.c_str());
     }
@@ -29,8 +29,8 @@ void loadKeysOrTell(Game& game) {
 void buildStartupTables(Game& game) {
     buildTables(game);
     // Every start plays differently; a scripted platform fixes the seed by its calendar time.
-    game.random.seed(static_cast<uint32_t>(game.platform->calendarTime()));
-    game.settings.loadSettings(game.settingsPath);
+    game.play.random.seed(static_cast<uint32_t>(game.devices.platform->calendarTime()));
+    game.play.settings.loadSettings(game.settingsPath);
     loadKeysOrTell(game);
 }
 
@@ -40,7 +40,8 @@ void buildStartupTables(Game& game) {
 bool saveSettingsOrTell(Game& game) {
     const std::string path = platform::absolutePath(game.settingsPath);
     std::string error;
-    if (game.settings.saveSettings(path, error) && game.platform->keepFiles(error)) return true;
+    if (game.play.settings.saveSettings(path, error) && game.devices.platform->keepFiles(error))
+        return true;
     std::fprintf(stderr, "diraviru: cannot save the settings to %s: %s\n", path.c_str(),
                  error.c_str());
     return false;
@@ -51,10 +52,10 @@ bool saveSettingsOrTell(Game& game) {
 // window) only ends it sooner; the status stays 1.
 [[noreturn]] void endAfterUnsavedNotice(Game& game) {
     showTitleNotice(game, kSettingsNotSaved);
-    showPage(game);
+    showPage(game.devices.screen);
     try {
-        markFrameStart(game);
-        waitSinceMark(game, kNoticeMs);
+        markFrameStart(game.devices);
+        waitSinceMark(game.devices, kNoticeMs);
     } catch (const ProgramExit&) {
     }
     throw ProgramExit{1};
@@ -63,11 +64,11 @@ bool saveSettingsOrTell(Game& game) {
 }  // namespace
 
 int endProgram(Game& game, const ProgramExit& ending) {
-    if (game.screen.IsOpen()) {
-        game.screen.Clear(SurfacePrimary);
-        game.screen.Clear(SurfaceBack);
-        game.screen.Present();
-        game.screen.Close();
+    if (game.devices.screen.IsOpen()) {
+        game.devices.screen.Clear(SurfacePrimary);
+        game.devices.screen.Clear(SurfaceBack);
+        game.devices.screen.Present();
+        game.devices.screen.Close();
     }
     return ending.status;
 }
@@ -84,7 +85,7 @@ void runTopLevelLoop(Game& game, HostedTitle* net) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
         if (row == TitleRowStart) {
-            if (game.players.presentCount() >= 2) {
+            if (game.play.players.presentCount() >= 2) {
                 if (net != nullptr && net->othersJoined()) {
                     net->playHostMatch(game);
                 } else {

@@ -40,7 +40,7 @@ public:
     }
     void beginRound() override {}
     FrameInput nextFrame() override {
-        if (game_.keyboard.take(key::Esc)) throw PlaybackStopped{};
+        if (game_.devices.keyboard.take(key::Esc)) throw PlaybackStopped{};
         return cursor_.nextFrame();
     }
     void roundEnded(const RoundResult& result) override { cursor_.roundEnded(result); }
@@ -53,9 +53,9 @@ public:
 
 private:
     void showScoreTable() {
-        markFrameStart(game_);
-        waitSinceMark(game_, kScoreTableShownMs);
-        if (game_.keyboard.take(key::Esc)) throw PlaybackStopped{};
+        markFrameStart(game_.devices);
+        waitSinceMark(game_.devices, kScoreTableShownMs);
+        if (game_.devices.keyboard.take(key::Esc)) throw PlaybackStopped{};
     }
 
     Game& game_;
@@ -64,10 +64,10 @@ private:
 };
 
 void setMatchStart(Game& game, const ReplayStart& start) {
-    game.settings = start.settings;
-    game.players.type = start.playerTypes;
-    game.random.state = start.randomState;
-    game.match.frameCounters = start.frameCounters;
+    game.play.settings = start.settings;
+    game.play.players.type = start.playerTypes;
+    game.play.random.state = start.randomState;
+    game.play.counters.frameCounters = start.frameCounters;
 }
 
 std::string verdictLine(const Replay& replay, const ReplayCursor& cursor, bool stopped) {
@@ -94,20 +94,20 @@ void showVerdict(Game& game, const std::string& verdict) {
     }
     int y = kVerdictY - static_cast<int>(lines.size() - 1) * kVerdictLineSpacing / 2;
     for (const std::string& line : lines) {
-        game.screen.DrawColourText(SurfacePrimary, line.c_str(), kCentred, y, kGlyphCell,
-                                   kGlyphCell, kVerdictTile);
+        game.devices.screen.DrawColourText(SurfacePrimary, line.c_str(), kCentred, y, kGlyphCell,
+                                           kGlyphCell, kVerdictTile);
         y += kVerdictLineSpacing;
     }
-    game.screen.Present();
-    game.keyboard.keyDown[key::Enter] = 0;
-    game.keyboard.keyDown[key::Esc] = 0;
+    game.devices.screen.Present();
+    game.devices.keyboard.keyDown[key::Enter] = 0;
+    game.devices.keyboard.keyDown[key::Esc] = 0;
     // Ctrl does not cut it short: a viewer fast-forwarding still sees how the match ended.
-    const uint32_t start = game.platform->ticks();
+    const uint32_t start = game.devices.platform->ticks();
     for (;;) {
-        if (game.keyboard.take(key::Enter) || game.keyboard.take(key::Esc)) return;
-        const uint32_t shown = game.platform->ticks() - start;
+        if (game.devices.keyboard.take(key::Enter) || game.devices.keyboard.take(key::Esc)) return;
+        const uint32_t shown = game.devices.platform->ticks() - start;
         if (shown >= kVerdictShownMs) return;
-        pumpMessagesWaiting(game, kVerdictShownMs - shown);
+        pumpMessagesWaiting(game.devices, kVerdictShownMs - shown);
     }
 }
 
@@ -124,7 +124,8 @@ int runPlayback(Game& game, const std::string& exeDir, const Options& options) {
     const bool watching = !options.check;
     openDisplay(game, exeDir);
     buildTables(game);
-    if (!watching) game.keyboard.pacingOn = false;  // no waits at all: as fast as the machine can
+    if (!watching)
+        game.devices.keyboard.pacingOn = false;  // no waits at all: as fast as the machine can
     setMatchStart(game, replay.start);
 
     ReplayInput input(game, replay, watching);

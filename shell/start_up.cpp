@@ -15,7 +15,7 @@ namespace {
 
 [[noreturn]] void failStart(Game& game, const std::string& reason) {
     std::fprintf(stderr, "diraviru: %s\n", reason.c_str());
-    if (game.screen.IsOpen()) game.screen.Close();
+    if (game.devices.screen.IsOpen()) game.devices.screen.Close();
     throw ProgramExit{1};
 }
 
@@ -40,12 +40,12 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
     std::string passedOver;  // the same for the places that hold a file
     for (const std::string& path : charBitmapPlaces(game, exeDir)) {
         std::string error;
-        if (game.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        if (game.devices.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
             if (!passedOver.empty()) {
                 std::fprintf(stderr, "diraviru: using %s, passed over %s\n", path.c_str(),
                              passedOver.c_str());
             }
-            game.screen.LoadPalette(path);
+            game.devices.screen.LoadPalette(path);
             return;
         }
         std::error_code ignored;
@@ -59,13 +59,13 @@ void loadCharBitmap(Game& game, const std::string& exeDir) {
 }  // namespace
 
 void openDisplay(Game& game, const std::string& exeDir) {
-    installScreenWaitHook(game);
+    installScreenWaitHook(game.devices);
     std::string error;
-    if (!game.screen.Open(*game.platform, error)) failStart(game, error);
+    if (!game.devices.screen.Open(*game.devices.platform, error)) failStart(game, error);
     loadCharBitmap(game, exeDir);
 }
 
 void buildTables(Game& game) {
-    game.screen.MapField();
-    game.directions.build();
+    game.devices.screen.MapField();
+    game.play.directions.build();
 }

@@ -169,7 +169,7 @@ void runCase(int count, int seconds) {
             try {
                 if (m == 0) {
                     for (int slot = 0; slot < kSlots; ++slot) {
-                        game->players.type[slot] = slot < count ? PlayerMan : PlayerNon;
+                        game->play.players.type[slot] = slot < count ? PlayerMan : PlayerNon;
                         game->owners.machine[slot] = uint8_t(slot < count ? slot : 0);
                     }
                     net.playHostMatch(*game);

@@ -14,7 +14,7 @@
 //
 // With PACING_PROBE_DUMP=<prefix> set, every frame period goes to the file <prefix><WAIT>.
 // Runs wherever the program runs: under X (DISPLAY set) or with SDL_VIDEODRIVER=dummy.
-// The probe does not change the game: it calls playRoundFrame as runRound does and
+// The probe does not change the game: it calls playPacedRoundFrame as runRound does and
 // watches the platform from outside, through a Platform that forwards to the SDL one.
 #include <algorithm>
 #include <chrono>
@@ -127,30 +127,31 @@ double percentile(std::vector<double> values, double fraction) {
 
 int inPlayCount(const Game& game) {
     int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.inPlay(slot) ? 1 : 0;
+    for (int slot = 0; slot < kSlots; ++slot) count += game.play.players.inPlay(slot) ? 1 : 0;
     return count;
 }
 
 // A new round with its countdown run through at once (as with Ctrl held).
 void setUpRound(Game& game, MatchStream& stream) {
     startRound(game);
-    game.keyboard.pacingOn = false;
+    game.devices.keyboard.pacingOn = false;
     runCountdown(game);
-    game.keyboard.pacingOn = true;
-    game.itemBox.itemKind = ItemNone;
+    game.devices.keyboard.pacingOn = true;
+    game.play.itemBox.itemKind = ItemNone;
     stream.beginRound();
 }
 
 // Plays rounds at the given WAIT for about `seconds`; the frames of every round but its
 // last (which waits for Enter) are kept.
 std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, double seconds) {
-    game.settings.wait = wait;
+    game.play.settings.wait = wait;
     std::vector<Frame> frames;
     frames.reserve(size_t(seconds * 1000) + 1000);
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                                      std::chrono::duration<double>(seconds));
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game.devices);
     MatchStream stream(keyboard, nullptr);
+    Round round(game.play, game.devices, stream);
     while (Clock::now() < end) {
         setUpRound(game, stream);
         std::vector<Clock::time_point> starts;
@@ -159,9 +160,9 @@ std::vector<Frame> playFor(Game& game, WatchedPlatform& watched, int wait, doubl
             if (inPlayCount(game) < 2) watched.pressEnter = true;
             if (Clock::now() >= end) break;
             starts.push_back(Clock::now());
-            const RoundState round = playRoundFrame(game, stream);
-            if (round == RoundState::Ended) runRoundEndPause(game, stream);
-            if (round != RoundState::Running) break;
+            const RoundState state = playPacedRoundFrame(round);
+            if (state == RoundState::Ended) runRoundEndPause(round);
+            if (state != RoundState::Running) break;
         }
         for (size_t i = 0; i + 1 < starts.size(); ++i) {
             frames.push_back({starts[i], msBetween(starts[i], starts[i + 1])});
@@ -233,19 +234,19 @@ int probe(platform::SdlPlatform& sdl, ShowLog& shows, double seconds,
     auto game = makeGame(watched);
     Game& g = *game;
     g.charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
-    installScreenWaitHook(g);
+    installScreenWaitHook(g.devices);
     std::string error;
-    if (!g.screen.Open(watched, error) ||
-        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+    if (!g.devices.screen.Open(watched, error) ||
+        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
         std::fprintf(stderr, "pacing_probe: %s\n", error.c_str());
         return 1;
     }
-    g.screen.LoadPalette(g.charBitmapName);
-    g.screen.ResetPalette();
-    g.screen.MapField();
-    g.directions.build();
-    g.random.seed(1);
-    g.players.type = {PlayerCom, PlayerCom, PlayerNon, PlayerNon};
+    g.devices.screen.LoadPalette(g.charBitmapName);
+    g.devices.screen.ResetPalette();
+    g.devices.screen.MapField();
+    g.play.directions.build();
+    g.play.random.seed(1);
+    g.play.players.type = {PlayerCom, PlayerCom, PlayerNon, PlayerNon};
     std::printf("refresh interval %u ms\n", watched.refreshIntervalMs());
 
     bool allOk = true;
@@ -258,10 +259,10 @@ int probe(platform::SdlPlatform& sdl, ShowLog& shows, double seconds,
         }
     } catch (const ProgramExit& exit) {
         std::fprintf(stderr, "pacing_probe: the window was closed\n");
-        g.screen.Close();
+        g.devices.screen.Close();
         return 1;
     }
-    g.screen.Close();
+    g.devices.screen.Close();
     return allOk ? 0 : 2;
 }
 

@@ -3,7 +3,7 @@
 // browser's console) the distribution of frame periods (median, p90, p99, max) against the
 // WAIT's length. The web build makes it (build-web/web_pacing_probe.html);
 // tools/web_probe.mjs runs it in headless Chromium.
-// The probe does not change the game: it calls playRoundFrame as runRound does.
+// The probe does not change the game: it calls playPacedRoundFrame as runRound does.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -34,27 +34,28 @@ double percentile(std::vector<double> values, double fraction) {
 
 int inPlayCount(const Game& game) {
     int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.players.inPlay(slot) ? 1 : 0;
+    for (int slot = 0; slot < kSlots; ++slot) count += game.play.players.inPlay(slot) ? 1 : 0;
     return count;
 }
 
 // A new round with its countdown run through at once (as with Ctrl held).
 void setUpRound(Game& game, MatchStream& stream) {
     startRound(game);
-    game.keyboard.pacingOn = false;
+    game.devices.keyboard.pacingOn = false;
     runCountdown(game);
-    game.keyboard.pacingOn = true;
-    game.itemBox.itemKind = ItemNone;
+    game.devices.keyboard.pacingOn = true;
+    game.play.itemBox.itemKind = ItemNone;
     stream.beginRound();
 }
 
 // Frame periods of rounds played at `wait` for about kSecondsPerWait. A round is left as soon
 // as fewer than two heads run (its end waits for Enter).
 std::vector<double> playFor(Game& game, int wait) {
-    game.settings.wait = wait;
+    game.play.settings.wait = wait;
     std::vector<double> periods;
-    LiveInput keyboard(game, game.match.roundKeys);
+    LiveInput keyboard(game.devices);
     MatchStream stream(keyboard, nullptr);
+    Round round(game.play, game.devices, stream);
     const Clock::time_point end =
         Clock::now() +
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kSecondsPerWait));
@@ -67,7 +68,7 @@ std::vector<double> playFor(Game& game, int wait) {
                 periods.push_back(std::chrono::duration<double, std::milli>(start - last).count());
             }
             last = start;
-            if (playRoundFrame(game, stream) != RoundState::Running) break;
+            if (playPacedRoundFrame(round) != RoundState::Running) break;
         }
     }
     return periods;
@@ -90,26 +91,26 @@ int main() {
     platform::WebPlatform machine;
     auto game = makeGame(machine);
     Game& g = *game;
-    installScreenWaitHook(g);
+    installScreenWaitHook(g.devices);
     std::string error;
     const std::string charBitmap = "/program/char.bmp";
-    if (!g.screen.Open(machine, error) ||
-        !g.screen.LoadBitmap(charBitmap, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+    if (!g.devices.screen.Open(machine, error) ||
+        !g.devices.screen.LoadBitmap(charBitmap, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
         std::fprintf(stderr, "web_pacing_probe: %s\n", error.c_str());
         return 1;
     }
-    g.screen.LoadPalette(charBitmap);
-    g.screen.ResetPalette();
-    g.screen.MapField();
-    g.directions.build();
-    g.random.seed(1);
-    g.players.type = {PlayerCom, PlayerCom, PlayerNon, PlayerNon};
+    g.devices.screen.LoadPalette(charBitmap);
+    g.devices.screen.ResetPalette();
+    g.devices.screen.MapField();
+    g.play.directions.build();
+    g.play.random.seed(1);
+    g.play.players.type = {PlayerCom, PlayerCom, PlayerNon, PlayerNon};
     try {
         for (const int wait : kWaits) report(playFor(g, wait), wait);
     } catch (const ProgramExit&) {
         std::fprintf(stderr, "web_pacing_probe: ended by the page\n");
     }
     std::printf("web_pacing_probe: done\n");
-    g.screen.Close();
+    g.devices.screen.Close();
     return 0;
 }

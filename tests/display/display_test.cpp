@@ -11,7 +11,7 @@ namespace {
 constexpr uint8_t kPaper = 77;  // what a page holds before a test draws on it
 
 struct Page : TestGame {
-    Screen& screen = game->screen;
+    Screen& screen = game->devices.screen;
     uint8_t* page = screen.Pixels(SurfacePage);
     Page() { std::memset(page, kPaper, kSurfaceBytes); }
     uint8_t glyph(int code, int x, int y, int left = 0) const {  // a pixel of the character bitmap

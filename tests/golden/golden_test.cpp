@@ -87,14 +87,14 @@ public:
             std::ofstream(game_->settingsPath, std::ios::binary) << scenario.settingsFile;
         }
         for (const Sight& sight : kSights) {  // each drawn once where the game draws it
-            Screen& screen = ref_->screen;
+            Screen& screen = ref_->devices.screen;
             screen.Clear(SurfaceSpare7);
             screen.DrawColourText(SurfaceSpare7, sight.text, sight.x, sight.y, 16, 16, 7);
             const uint8_t* drawn = screen.Pixels(SurfaceSpare7);
             sights_.emplace_back(drawn, drawn + kSurfaceBytes);
         }
         machine_.onPresent = [this](const Page& page) { seen(page); };
-        countingWhile = &game_->roundRunning;  // a round's frames and its pause
+        countingWhile = &game_->devices.roundRunning;  // a round's frames and its pause
     }
     ~GoldenRun() { countingWhile = nullptr; }
 
@@ -148,7 +148,7 @@ private:
         }
         const uint32_t now = static_cast<uint32_t>(page.atMicros / 1000);
         followScript(page, now);
-        if (game_->roundRunning) playBots(now);
+        if (game_->devices.roundRunning) playBots(now);
         counting = true;  // from here to the next present, while a round runs
     }
 
@@ -163,7 +163,7 @@ private:
                     return;
                 }
                 if (at_[1] == 't') {  // a round ends where the next score table shows
-                    sums_.push_back(mix(hash_, game_->players.score.data(), 16));
+                    sums_.push_back(mix(hash_, game_->play.players.score.data(), 16));
                     hash_ = 0;
                 }
                 const std::string replay = readFile(game_->recordPath);
@@ -198,16 +198,16 @@ private:
     // the item box. A living bot taps at most one key per present.
     void playBots(uint32_t now) {
         Game& game = *game_;
-        const Players& p = game.players;
+        const Players& p = game.play.players;
         for (const char* bot = scenario_.bots; *bot; ++bot) {
             const int s = *bot - '1';
             const int count = p.itemCount[s];
             if (count < held_[s]) itemsFired |= 1u << p.items[s][count];
             held_[s] = count;
             if (!p.inPlay(s)) continue;
-            const PlayerKeys& keys = game.playerKeys[s];
+            const PlayerKeys& keys = game.devices.playerKeys[s];
             const auto look = [&](int offset, int limit) {
-                return lookAhead(p, game.directions, game.screen, s, offset, limit);
+                return lookAhead(p, game.play.directions, game.devices.screen, s, offset, limit);
             };
             int code = 0;
             if (count > 0) {
@@ -215,10 +215,10 @@ private:
             } else if (look(0, 16) != kLookClear) {
                 const bool right = look(-30, 15) > look(30, 15);
                 code = right ? keys.turnRightKey : keys.turnLeftKey;
-            } else if (game.itemBox.itemKind != ItemNone) {
+            } else if (game.play.itemBox.itemKind != ItemNone) {
                 const double towards =
-                    std::atan2(p.y[s] - game.itemBox.y - 8, game.itemBox.x + 8 - p.x[s]) * 180 /
-                    M_PI;
+                    std::atan2(p.y[s] - game.play.itemBox.y - 8, game.play.itemBox.x + 8 - p.x[s]) *
+                    180 / M_PI;
                 const double off = std::remainder(towards - p.direction[s], 360);
                 code = off > 20 ? keys.turnLeftKey : off < -20 ? keys.turnRightKey : 0;
             }
@@ -266,7 +266,8 @@ const Scenario kScenarios[] = {
      1'700'000'000,
      settingsFile("1 1 0", {16, 150, 150}, "0 5 300"),
      "2",
-     "@m v E v v E E v E v E v v v/252 > ^ > v v >*6 v v v v v/46 E @m E @t E @e E @t E @e E @t X @m P",
+     "@m v E v v E E v E v E v v v/252 > ^ > v v >*6 v v v v v/46 E @m E @t E @e E @t E @e E @t X "
+     "@m P",
      0x00,
      {0x62cb6ab7b1d65e70, 0x428604c00ce1fd83, 0x10dfaa28c690a302, 0xc4435d2b832615f5}},
     // COSMO2 and a meteorite shower every 3 s, all four players; long pauses at the round's end.

@@ -10,17 +10,17 @@ TEST(ItemBox, AFullStackRefusesTheItemAndSpeedUpStopsAtTheTop) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, M, N, N});
-    game.players.itemCount[0] = 200;  // a full stack
-    game.itemBox = {ItemBomb, 300, 300};
-    pickUpItem(game, 0);
-    EXPECT_EQ(game.players.itemCount[0], 200);
-    EXPECT_EQ(game.itemBox.itemKind, ItemNone);
-    game.players.speedLevel[1] = 0;
-    game.itemBox = {ItemSpeedUp, 100, 100};
+    game.play.players.itemCount[0] = 200;  // a full stack
+    game.play.itemBox = {ItemBomb, 300, 300};
+    pickUpItem(game.play, test.display, 0);
+    EXPECT_EQ(game.play.players.itemCount[0], 200);
+    EXPECT_EQ(game.play.itemBox.itemKind, ItemNone);
+    game.play.players.speedLevel[1] = 0;
+    game.play.itemBox = {ItemSpeedUp, 100, 100};
     const uint64_t presents = test.machine.presentCount();
-    pickUpItem(game, 1);
-    EXPECT_EQ(game.players.speedLevel[1], 0);
-    EXPECT_EQ(game.players.itemCount[1], 0);
+    pickUpItem(game.play, test.display, 1);
+    EXPECT_EQ(game.play.players.speedLevel[1], 0);
+    EXPECT_EQ(game.play.players.itemCount[1], 0);
     EXPECT_GE(test.machine.presentCount(), presents + 2) << "the flash and the field again";
 }
 
@@ -30,8 +30,8 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     TestGame test;
     Game& game = *test;
     setUpRound(test, {M, N, M, M});
-    game.players.alive[3] = false;
-    Random draws = game.random;
+    game.play.players.alive[3] = false;
+    Random draws = game.play.random;
     while (draws.randomRange(0, 100) != 1) {
     }
     const int kind = draws.randomRange(1, 6);
@@ -39,12 +39,13 @@ TEST(ItemBox, IsNeverPlacedOverAHead) {
     for (int i = 0; i < 3; ++i) x[i] = draws.randomRange(1, 622), y[i] = draws.randomRange(33, 398);
     placeHead(game, 1, x[0] + 15.5f, y[0] + 0.5f, 0);  // an empty slot in the first place
     placeHead(game, 3, x[1] + 0.5f, y[1] + 15.5f, 0);  // a crashed one in the second
-    while (game.itemBox.itemKind == ItemNone) {
-        trySpawnItemBox(game.itemBox, game.random, game.players, true, game);
+    game.play.settings.itemsOn = 1;
+    while (game.play.itemBox.itemKind == ItemNone) {
+        trySpawnItemBox(game.play, test.display);
     }
-    EXPECT_EQ(game.itemBox.x * 1000 + game.itemBox.y, x[2] * 1000 + y[2]);
-    EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), std::string(1, itemNames[kind][0]),
-                      x[2], y[2]));
+    EXPECT_EQ(game.play.itemBox.x * 1000 + game.play.itemBox.y, x[2] * 1000 + y[2]);
+    EXPECT_TRUE(shows(game, game.devices.screen.Pixels(SurfacePrimary),
+                      std::string(1, itemNames[kind][0]), x[2], y[2]));
 }
 
 // WARP on a field with no free pixel leaves the head on the last of a thousand tried points
@@ -58,19 +59,19 @@ TEST(ItemEffects, WarpGivesUpAfterAThousandTriesAndChangeNeedsSomeoneToChangeWit
         std::memset(&fieldAt(game, kField.left, y), 200, kField.width());  // nothing free
     }
     const std::vector<uint8_t> before = surface(game);
-    Random draws = game.random;
+    Random draws = game.play.random;
     int x = 0, y = 0;
     for (int i = 0; i < 1000; ++i) x = draws.randomRange(1, 638), y = draws.randomRange(33, 414);
-    warpPlayer(game, 0);
-    EXPECT_EQ(game.players.x[0], x);
-    EXPECT_EQ(game.players.y[0], y);
+    warpPlayer(game.play, test.display, 0);
+    EXPECT_EQ(game.play.players.x[0], x);
+    EXPECT_EQ(game.play.players.y[0], y);
     EXPECT_TRUE(surface(game) == before);
 
-    game.players.alive[1] = game.players.alive[2] = false;
-    const Players players = game.players;
+    game.play.players.alive[1] = game.play.players.alive[2] = false;
+    const Players players = game.play.players;
     for (int i = 0; i < 2000; ++i) draws.randomRange(0, 3);
-    changePlaces(game, 0);
-    EXPECT_EQ(game.random.state, draws.state);
+    changePlaces(game.play, test.display, 0);
+    EXPECT_EQ(game.play.random.state, draws.state);
     EXPECT_TRUE(surface(game) == before && test.machine.lastPage().pixels == before);
-    EXPECT_TRUE(game.players.x == players.x && game.players.y == players.y);
+    EXPECT_TRUE(game.play.players.x == players.x && game.play.players.y == players.y);
 }

@@ -87,7 +87,7 @@ TEST(KeyScreen, AChoiceRefusesOthersKeysAndReservedOnesAndIsSavedAtOnce) {
     EXPECT_TRUE(screen.says(4, "4P'S KEYS ARE SET", kWhite));
     EXPECT_TRUE(screen.rowShows(4, 3, chosen));
     EXPECT_EQ(
-        screen.test->playerKeys,
+        screen.test->devices.playerKeys,
         (PlayerKeyTable{{kUsualPlayerKeys[0], kUsualPlayerKeys[1], kUsualPlayerKeys[2], chosen}}));
     EXPECT_EQ(readFile(screen.test->keysPath()),
               "1P Q A Z\n2P B N M\n3P LEFT DOWN RIGHT\n4P J K KP9\n");
@@ -119,7 +119,7 @@ TEST(KeyScreen, EscGivesUpAHeldKeyCountsOnceAndTheUsualKeysComeBack) {
     EXPECT_TRUE(screen.rowShows(2, 0, {'J', 'K', 'L'}));
     EXPECT_TRUE(screen.says(3, "EVERYBODY HAS THE USUAL KEYS", kWhite));
     EXPECT_TRUE(screen.rowShows(3, 0, kUsualPlayerKeys[0]));
-    EXPECT_EQ(screen.test->playerKeys, kUsualPlayerKeys);
+    EXPECT_EQ(screen.test->devices.playerKeys, kUsualPlayerKeys);
     EXPECT_EQ(readFile(screen.test->keysPath()), kUsualFile);
 }
 
@@ -159,7 +159,7 @@ TEST(KeyScreen, AFailedSaveIsShownAndTold) {
                                                             screen.test->keysPath() +
                                                             ": not a regular file, not replaced\n");
     EXPECT_TRUE(screen.says(0, kKeysNotSaved, kRed));
-    EXPECT_EQ(screen.test->playerKeys[3], (PlayerKeys{'J', 'K', 'L'}));
+    EXPECT_EQ(screen.test->devices.playerKeys[3], (PlayerKeys{'J', 'K', 'L'}));
 }
 
 // KEY CONFIG is the option menu's last row, below the others, and Up on EXIT reaches it;
@@ -186,5 +186,5 @@ TEST(KeyScreen, IsReachedFromTheOptionMenusLastRow) {
     EXPECT_TRUE(shows(game, backPage.data(), ">", 118, 426));
     EXPECT_TRUE(shows(game, backPage.data(), " ", 118, 170));
     EXPECT_EQ(game.optionMenu.cursor, 8);
-    EXPECT_TRUE(game.settings == Settings{});
+    EXPECT_TRUE(game.play.settings == Settings{});
 }

@@ -45,8 +45,8 @@ TEST(KeysInPlay, FourPlaysAMatchWithLettersAndItsReplayPlaysBackUnderTheUsualKey
             shows(*ref, page.pixels.data(), "PUSH ENTER KEY TO START", kCentred, 368, TileWhite)) {
             table = page.pixels;
         }
-        const int32_t heading = game->players.direction[3];
-        if (game->roundRunning && (headings.empty() || headings.back() != heading)) {
+        const int32_t heading = game->play.players.direction[3];
+        if (game->devices.roundRunning && (headings.empty() || headings.back() != heading)) {
             headings.push_back(heading);
         }
     };
@@ -72,7 +72,7 @@ TEST(KeysInPlay, FourPlaysAMatchWithLettersAndItsReplayPlaysBackUnderTheUsualKey
 TEST(KeysInPlay, TheLobbyShowsThisMachinesKeys) {
     TestGame test;
     Game& game = *test;
-    game.playerKeys[1] = {key::Space, key::Semicolon, key::LeftBracket};
+    game.devices.playerKeys[1] = {key::Space, key::Semicolon, key::LeftBracket};
     drawLobby(game, net::Lobby{}, 1, kWaitingForHost);
     const uint8_t* page = test.machine.lastPage().pixels.data();
     EXPECT_TRUE(shows(game, page, "PLAYER KEY     PLAYED BY", 128, 232, TileWhite));

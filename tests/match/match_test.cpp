@@ -6,9 +6,9 @@
 TEST(ScoreTable, ShowsEachPlayersScoreAndRankWithTies) {
     TestGame test;
     Game& game = *test;
-    game.players.type = {M, N, C, M};
-    game.players.score = {500, 9999, 200, 500};
-    game.match.round = 4;
+    game.play.players.type = {M, N, C, M};
+    game.play.players.score = {500, 9999, 200, 500};
+    game.play.counters.round = 4;
     drawScoreTable(game);
     const uint8_t* page = test.machine.lastPage().pixels.data();
     EXPECT_TRUE(shows(game, page, "PLAYER KEY SCORE   RANK", kCentred, 184, 7));
@@ -20,8 +20,8 @@ TEST(ScoreTable, ShowsEachPlayersScoreAndRankWithTies) {
 
     // Chosen keys: labels of more than one character take a blank between them, and the KEY
     // column widens for every listed player.
-    game.playerKeys[0] = {key::Space, key::NumpadPeriod, key::functionKey(1)};
-    game.playerKeys[3] = {key::Semicolon, key::Up, key::Apostrophe};
+    game.devices.playerKeys[0] = {key::Space, key::NumpadPeriod, key::functionKey(1)};
+    game.devices.playerKeys[3] = {key::Semicolon, key::Up, key::Apostrophe};
     drawScoreTable(game);
     page = test.machine.lastPage().pixels.data();
     EXPECT_TRUE(shows(game, page, "PLAYER KEY       SCORE   RANK", kCentred, 184, 7));
@@ -35,15 +35,15 @@ TEST(ScoreTable, ShowsEachPlayersScoreAndRankWithTies) {
 TEST(MatchFlow, AMatchStartsFromNothing) {
     TestGame test;
     Game& game = *test;
-    game.players.type = {M, C, N, N};
-    game.players.score = {120, 45, 7, 9};
-    game.match.round = 6;
-    game.screen.ShadePaletteEntry(7, -100);
+    game.play.players.type = {M, C, N, N};
+    game.play.players.score = {120, 45, 7, 9};
+    game.play.counters.round = 6;
+    game.devices.screen.ShadePaletteEntry(7, -100);
     test.machine.keyPress(100, key::Esc);
     runMatch(game, test.people, nullptr);
     const auto& shown = test.machine.lastPage();
     EXPECT_TRUE(shows(game, shown.pixels.data(), "ROUND 1", kCentred, 100, -1, 32));
     EXPECT_TRUE(shows(game, shown.pixels.data(), "2P     BNM 0000000 1   ", kCentred, 248, 2));
-    EXPECT_EQ(game.players.score, (std::array<int32_t, kSlots>{0, 0, 0, 0}));
-    EXPECT_EQ(std::memcmp(shown.palette.data(), game.screen.BasePalette.data(), 1024), 0);
+    EXPECT_EQ(game.play.players.score, (std::array<int32_t, kSlots>{0, 0, 0, 0}));
+    EXPECT_EQ(std::memcmp(shown.palette.data(), game.devices.screen.BasePalette.data(), 1024), 0);
 }

@@ -8,7 +8,7 @@
 TEST(OptionMenu, NumbersStopAtTheEndsOfTheirRangesAndTheOthersWrap) {
     TestGame test;
     Game& game = *test;
-    Settings& s = game.settings;
+    Settings& s = game.play.settings;
     int32_t *wait = &s.wait, *items = &s.itemsOn, *type = &s.explosionType, *on = &s.meteoritesOn;
     int32_t *bomb = &s.explosionValue[ExplosionBomb], *cosmo = &s.explosionValue[ExplosionCosmo];
     int32_t *time = &s.meteoriteTime, *value = &s.meteoriteValue;
@@ -36,8 +36,8 @@ TEST(OptionMenu, NumbersStopAtTheEndsOfTheirRangesAndTheOthersWrap) {
         for (int r = 0; r < c.row; ++r) moveOptionCursor(game, +1);
         changeOptionValue(game, c.delta);
         EXPECT_EQ(*c.field, c.to) << "row " << c.row << " from " << c.from;
-        EXPECT_TRUE(shows(game, game.screen.Pixels(SurfacePrimary), c.text, 422, 170 + 32 * c.row,
-                          tiles[c.row]));
+        EXPECT_TRUE(shows(game, game.devices.screen.Pixels(SurfacePrimary), c.text, 422,
+                          170 + 32 * c.row, tiles[c.row]));
         *c.field = c.from;
         EXPECT_TRUE(s == before) << "row " << c.row << " changed another value";
     }

@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(NetPlay, InLockstep,
 class Faults : public ::testing::TestWithParam<NetCase> {};
 
 void divergeOnMachine2(int machine, Game& game) {
-    if (machine == 2) game.players.score[0] += 7;
+    if (machine == 2) game.play.players.score[0] += 7;
 }
 
 TEST_P(Faults, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
@@ -295,7 +295,7 @@ TEST_P(Faults, ADivergenceStopsTheMatchAndASilentMachinesSlotTurnsCom) {
     EXPECT_EQ(seen[1].stopped, !cut);  // on three machines: told by the host
     EXPECT_EQ(seen[1].hostGone, cut);
     EXPECT_EQ(seen[0].sums.size(), cut ? 1u : 0u);  // the divergence stops round 1
-    EXPECT_EQ(machines[0]->game().players.type[1], cut ? PlayerCom : PlayerMan);
+    EXPECT_EQ(machines[0]->game().play.players.type[1], cut ? PlayerCom : PlayerMan);
     if (!cut) return;
     for (int m = 0; m < 3; ++m) {
         bool playsBack = false;

@@ -127,8 +127,8 @@ namespace {
 TEST(KeptMatch, AMatchLongerThanAReplayHoldsIsKeptUpToItsLastWholeRound) {
     TestGame test;
     Game& game = *test;
-    game.settings.meteoritesOn = 1;
-    game.settings.meteoriteValue = kMeteoriteValueMax;
+    game.play.settings.meteoritesOn = 1;
+    game.play.settings.meteoriteValue = kMeteoriteValueMax;
     MatchRecording recording(game);
     ::testing::internal::CaptureStderr();
     for (int r = 0; r < 3; ++r) {

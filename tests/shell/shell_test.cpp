@@ -16,49 +16,51 @@ TEST(Pacing, WaitsLastTheirTimeUnlessCtrlIsHeld) {
     TestGame test;
     auto& machine = test.machine;
     machine.setTicks(UINT32_MAX - 5);
-    busyDelay(*test, 0);
+    busyDelay((*test).devices, 0);
     EXPECT_EQ(machine.pollCount(), 1u);
-    markFrameStart(*test);
+    markFrameStart((*test).devices);
     machine.advance(3);
-    waitSinceMark(*test, 20);
+    waitSinceMark((*test).devices, 20);
     EXPECT_EQ(machine.ticks(), 14u);
     for (const int32_t n : {1, 10, 999}) {
         const uint32_t start = machine.ticks();
-        busyDelay(*test, n);
+        busyDelay((*test).devices, n);
         EXPECT_EQ(machine.ticks() - start, 4u * n) << n;
     }
     machine.setTicks(0);
     for (const int code : {key::Ctrl, int{'Q'}, 199, 255, 256, 100000, -3})
         machine.keyDown(0, code);
-    markFrameStart(*test);
-    waitSinceMark(*test, 900);
-    busyDelay(*test, 999);
-    busyDelay(*test, 999);
+    markFrameStart((*test).devices);
+    waitSinceMark((*test).devices, 900);
+    busyDelay((*test).devices, 999);
+    busyDelay((*test).devices, 999);
     EXPECT_EQ(machine.ticks(), 0u);
-    EXPECT_EQ(std::count(test->keyboard.keyDown.begin(), test->keyboard.keyDown.end(), 1), 4);
-    EXPECT_EQ(test->keyboard.keyDown[255], 1);
+    EXPECT_EQ(
+        std::count(test->devices.keyboard.keyDown.begin(), test->devices.keyboard.keyDown.end(), 1),
+        4);
+    EXPECT_EQ(test->devices.keyboard.keyDown[255], 1);
     machine.keyUp(0, 'Q');
     machine.keyUp(0, key::Ctrl);
-    busyDelay(*test, 5);
+    busyDelay((*test).devices, 5);
     EXPECT_EQ(machine.ticks(), 20u);
-    EXPECT_EQ(test->keyboard.keyDown['Q'], 0);
+    EXPECT_EQ(test->devices.keyboard.keyDown['Q'], 0);
     machine.keyDown(27, key::Ctrl);
-    busyDelay(*test, 250);
+    busyDelay((*test).devices, 250);
     EXPECT_EQ(machine.ticks(), 27u);
 }
 
 namespace {
 
 struct PadGame : TestGame {
-    uint32_t now() { return game->platform->ticks(); }
+    uint32_t now() { return game->devices.platform->ticks(); }
     // Pumps for `ms` milliseconds; `script` happens in the first. The codes then down.
     Keys step(const std::function<void(uint32_t)>& script, uint32_t ms = 1) {
         script(now() + 1);
-        markFrameStart(*game);
-        waitSinceMark(*game, ms);
+        markFrameStart((*game).devices);
+        waitSinceMark((*game).devices, ms);
         Keys down;
         for (int code = 0; code < kKeyTableSize; ++code) {
-            if (game->keyboard.keyDown[code] != 0) down.push_back(code);
+            if (game->devices.keyboard.keyDown[code] != 0) down.push_back(code);
         }
         return down;
     }
@@ -83,7 +85,7 @@ TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
                                    {Left, Right, 0, 0, Down, Enter, Esc, Left, Right},
                                    {n3, n9, 0, 0, n6, Enter, Esc, n3, n9}};
     for (const bool inRound : {false, true}) {
-        setRoundRunning(*pads, inRound);
+        setRoundRunning(pads->devices, inRound);
         for (int pad = 0; pad < platform::kMaxPads; ++pad)
             for (int b = 0; b < platform::kPadButtonCount; ++b) {
                 const int code = inRound ? inRoundKeys[pad][b] : inMenus[b];
@@ -92,7 +94,7 @@ TEST(PadInput, ButtonsPressTheSlotsOwnKeysInARoundAndTheMenuKeysElsewhere) {
             }
     }
     // The slot's keys as chosen: 1P on J, K and L.
-    pads->playerKeys[0] = {'J', 'K', 'L'};
+    pads->devices.playerKeys[0] = {'J', 'K', 'L'};
     EXPECT_EQ(pads.press(0, PadButton::Left), Keys{'J'});
     EXPECT_EQ(pads.press(0, PadButton::Fire), Keys{'K'});
     EXPECT_EQ(pads.press(0, PadButton::RightShoulder), Keys{'L'});
@@ -107,8 +109,8 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
     const uint32_t down = pads.now() + 100;
     pad.padPress(down, 0, PadButton::Down, 1000);
     while (pads.now() < down + 1100) {
-        pumpMessagesWaiting(*pads, 1000);
-        if (pads->keyboard.take(key::Down)) pressedAt.push_back(pads.now() - down);
+        pumpMessagesWaiting((*pads).devices, 1000);
+        if (pads->devices.keyboard.take(key::Down)) pressedAt.push_back(pads.now() - down);
     }
     ASSERT_EQ(pressedAt.size(), 20u);
     for (size_t i = 1; i < pressedAt.size(); ++i) EXPECT_EQ(pressedAt[i], 367 + 33 * i) << i;
@@ -118,40 +120,45 @@ TEST(PadInput, HeldButtonsRepeatUntilReleasedOrTheRoundOrThePadChanges) {
         pad.padDown(t, 3, PadButton::Left);
     });
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padUp(t, 0, PadButton::Left); }), Keys{key::Left});
-    const RoundRunning round(*pads);
+    const PadsInRound round(pads->devices);
     EXPECT_EQ(pads.step([](uint32_t) {}, 1000), Keys{});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padDown(t, 2, PadButton::Left); }), Keys{key::Left});
     EXPECT_EQ(pads.step([&](uint32_t t) { pad.padRemoved(t, 2); }, 1000), Keys{});
 }
 
 // The people's keys as a match reads them: a key down when the round starts counts as
-// pressed in its first frame; a frame sees each key's last change since the one before (a
-// tap between two frames is an Up: it does nothing); after the round a press it took stays
-// taken, and a key that changed since its last frame keeps that change.
-TEST(LiveInput, FramesSeeEachKeysLastChangeAndTakenPressesStayTaken) {
+// pressed in its first frame, but not Esc, nor a slot's key pressed before the score table
+// started the round; a frame sees each key's last change since the one before (a tap between
+// two frames is an Up: it does nothing); a press a frame handed on is the round's and no
+// screen after it sees it, while a key pressed after the last frame stays pressed.
+TEST(LiveInput, FramesSeeEachKeysLastChangeAndThePressesTheyHandOnAreTheRounds) {
     TestGame test;
     Game& game = *test;
     auto& machine = test.machine;
-    machine.keyDown(0, 'Q');
-    busyDelay(game, 1);
+    machine.keyDown(0, 'B');  // 2P, before the score table's Enter
+    machine.keyPress(10, key::Enter);
+    machine.keyDown(100, 'Q');  // during the countdown
+    machine.keyDown(100, key::Esc);
+    EXPECT_EQ(test.people.nextDecision(), Decision::NextRound);
+    machine.advance(200);
+    busyDelay(game.devices, 1);
     test.people.beginRound();
     const FrameInput first = test.people.nextFrame();
     EXPECT_EQ(first.changes, FrameInput{}.changes | 1u << 2 * slotKey(0, SlotKeyTurnLeft));
     machine.keyPress(machine.ticks(), 'Z', 1);
     machine.keyDown(machine.ticks() + 2, key::PageDown);
-    busyDelay(game, 1);
+    busyDelay(game.devices, 1);
     FrameInput second;
     second.setChange(slotKey(0, SlotKeyTurnRight), KeyChange::Up);
     second.setChange(MatchKeyPageDown, KeyChange::Down);
     EXPECT_EQ(test.people.nextFrame(), second);
 
-    game.match.roundKeys = {};  // the round took Q and Page Down, both still held
-    machine.keyDown(machine.ticks(), 'M');
-    busyDelay(game, 1);
+    machine.keyDown(machine.ticks(), 'M');  // after the last frame
+    busyDelay(game.devices, 1);
     test.people.roundLeft();
-    EXPECT_EQ(game.keyboard.keyDown['Q'], 0);
-    EXPECT_EQ(game.keyboard.keyDown[key::PageDown], 0);
-    EXPECT_EQ(game.keyboard.keyDown['M'], 1);
+    EXPECT_EQ(game.devices.keyboard.keyDown['Q'], 0);
+    EXPECT_EQ(game.devices.keyboard.keyDown[key::PageDown], 0);
+    EXPECT_EQ(game.devices.keyboard.keyDown['M'], 1);
 }
 
 // The round's second marks by the tick count: one in the first frame 1000 ms or more after

@@ -30,16 +30,16 @@ TestGame::TestGame() : game(makeGame(machine)) {
     g.settingsPath = dir + "/dod_eved.dat";
     g.recordPath = dir + "/last_match.dvr";
     g.charBitmapName = sourcePath("assets/char.bmp");
-    installScreenWaitHook(g);
+    installScreenWaitHook(g.devices);
     std::string error;
-    if (!g.screen.Open(machine, error) ||
-        !g.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+    if (!g.devices.screen.Open(machine, error) ||
+        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
         ADD_FAILURE() << error;
     }
-    g.screen.LoadPalette(g.charBitmapName);
-    g.screen.MapField();
-    g.directions.build();
-    g.random.seed(1);
+    g.devices.screen.LoadPalette(g.charBitmapName);
+    g.devices.screen.MapField();
+    g.play.directions.build();
+    g.play.random.seed(1);
 }
 
 TestGame::~TestGame() {
@@ -49,36 +49,35 @@ TestGame::~TestGame() {
 
 void setUpRound(TestGame& test, std::array<int8_t, kSlots> types) {
     Game& game = *test;
-    game.players.type = types;
-    game.settings.itemsOn = 0;
-    game.settings.wait = 0;
+    game.play.players.type = types;
+    game.play.settings.itemsOn = 0;
+    game.play.settings.wait = 0;
     startRound(game);
     runCountdown(game);
-    game.match.roundKeys = {};
     test.stream.beginRound();
-    test.machine.quitWhenIdleAfter(game.platform->ticks() + 600'000);  // a stuck test ends
+    test.machine.quitWhenIdleAfter(game.devices.platform->ticks() + 600'000);  // a stuck test ends
 }
 
 void placeHead(Game& game, int slot, float x, float y, int32_t direction) {
-    game.players.x[slot] = x;
-    game.players.y[slot] = y;
-    game.players.pixelX[slot] = static_cast<int32_t>(x);
-    game.players.pixelY[slot] = static_cast<int32_t>(y);
-    game.players.direction[slot] = direction;
+    game.play.players.x[slot] = x;
+    game.play.players.y[slot] = y;
+    game.play.players.pixelX[slot] = static_cast<int32_t>(x);
+    game.play.players.pixelY[slot] = static_cast<int32_t>(y);
+    game.play.players.direction[slot] = direction;
 }
 
 uint8_t& fieldAt(Game& game, int x, int y) {
-    return game.screen.FieldPixels[y * game.screen.FieldPitch + x];
+    return game.devices.screen.FieldPixels[y * game.devices.screen.FieldPitch + x];
 }
 
 std::vector<uint8_t> surface(const Game& game, SurfaceId id) {
-    const uint8_t* pixels = game.screen.Pixels(id);
+    const uint8_t* pixels = game.devices.screen.Pixels(id);
     return std::vector<uint8_t>(pixels, pixels + kSurfaceBytes);
 }
 
 ::testing::AssertionResult shows(Game& game, const uint8_t* page, const std::string& text, int x,
                                  int y, int tile, int cell) {
-    Screen& screen = game.screen;
+    Screen& screen = game.devices.screen;
     screen.Clear(SurfaceSpare7);
     if (tile < 0)
         screen.DrawText(SurfaceSpare7, text.c_str(), x, y, cell, cell);

@@ -33,8 +33,9 @@ struct TestGame {
     platform::ScriptedPlatform machine;
     std::unique_ptr<Game> game;
     std::string dir;
-    LiveInput people{*game, game->match.roundKeys};  // the keyboard, as a match reads it
+    LiveInput people{game->devices};  // the keyboard, as a match reads it
     MatchStream stream{people, nullptr};
+    RoundDisplay display{game->devices};  // what item effects show pages through in a round
 };
 
 // Plays the replay at `path` as --play (watching) or --play --check do, on `machine`; the
@@ -42,7 +43,7 @@ struct TestGame {
 int checkReplay(const std::string& path, bool watching, platform::ScriptedPlatform& machine);
 
 // Sets a round up as match flow does, countdown included, its input the keyboard
-// (test.stream): no item boxes, WAIT 0.
+// (test.stream, its round begun): no item boxes, WAIT 0.
 void setUpRound(TestGame& test, std::array<int8_t, kSlots> types);
 // A head at a position and heading, as if its last trail test was made there.
 void placeHead(Game& game, int slot, float x, float y, int32_t direction);

@@ -1,5 +1,6 @@
-// The round's own key table: what the rules take presses from. Every frame of a round applies
-// the one FrameInput it reads, so the table is the same whatever the input's source.
+// The round's own key table: what the rules take presses from. Only the frames' input fills it
+// (every frame of a round and of its pause applies the one FrameInput it reads), so the table
+// is the same whatever the input's source.
 #pragma once
 
 #include <array>
