@@ -100,3 +100,21 @@ endforeach()
 add_test(NAME web_page_in_chromium
          COMMAND ${NODE_JS} ${PROJECT_SOURCE_DIR}/tests/web/browser_test.mjs ${CMAKE_BINARY_DIR})
 set_tests_properties(web_page_in_chromium PROPERTIES TIMEOUT 240)
+
+# The web probe of README.md's measuring table, run once as the commands of the desktop build
+# are (tests/commands/command_check.py): it must end with status 0 and print its figures, and
+# a build folder without the page is one line and status 1.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(check ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/commands/command_check.py)
+add_test(NAME command_web_probe
+         COMMAND ${check} --timeout 200 --expect "diraviru.wasm: [0-9]+ bytes"
+                 --expect "first picture after opening the page: median [0-9]+ ms"
+                 --expect "a round of two computer players, .* of a core"
+                 --expect "WAIT   1 \\(target   4.0 ms\\): [0-9]+ frames"
+                 --expect "WAIT  10 \\(target  40.0 ms\\)"
+                 -- ${NODE_JS} ${PROJECT_SOURCE_DIR}/tools/web_probe.mjs ${CMAKE_BINARY_DIR})
+add_test(NAME command_fails_web_probe_without_a_page
+         COMMAND ${check} --fails --expect "^web_probe: .*no-such-folder"
+                 -- ${NODE_JS} ${PROJECT_SOURCE_DIR}/tools/web_probe.mjs ${CMAKE_BINARY_DIR}/no-such-folder)
+set_tests_properties(command_web_probe PROPERTIES LABELS commands TIMEOUT 230)
+set_tests_properties(command_fails_web_probe_without_a_page PROPERTIES LABELS commands TIMEOUT 60)

@@ -145,7 +145,8 @@ async function main() {
   }
 }
 
+// A failed run is one line saying what went wrong, and status 1.
 main().catch((error) => {
-  console.error(error);
+  console.error(`web_probe: ${String(error.message || error).split('\n')[0]}`);
   process.exit(1);
 });

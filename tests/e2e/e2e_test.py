@@ -57,6 +57,15 @@ def wait_for(session, condition, seconds, message):
         time.sleep(0.2)
 
 
+def wait_for_file(path, content, seconds, message):
+    """Waits until the file holds exactly `content` (the game writes it when it gets to the
+    keys, which may take a while on a busy machine)."""
+    deadline = time.monotonic() + seconds
+    while not (os.path.exists(path) and open(path, "rb").read() == content):
+        check(time.monotonic() < deadline, message)
+        time.sleep(0.1)
+
+
 def play(session, palette):
     session.wait_first_picture()
     check(subprocess.run(["xdotool", "search", "--name", "DIRAVIRU"], env=session.env,
@@ -66,9 +75,8 @@ def play(session, palette):
              "no title with its player rows")
     for key in ["Down"] * 5 + ["Return", "Down", "Right", "Up", "Return"]:  # OPTION: WAIT up
         session.press(key)
-    time.sleep(0.5)
     saved = os.path.join(session.workdir, "dod_eved.dat")
-    check(open(saved, "rb").read() == SAVED, "leaving the option menu did not save WAIT 002")
+    wait_for_file(saved, SAVED, 10, "leaving the option menu did not save WAIT 002")
 
     session.set_players(["COM", "COM", "NON", "NON"])
     session.press("Return")
