@@ -144,12 +144,16 @@ class XvfbGame:
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.env, check=True)
 
-    def press(self, key, hold=0.08, after=0.15):
-        """A key held long enough for a screen loop to see it, then released."""
+    def press(self, key, hold=0.08, after=0.15, new_page=False):
+        """A key held long enough for a screen loop to see it, then released; with new_page,
+        then waits for the page it leads to (wait_for_page)."""
+        before = self.xwd() if new_page else None
         self.xdotool("keydown", key)
         time.sleep(hold)
         self.xdotool("keyup", key)
         time.sleep(after)
+        if new_page:
+            self.wait_for_page(before)
 
     def wait_for_page(self, before, still=0.3, timeout=15):
         """After a key that changes the page: waits until the screen differs from `before` (an

@@ -52,8 +52,7 @@ def check_files(prefix):
 
 def installed(cmake, build, scratch):
     prefix, home, elsewhere = (os.path.join(scratch, name) for name in ("p", "home", "work"))
-    result = run([cmake, "--install", build, "--prefix", prefix])
-    assert result.returncode == 0, result.stdout + result.stderr
+    subprocess.run([cmake, "--install", build, "--prefix", prefix], check=True)
     os.makedirs(home), os.makedirs(elsewhere)
     env = {"HOME": home, "XDG_DATA_HOME": "", "PATH": f"{prefix}/bin:{os.environ['PATH']}"}
     data = os.path.dirname(os.path.join(home, SETTINGS))
@@ -72,11 +71,8 @@ def installed(cmake, build, scratch):
             session.start_game(folder, stderr=subprocess.PIPE, env=env,
                                command=shlex.split(exec_line))
             session.skip_logo()  # fails when the title does not come
-            for key in keys:
-                before = session.xwd()
-                session.press(key, hold=0.2)  # seen by a game slowed by a loaded machine
-                if key == "Return":
-                    session.wait_for_page(before)
+            for key in keys:  # held longer: seen by a game slowed by a loaded machine
+                session.press(key, hold=0.2, new_page=key == "Return")
             assert session.wait_game(30) == (0, ""), f"from {folder}"
             assert files_under(home) + os.listdir(elsewhere) == [SETTINGS], folder
             assert open(f"{data}/dod_eved.dat", "rb").read() == SAVED, "the option not kept"

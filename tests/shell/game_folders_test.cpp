@@ -10,10 +10,10 @@
 // XDG_DATA_HOME when it is absolute, else HOME/.local/share; neither: the game does not start.
 TEST(GameFolders, OneRuleSaysWhereTheFilesGo) {
     TestGame test;
-    std::ofstream(test.dir + "/char.bmp") << "beside the program";
-    EXPECT_EQ(findGameFolders(test.dir, {"/x/data", "/home/ann"}).data, "");  // a build folder
-    std::filesystem::create_directories(test.dir + "/usr/share/diraviru");
-    std::filesystem::rename(test.dir + "/char.bmp", test.dir + "/usr/share/diraviru/char.bmp");
+    const std::string share = test.dir + "/usr/share/diraviru";
+    std::filesystem::create_directories(share);
+    std::ofstream(share + "/char.bmp") << "the artwork";
+    EXPECT_EQ(findGameFolders(share, {"/x/data", "/home/ann"}).data, "");  // beside the program
     const std::pair<UserFolders, std::string> cases[] = {
         {{"/x/data/", "/home/ann"}, "/x/data/diraviru"},
         {{"relative/data", "/home/ann"}, "/home/ann/.local/share/diraviru"},
@@ -21,14 +21,13 @@ TEST(GameFolders, OneRuleSaysWhereTheFilesGo) {
     };
     for (const auto& [user, data] : cases) {
         const GameFolders folders = findGameFolders(test.dir + "/usr/bin", user);
-        EXPECT_EQ(folders.assets, test.dir + "/usr/share/diraviru");
+        EXPECT_EQ(folders.assets, share);
         EXPECT_EQ(describeDataFolder(folders), data.empty() ? "none: " + folders.error : data);
         EXPECT_EQ(makeProgramGame(test.machine, folders, {}) == nullptr, data.empty());
     }
 }
 
-// The keys and the last match go to the data folder, made private to the user for the first.
-TEST(GameFolders, TheKeysAndTheLastMatchGoToTheDataFolder) {
+TEST(GameFolders, TheKeysAndTheLastMatchGoToTheDataFolderMadePrivate) {
     TestGame test;
     const std::string data = test.dir + "/share/diraviru";
     placeFiles(*test, data);
