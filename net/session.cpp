@@ -155,6 +155,7 @@ void NetSession::join(int peer, const JoinRequest& request) {
         if (!hasMachine(lobby_.machines, m)) machine = m;
     }
     Refusal refusal;
+    refusal.hostVersion = options_.gameVersion;
     if (request.protocolVersion != kProtocolVersion ||
         request.gameVersion != options_.gameVersion) {
         refusal.reason = RefusalReason::OtherVersion;
@@ -211,6 +212,7 @@ void NetSession::handleClient(const Message& message) {
         phase_ = Phase::Closed;
         NetEvent event = eventOf(NetEvent::Kind::Refused);
         event.refusal = refusal->reason;
+        event.hostVersion = refusal->hostVersion;
         pushEvent(event);
     } else if (const auto* lobby = std::get_if<Lobby>(&message)) {
         if (phase_ == Phase::Lobby || phase_ == Phase::Match) updateLobby(*lobby);

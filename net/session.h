@@ -70,6 +70,7 @@ struct NetEvent {
     uint8_t machine = 0;
     Name name;
     RefusalReason refusal = RefusalReason::OtherVersion;
+    uint32_t hostVersion = 0;  // Refused: the host's game version
     StopReason stop = StopReason::HostLeft;
     Checkpoint at;
 };
@@ -103,6 +104,7 @@ public:
     NetSession& operator=(const NetSession&) = delete;
 
     bool isHost() const { return hosting_; }
+    uint32_t gameVersion() const { return options_.gameVersion; }
     uint8_t self() const;
     uint16_t port() const { return port_; }
     bool pollEvent(NetEvent& event);

@@ -157,7 +157,9 @@ void NetGame::runLobby(Game& game) {
             using Kind = net::NetEvent::Kind;
             switch (event.kind) {
                 case Kind::Refused:
-                    showNetEnding(game, refusalText(event.refusal));
+                    showNetEnding(game, refusalText(event.refusal),
+                                  refusalDetail(event.refusal, event.hostVersion,
+                                                session_->gameVersion()));
                     return;
                 case Kind::ConnectFailed:
                     showNetEnding(game, kHostUnreachable);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "net/protocol.h"
 
@@ -18,9 +19,13 @@ inline constexpr const char* kHostGoneInMatch = "THE HOST HAS GONE: MATCH STOPPE
 inline constexpr uint32_t kNetMessageMs = 3000;
 
 const char* refusalText(net::RefusalReason reason);
+// The line under a refusal for another version: both machines' versions, e.g.
+// "HOST 77AB0012, THIS MACHINE 3FA2B1C0"; empty for the other refusals.
+std::string refusalDetail(net::RefusalReason reason, uint32_t hostVersion, uint32_t ownVersion);
 
 // Composes and shows the lobby: the machines, the slots with their keys and who plays them
 // (`self` marks this machine), and a status line.
 void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* status);
-// Shows `text` alone on the screen for kNetMessageMs, and as one line on standard error.
-void showNetEnding(Game& game, const char* text);
+// Shows `text` (and `detail` under it) alone on the screen for kNetMessageMs, and as one
+// line on standard error.
+void showNetEnding(Game& game, const char* text, const std::string& detail = {});

@@ -21,13 +21,17 @@ NetEvent awaitEvent(NetSession& session, NetEvent::Kind kind) {
     return event;
 }
 
+// The reason the host gives a machine of `gameVersion`; the refusal names the host's version.
 RefusalReason refusalOf(const NetSession& host, uint32_t gameVersion) {
     SessionOptions options;
     options.gameVersion = gameVersion;
     std::string error;
     auto guest = NetSession::join("127.0.0.1:" + std::to_string(host.port()), options, error);
     EXPECT_TRUE(guest) << error;
-    return guest ? awaitEvent(*guest, NetEvent::Kind::Refused).refusal : RefusalReason{};
+    if (!guest) return RefusalReason{};
+    const NetEvent refused = awaitEvent(*guest, NetEvent::Kind::Refused);
+    EXPECT_EQ(refused.hostVersion, host.gameVersion());
+    return refused.refusal;
 }
 
 }  // namespace

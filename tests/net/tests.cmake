@@ -5,3 +5,9 @@ if(TARGET net_tests)
                                    ${CMAKE_CURRENT_LIST_DIR}/loopback_match.cpp)
   target_link_libraries(net_tests PRIVATE diraviru_net)
 endif()
+
+add_test(NAME rules_version_follows_the_sources
+         COMMAND ${CMAKE_COMMAND} -DSCRIPT=${PROJECT_SOURCE_DIR}/cmake/rules_version.cmake
+                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/rules_version_check
+                 -P ${CMAKE_CURRENT_LIST_DIR}/rules_version_check.cmake)
+set_tests_properties(rules_version_follows_the_sources PROPERTIES TIMEOUT 30)
