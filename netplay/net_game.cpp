@@ -83,6 +83,11 @@ bool NetGame::othersJoined() const { return session_->lobby().machines != net::M
 void NetGame::noticeEvents(Game& game) {
     net::NetEvent event;
     while (session_->pollEvent(event)) {
+        if (event.kind == net::NetEvent::Kind::Failed) {
+            showTitleNotice(game, kNetworkFailed);
+            syncOwners(game);
+            continue;
+        }
         const bool joined = event.kind == net::NetEvent::Kind::MachineJoined;
         if (!joined && event.kind != net::NetEvent::Kind::MachineLeft) continue;
         char text[kNoticeLength + 1];
@@ -166,6 +171,9 @@ void NetGame::runLobby(Game& game) {
                     return;
                 case Kind::HostGone:
                     showNetEnding(game, kHostGone);
+                    return;
+                case Kind::Failed:
+                    showNetEnding(game, kNetworkFailed);
                     return;
                 case Kind::MatchStarted:
                     if (playJoinedMatch(game, *session_, roundSums_, runMatch_) ==

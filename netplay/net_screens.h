@@ -15,6 +15,8 @@ inline constexpr const char* kHostUnreachable = "THE HOST CANNOT BE REACHED";
 inline constexpr const char* kHostGone = "THE HOST HAS GONE";
 inline constexpr const char* kChecksumsDiffer = "CHECKSUMS DIFFER: MATCH STOPPED";
 inline constexpr const char* kHostGoneInMatch = "THE HOST HAS GONE: MATCH STOPPED";
+// The session's control messages could not be sent: network play is over for this machine.
+inline constexpr const char* kNetworkFailed = "NETWORK PLAY ENDED: MESSAGES PILED UP";
 // How long a message that ends a session or a match stays up (Enter or Esc cut it short).
 inline constexpr uint32_t kNetMessageMs = 3000;
 
