@@ -1,5 +1,7 @@
 #include "net/session.h"
 
+#include <algorithm>
+
 #include "net/address.h"
 #include "net/enet_link.h"
 
@@ -59,6 +61,7 @@ NetSession::NetSession(bool hosting, const SessionOptions& options, std::unique_
     lobby_.names[kHostMachine] = makeName(options.name);
     peerOf_.fill(-1);
     machineOf_.fill(-1);
+    waitSince_.fill(-1);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -234,25 +237,45 @@ void NetSession::handleClient(const Message& message) {
             !hasMachine(start->machines, self_)) {
             return;
         }
-        lockstep_.start(*start, self_, nowMs());
-        phase_ = Phase::Match;
-        stopped_ = false;
-        decisionsMade_ = decisionsTaken_ = 0;
-        lastSent_.fill(0);
-        pushEvent(eventOf(NetEvent::Kind::MatchStarted));
-    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
-        if (currentMatch(inputs->match)) lockstep_.receiveInputs(kHostMachine, *inputs, nowMs());
-    } else if (const auto* decision = std::get_if<HostDecision>(&message)) {
-        if (currentMatch(decision->match) && decision->index == decisionsMade_ &&
-            decisionsMade_ - decisionsTaken_ < kDecisionRing) {
-            decisions_[decisionsMade_++ % kDecisionRing] = decision->decision;
+        if (phase_ == Phase::Match || startPending_) {
+            // The game still plays the last match (a quick rematch): it starts when that ends.
+            if (start->match != lockstep_.match().match) {
+                pendingStart_ = *start;
+                startPending_ = true;
+            }
+            return;
         }
+        beginMatch(*start);
+    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
+        if (!currentMatch(inputs->match)) return;
+        lockstep_.receiveInputs(kHostMachine, *inputs, nowMs());
+        if (inputs->decisions > 0) takeHostDecision(inputs->decisions - 1, inputs->lastDecision);
+    } else if (const auto* decision = std::get_if<HostDecision>(&message)) {
+        if (currentMatch(decision->match)) takeHostDecision(decision->index, decision->decision);
     } else if (const auto* checksum = std::get_if<Checksum>(&message)) {
         if (currentMatch(checksum->match)) lockstep_.receiveChecksum(kHostMachine, *checksum);
     } else if (const auto* gone = std::get_if<MachineGone>(&message)) {
         if (currentMatch(gone->match)) lockstep_.machineGone(gone->machine, gone->fromFrame);
     } else if (const auto* stop = std::get_if<Stop>(&message)) {
         if (currentMatch(stop->match)) stopMatch(stop->reason, stop->at);
+    }
+}
+
+void NetSession::beginMatch(const MatchStart& start) {
+    lockstep_.start(start, self_, nowMs());
+    phase_ = Phase::Match;
+    stopped_ = false;
+    decisionsMade_ = decisionsTaken_ = 0;
+    lastSent_.fill(0);
+    gameWaiting_ = false;
+    waitSince_.fill(-1);
+    pushEvent(eventOf(NetEvent::Kind::MatchStarted));
+}
+
+// Decision `index` of the match, from its own message or repeated in the host's inputs.
+void NetSession::takeHostDecision(uint32_t index, Decision decision) {
+    if (index == decisionsMade_ && decisionsMade_ - decisionsTaken_ < kDecisionRing) {
+        decisions_[decisionsMade_++ % kDecisionRing] = decision;
     }
 }
 
@@ -297,6 +320,7 @@ void NetSession::stopMatch(StopReason reason, Checkpoint at) {
 void NetSession::tick() {
     if (failed_ && phase_ != Phase::Closed) fail();
     if (phase_ == Phase::Closed) return;
+    if (phase_ == Phase::Match) checkStalls();
     if (phase_ == Phase::Match) {
         const MachineMask silent = lockstep_.silentPeers(nowMs(), options_.silenceMs);
         for (uint8_t m = 0; m < kMaxMachines; ++m) {
@@ -323,6 +347,34 @@ void NetSession::tick() {
     }
 }
 
+// A machine the game has waited for since stallMs is gone, like one that left: the host drops
+// it (its slots turn COM at the frame the host decides, on every machine); a joined machine
+// whose host stalls leaves the match. The host's Esc drops the waited-for ones at once.
+void NetSession::checkStalls() {
+    const int64_t now = nowMs();
+    const MachineMask waiting = gameWaiting_ ? lockstep_.waitingFor() : 0;
+    MachineMask drop = hosting_ ? MachineMask(dropRequested_ & waiting) : 0;
+    dropRequested_ = 0;
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (!hasMachine(waiting, m)) {
+            waitSince_[m] = -1;
+            continue;
+        }
+        if (waitSince_[m] < 0) waitSince_[m] = now;
+        if (now - waitSince_[m] >= int64_t(options_.stallMs)) drop |= bit(m);
+    }
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (!hasMachine(drop, m)) continue;
+        waitSince_[m] = -1;
+        if (!hosting_) {
+            if (m == kHostMachine) hostGone();
+            continue;
+        }
+        if (peerOf_[m] >= 0) link_->disconnectNow(peerOf_[m]);
+        machineLeft(m);
+    }
+}
+
 bool NetSession::everyPeerHoldsPlayedFrames() const {
     for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
         if (peerOf_[peer] >= 0 && !lockstep_.peerHoldsPlayedFrames(peer)) return false;
@@ -339,7 +391,12 @@ void NetSession::sendInputs() {
                          (quiet >= kAckGapMs && lockstep_.newAcksFor(peer)) ||
                          quiet >= kHeartbeatMs;
         if (!due || peerOf_[peer] < 0) continue;
-        if (!lockstep_.inputsFor(peer, scratch_.emplace<Inputs>(), kInputBudget, now)) continue;
+        Inputs& inputs = scratch_.emplace<Inputs>();
+        if (!lockstep_.inputsFor(peer, inputs, kInputBudget, now)) continue;
+        if (hosting_) {
+            inputs.decisions = decisionsMade_;
+            inputs.lastDecision = lastDecision_;
+        }
         send(peer, scratch_, false);
         lastSent_[peer] = now;
     }
@@ -523,7 +580,8 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     for (uint8_t m = 1; m < kMaxMachines; ++m) {
         if (hasMachine(start.machines, m)) trips[m] = roundTrips_[m];
     }
-    start.inputDelay = uint8_t(chooseInputDelay(trips, setup.framePeriodMs));
+    start.inputDelayMs = uint16_t(chooseInputDelayMs(trips));
+    start.inputDelay = uint8_t(inputDelayFrames(start.inputDelayMs, setup.framePeriodMs));
     start.checksumEvery = setup.checksumEvery;
     Packet check;
     if (!encodeMessage(start, check)) return false;
@@ -532,6 +590,8 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     stopped_ = false;
     decisionsMade_ = decisionsTaken_ = 0;
     lastSent_.fill(0);
+    gameWaiting_ = false;
+    waitSince_.fill(-1);
     queue(otherMachines(), start, &lock);
     started = start;
     return true;
@@ -554,16 +614,57 @@ void NetSession::submitLocal(uint32_t changes, bool secondAdvanced) {
     if (phase_ == Phase::Match) lockstep_.submitLocal(changes, secondAdvanced);
 }
 
+void NetSession::setFramePeriod(double framePeriodMs) {
+    std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Match) lockstep_.setFramePeriod(framePeriodMs);
+}
+
+int NetSession::inputDelay() const {
+    std::lock_guard lock(mutex_);
+    return lockstep_.inputDelay();
+}
+
+MachineMask NetSession::waitingFor(uint32_t& waitedMs) const {
+    std::lock_guard lock(mutex_);
+    MachineMask mask = 0;
+    waitedMs = 0;
+    const int64_t now = nowMs();
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (phase_ != Phase::Match || waitSince_[m] < 0) continue;
+        mask |= bit(m);
+        waitedMs = std::max(waitedMs, uint32_t(now - waitSince_[m]));
+    }
+    return mask;
+}
+
+void NetSession::dropWaitedMachines() {
+    std::lock_guard lock(mutex_);
+    if (hosting_ && phase_ == Phase::Match) dropRequested_ = lockstep_.waitingFor();
+}
+
+void NetSession::matchLeft() {
+    std::lock_guard lock(mutex_);
+    gameWaiting_ = false;
+    if (phase_ == Phase::Match || !startPending_) return;
+    startPending_ = false;
+    if (phase_ == Phase::Lobby) beginMatch(pendingStart_);
+}
+
 FrameStatus NetSession::takeFrame(NetFrame& frame, int waitMs) {
     std::unique_lock lock(mutex_);
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         if (phase_ != Phase::Match) return FrameStatus::Stopped;
-        if (lockstep_.takeFrame(frame)) return FrameStatus::Ready;
+        if (lockstep_.takeFrame(frame)) {
+            gameWaiting_ = false;
+            return FrameStatus::Ready;
+        }
+        gameWaiting_ = true;
         if (changed_.wait_until(lock, until) == std::cv_status::timeout) {
-            return phase_ != Phase::Match       ? FrameStatus::Stopped
-                   : lockstep_.takeFrame(frame) ? FrameStatus::Ready
-                                                : FrameStatus::Waiting;
+            if (phase_ != Phase::Match) return FrameStatus::Stopped;
+            if (!lockstep_.takeFrame(frame)) return FrameStatus::Waiting;
+            gameWaiting_ = false;
+            return FrameStatus::Ready;
         }
     }
 }
@@ -580,6 +681,7 @@ void NetSession::sendDecision(Decision decision) {
     if (!hosting_ || phase_ != Phase::Match) return;
     queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision},
           &lock);
+    lastDecision_ = decision;
     // The match is over once every peer holds every record it needs to play to its end
     // (tick): until then the records keep flowing.
     if (decision == Decision::EndMatch && !ending_) {

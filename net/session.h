@@ -85,6 +85,9 @@ struct SessionOptions {
     std::string name;          // shown to the others
     uint16_t port = kDefaultPort;
     uint32_t silenceMs = 3000;  // a machine silent this long has left
+    // A machine the match has waited for this long (it answers but does not advance: its game
+    // hangs, or its person suspended it) has left too.
+    uint32_t stallMs = 3000;
     // How long the game's side waits for room when the outbox of control messages is full;
     // then the session ends (Failed).
     uint32_t outboxWaitMs = 1000;
@@ -129,6 +132,10 @@ public:
 
     bool wantsLocalInput() const;
     void submitLocal(uint32_t changes, bool secondAdvanced = false);
+    // The length of the frames the match plays from the next one on (its WAIT); every machine
+    // tells it at the same frame. The input delay stays the same in milliseconds.
+    void setFramePeriod(double framePeriodMs);
+    int inputDelay() const;  // frames, now
     // Ready fills `frame`; Waiting after up to `waitMs` without it; Stopped when no match runs.
     FrameStatus takeFrame(NetFrame& frame, int waitMs = 0);
     void submitChecksum(Checkpoint at, uint64_t value);
@@ -142,6 +149,16 @@ public:
     bool stopped(StopReason& reason, Checkpoint& at) const;
     // The session ended because its control messages could not be sent (NetEvent::Failed).
     bool failed() const;
+    // The game is back from a match (ended or stopped): a match the host started meanwhile
+    // begins now (MatchStarted), never inside the one the game was still playing.
+    void matchLeft();
+
+    // The machines whose records the match has waited for since the game last got a frame,
+    // and how long the longest wait is. After SessionOptions::stallMs such a machine is gone
+    // (the host drops it; a joined machine waiting for the host's own records leaves).
+    MachineMask waitingFor(uint32_t& waitedMs) const;
+    // The host: drops the machines the match waits for now, at once.
+    void dropWaitedMachines();
 
 private:
     enum class Phase { Connecting, Lobby, Match, Closed };
@@ -170,6 +187,9 @@ private:
     void hostGone();
     void stopMatch(StopReason reason, Checkpoint at);
     void tick();
+    void checkStalls();
+    void beginMatch(const MatchStart& start);
+    void takeHostDecision(uint32_t index, Decision decision);
     void sendInputs();
     bool everyPeerHoldsPlayedFrames() const;
     void drainOutbox();
@@ -211,6 +231,12 @@ private:
     uint32_t decisionsMade_ = 0;  // host: sent; others: received
     uint32_t decisionsTaken_ = 0;
     std::array<int64_t, kMaxMachines> lastSent_{};
+    Decision lastDecision_ = Decision::NextRound;  // host: the last one sent
+    bool gameWaiting_ = false;                     // the game's last takeFrame got none
+    std::array<int64_t, kMaxMachines> waitSince_{};  // -1: not waited for
+    MachineMask dropRequested_ = 0;
+    bool startPending_ = false;  // a joined machine: the host's next match, once the game is back
+    MatchStart pendingStart_;
     Message scratch_;  // the network thread's, for what it sends
 
     std::array<Outgoing, kOutboxSize> outbox_{};

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -122,12 +123,16 @@ void NetGame::cycleSlot(Game& game, int slot) {
         game.owners.machine[slot] = machine;
         game.play.players.type[slot] =
             machine != net::kHostMachine ? int8_t(PlayerMan) : int8_t(position);
+        char text[kNoticeLength + 1];
+        const int prefix = std::snprintf(text, sizeof text, "%dP PLAYED BY ", slot + 1);
         if (machine != net::kHostMachine) {
             const net::Name& name = lobby.names[machine];
-            char text[kNoticeLength + 1];
-            std::snprintf(text, sizeof text, "%dP PLAYED BY %.*s", slot + 1, int(name.length),
+            std::snprintf(text + prefix, sizeof text - prefix, "%.*s", int(name.length),
                           name.bytes.data());
             showTitleNotice(game, text);
+        } else if (const char* notice = game.titleMenu.notice;
+                   notice != nullptr && std::strncmp(notice, text, std::size_t(prefix)) == 0) {
+            clearTitleNotice(game);  // the slot is no longer played by that machine
         }
     }
     drawPlayerRowType(game, slot);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -74,6 +75,7 @@ public:
         }
     }
 
+    uint32_t lastPressAt() const { return at_; }
     // Taps `code` every 120 ms from now on for 24 s: a person steering in tight circles.
     void steer(int code) {
         for (uint32_t i = 1; i <= 200; ++i) platform_.keyPress(now_ + 120 * i, code);
@@ -185,6 +187,8 @@ struct NetMatch {
     loopback::Distance distance;
     std::function<void(int machine, Game& game)> onRound = nullptr;
     bool firstGuestFallsSilent = false;  // its link passes nothing once its first round shows
+    // Runs on a machine's thread for every page it shows, before the usual reactions.
+    std::function<void(int machine, Machine& m, const Page& page)> onPage = nullptr;
 };
 
 std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out) {
@@ -209,6 +213,7 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
         Seen& s = seen[m];
         machine.script = [&, m, at = Sight::Other, quitting = false,
                           counted = false](const Page& page) mutable {
+            if (match.onPage) match.onPage(m, machine, page);
             const Sight now = sightOf(machine, page);
             s.stopped |= now == Sight::Stopped;
             s.hostGone |= now == Sight::HostGone;
@@ -329,5 +334,70 @@ INSTANTIATE_TEST_SUITE_P(NetPlay, Faults,
                                            // through the relay, which can cut the link
                                            NetCase{"SilentGuest", {3, 1, {1, 0}, nullptr, true}}),
                          caseName);
+
+// A joined machine whose game hangs mid-round while its network side goes on answering: after
+// half a second the host shows whom its match waits for, and the host's Esc hands that
+// machine's slot to the computer at once (long before 3 s would). The match goes on to its end
+// and the host's replay, the hand-over in it, plays back.
+TEST(NetPlay, TheHostShowsWhomItWaitsForAndItsEscDropsThem) {
+    std::atomic<bool> told = false;
+    NetMatch match{2, 1, {}};
+    match.onRound = [](int m, Game&) {
+        if (m == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    };
+    match.onPage = [&](int m, Machine& machine, const Page& page) {
+        if (m == 0 && !told &&
+            machine.sees(page, "WAITING FOR 2P GUEST1", kCentred, 232, kNoticeTile)) {
+            told = true;
+            machine.press({key::Esc});
+        }
+        if (m == 1 && sightOf(machine, page) == Sight::HostGone) machine.press({key::Enter});
+    };
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(match, machines);
+    EXPECT_TRUE(told);
+    EXPECT_EQ(machines[0]->game().play.players.type[1], PlayerCom);
+    EXPECT_EQ(seen[0].scoreTables, 2);
+    EXPECT_FALSE(seen[0].stopped);
+    EXPECT_TRUE(seen[1].hostGone);  // it was dropped
+    bool playsBack = false;
+    EXPECT_EQ(machines[0]->replaySums(playsBack), seen[0].sums);
+    EXPECT_TRUE(playsBack);
+}
+
+// On the host's title, a slot stepped on from a joined machine (to NON) loses its
+// "2P PLAYED BY ..." notice with the step, not two seconds later.
+TEST(NetPlay, ASlotSteppedOnFromAMachineLosesItsNoticeAtOnce) {
+    Machine host(netGame());
+    std::unique_ptr<NetGame> guest = netGame(host.net().session().port(), "GUEST");
+    loopback::waitFor([&] { return guest->session().self() == 1; });
+    int step = 0;
+    uint32_t steppedOn = 0;
+    bool shownForNet = false;
+    bool shownAfterNon = false;
+    host.script = [&](const Page& page) {
+        const uint32_t now = uint32_t(page.atMicros / 1000);
+        const bool notice = host.sees(page, "2P PLAYED BY GUEST", kCentred, kNoticeY, kNoticeTile);
+        if (step == 0 && host.sees(page, "START", 250, 206)) {
+            step = 1;  // 2P: MAN, COM, then NET for the guest
+            host.press({key::Down, key::Down, key::Enter, key::Enter});
+        } else if (step == 1 && notice) {
+            step = 2;
+            shownForNet = true;
+            host.press({key::Enter});  // on to NON
+            steppedOn = host.lastPressAt();
+        } else if (step == 2 && now > steppedOn + 100) {
+            shownAfterNon |= notice;
+            if (now > steppedOn + 1500) {
+                step = 3;
+                host.press({key::Pause});
+            }
+        }
+    };
+    host.start();
+    EXPECT_EQ(host.finish(), 0);
+    EXPECT_TRUE(shownForNet);
+    EXPECT_FALSE(shownAfterNon);
+}
 
 }  // namespace
