@@ -34,10 +34,13 @@ thread_local EnetLink* servicing = nullptr;
 uint16_t big16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
 
 // A datagram's commands as a pending connection may send them: acknowledgements, pings,
-// disconnections, its link settings and reliable messages (at most one). `reliable`: how many the host will
-// acknowledge. False for anything else, or a datagram that does not parse.
-bool pendingCommands(const uint8_t* data, std::size_t size, std::size_t at, int& reliable) {
+// disconnections, its link settings and reliable messages (at most one). `reliable`: how
+// many the host may acknowledge; `acknowledges`: whether it acknowledges anything. False for
+// anything else, or a datagram that does not parse.
+bool pendingCommands(const uint8_t* data, std::size_t size, std::size_t at, int& reliable,
+                     bool& acknowledges) {
     reliable = 0;
+    acknowledges = false;
     int messages = 0;
     while (at < size) {
         const uint8_t command = data[at] & ENET_PROTOCOL_COMMAND_MASK;
@@ -45,6 +48,7 @@ bool pendingCommands(const uint8_t* data, std::size_t size, std::size_t at, int&
         switch (command) {
             case ENET_PROTOCOL_COMMAND_ACKNOWLEDGE:
                 length = sizeof(ENetProtocolAcknowledge);
+                acknowledges = true;
                 break;
             case ENET_PROTOCOL_COMMAND_PING:
                 length = sizeof(ENetProtocolPing);
@@ -276,12 +280,36 @@ bool EnetLink::screen(const uint8_t* data, std::size_t size) {
     }
     place.received += int64_t(size);
     int reliable = 0;
-    if (place.datagrams >= kPendingDatagrams || !pendingCommands(data, size, header, reliable)) {
+    bool acknowledges = false;
+    if (place.datagrams >= kPendingDatagrams ||
+        !pendingCommands(data, size, header, reliable, acknowledges)) {
         return false;
     }
-    if (reliable > 0 && !spend(peerId, kHeaderBytes + reliable * kAckBytes)) return false;
     ++place.datagrams;
-    return true;
+    if (peer.state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && !acknowledges) {
+        // It sends as if connected: the answer to its request or its acknowledgement was
+        // lost. ENet would read none of this; the answer goes again once its account allows.
+        answerAgain(peerId);
+        return false;
+    }
+    return reliable == 0 || spend(peerId, kHeaderBytes + reliable * kAckBytes);
+}
+
+// Has ENet send the answer to a connection request again at once, when the account of the
+// pending connection allows it (ENet resends nothing to one by itself: keepDoor).
+void EnetLink::answerAgain(int peer) {
+    ENetPeer& p = host_->peers[peer];
+    for (ENetListIterator c = enet_list_begin(&p.sentReliableCommands);
+         c != enet_list_end(&p.sentReliableCommands); c = enet_list_next(c)) {
+        auto* command = reinterpret_cast<ENetOutgoingCommand*>(c);
+        if ((command->command.header.command & ENET_PROTOCOL_COMMAND_MASK) !=
+                ENET_PROTOCOL_COMMAND_VERIFY_CONNECT ||
+            !spend(peer, kVerifyBytes)) {
+            continue;
+        }
+        const uint32_t since = host_->serviceTime - command->sentTime;  // ENet's clock wraps
+        command->roundTripTimeout = since >= 1 && since < kNoResendMs ? since : 1;
+    }
 }
 
 // A connection request: one repeated (its answer was lost) is answered afresh; a new one

@@ -9,8 +9,9 @@
 //   handshake is not finished before those that finished it), so pending ones never keep
 //   out a real join;
 // - is never sent more bytes than arrived from its address: each connection request is
-//   answered once (a repeated request, once more), nothing is resent to it, and a datagram
-//   whose acknowledgements would go over is dropped unread;
+//   answered once (a repeated request, or datagrams that show the answer was lost, once
+//   more), ENet resends nothing to it by itself, and a datagram whose acknowledgements would
+//   go over is dropped unread;
 // - may send only what a join needs (acknowledgements, pings and reliable messages); any
 //   other datagram from it is dropped unread, so a flood from it costs the host little.
 #pragma once
@@ -96,6 +97,7 @@ private:
     static int intercept(_ENetHost* host, _ENetEvent* event);
     bool screen(const uint8_t* data, std::size_t size);
     void makeRoom(const uint8_t* data, std::size_t size);
+    void answerAgain(int peer);
     bool spend(int peer, int64_t bytes);
     void keepDoor();
     void drop(int peer);

@@ -78,6 +78,30 @@ void IdleConnections::service(int ms) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    if (early_.empty()) early_ = connected_;
+}
+
+int IdleConnections::askToJoin(uint32_t gameVersion, int ms) {
+    net::JoinRequest request;
+    request.gameVersion = gameVersion;
+    request.name = net::makeName("LATE");
+    net::Packet packet;
+    net::encodeMessage(request, packet);
+    for (const auto& link : links_) link->send(0, packet, true);
+    std::vector<bool> answered(links_.size());
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        for (std::size_t i = 0; i < links_.size(); ++i) {
+            net::LinkEvent event;
+            while (links_[i]->service(event, 0)) {
+                if (event.kind == net::LinkEvent::Kind::Received) answered[i] = true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < answered.size(); ++i) count += answered[i] && early_[i];
+    return count;
 }
 
 int IdleConnections::connected() const {

@@ -24,6 +24,10 @@ public:
     // Services every connection for `ms` (they answer what ENet answers by itself).
     void service(int ms);
     int connected() const;     // how many the host let finish the handshake
+    // Each asks to join (late, perhaps) as the game would, as a machine of `gameVersion`;
+    // how many of those that finished the handshake in the first service() heard anything
+    // back within `ms` (the others may have asked for a connection again since).
+    int askToJoin(uint32_t gameVersion, int ms);
     uint64_t bytesSent() const;  // by all of them, UDP payloads
     // The most any one of them received from the host, against what that one sent.
     uint64_t mostReceived(uint64_t& sentByIt) const;
@@ -31,6 +35,7 @@ public:
 private:
     std::vector<std::unique_ptr<net::EnetLink>> links_;
     std::vector<bool> connected_;
+    std::vector<bool> early_;  // connected in the first service()
 };
 
 // Connection requests from one socket that never answers the host's reply, each with an
