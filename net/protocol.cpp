@@ -153,8 +153,14 @@ void get(Reader& r, Welcome& m) {
     r.check(hasMachine(m.lobby.machines, m.yourMachine));
 }
 
-void put(Writer& w, const Refusal& m) { w.byte(uint8_t(m.reason)); }
-void get(Reader& r, Refusal& m) { m.reason = RefusalReason(r.ranged(1, 3)); }
+void put(Writer& w, const Refusal& m) {
+    w.byte(uint8_t(m.reason));
+    w.fixed(m.hostVersion, 4);
+}
+void get(Reader& r, Refusal& m) {
+    m.reason = RefusalReason(r.ranged(1, 3));
+    m.hostVersion = uint32_t(r.fixed(4));
+}
 
 void put(Writer& w, const MatchStart& m) {
     w.byte(m.match);

@@ -22,7 +22,7 @@
 namespace net {
 
 inline constexpr uint16_t kDefaultPort = 24705;  // UDP
-inline constexpr uint16_t kProtocolVersion = 1;
+inline constexpr uint16_t kProtocolVersion = 2;
 inline constexpr int kMaxMachines = 4;  // the host (machine 0) and three others
 inline constexpr int kNetSlots = 4;
 inline constexpr uint8_t kHostMachine = 0;
@@ -100,8 +100,10 @@ struct Welcome {
 };
 
 enum class RefusalReason : uint8_t { OtherVersion = 1, GameFull, MatchUnderWay };
+// Names the host's game version, so that a machine refused for another version can say both.
 struct Refusal {
     RefusalReason reason = RefusalReason::OtherVersion;
+    uint32_t hostVersion = 0;
     bool operator==(const Refusal&) const = default;
 };
 

@@ -84,6 +84,11 @@ bool NetGame::othersJoined() const { return session_->lobby().machines != net::M
 void NetGame::noticeEvents(Game& game) {
     net::NetEvent event;
     while (session_->pollEvent(event)) {
+        if (event.kind == net::NetEvent::Kind::Failed) {
+            showTitleNotice(game, kNetworkFailed);
+            syncOwners(game);
+            continue;
+        }
         const bool joined = event.kind == net::NetEvent::Kind::MachineJoined;
         if (!joined && event.kind != net::NetEvent::Kind::MachineLeft) continue;
         char text[kNoticeLength + 1];
@@ -162,13 +167,18 @@ void NetGame::runLobby(Game& game) {
             using Kind = net::NetEvent::Kind;
             switch (event.kind) {
                 case Kind::Refused:
-                    showNetEnding(game, refusalText(event.refusal));
+                    showNetEnding(game, refusalText(event.refusal),
+                                  refusalDetail(event.refusal, event.hostVersion,
+                                                session_->gameVersion()));
                     return;
                 case Kind::ConnectFailed:
                     showNetEnding(game, kHostUnreachable);
                     return;
                 case Kind::HostGone:
                     showNetEnding(game, kHostGone);
+                    return;
+                case Kind::Failed:
+                    showNetEnding(game, kNetworkFailed);
                     return;
                 case Kind::MatchStarted:
                     if (playJoinedMatch(game, *session_, roundSums_, runMatch_) ==

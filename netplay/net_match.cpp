@@ -242,6 +242,10 @@ MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint6
     session.matchLeft();
     net::StopReason reason;
     net::Checkpoint at;
+    if (session.failed()) {
+        showNetEnding(game, kNetworkFailed);
+        return MatchEnd::HostGone;
+    }
     if (!session.stopped(reason, at)) return MatchEnd::Ended;
     if (reason == net::StopReason::HostLeft) {
         showNetEnding(game, kHostGoneInMatch);

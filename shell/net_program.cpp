@@ -6,14 +6,14 @@
 #include "netplay/net_game.h"
 #include "shell/match_recording.h"
 #include "shell/program.h"
-#include "shell/version.h"
+#include "rules_version.h"
 
 int runNetworkProgram(platform::Platform& machine, const GameFolders& folders,
                       const Options& options) {
     const auto game = makeProgramGame(machine, folders, options);
     if (!game) return 1;
     std::string error;
-    const uint32_t version = netGameVersion(kGameVersion);
+    const uint32_t version = kRulesVersion;
     const uint16_t port = options.port != 0 ? options.port : net::kDefaultPort;
     if (options.mode != Options::Mode::Host) {
         const std::string address = options.address + ":" + std::to_string(port);

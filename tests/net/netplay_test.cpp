@@ -141,8 +141,8 @@ std::unique_ptr<NetGame> netGame(uint16_t port = 0, const std::string& name = "H
 
 }  // namespace
 
-// A join to a full game is refused: the machine tells why (on the screen and on standard
-// error) and comes to its own title.
+// A join to a full game or from another build is refused: the machine tells why (on the
+// screen and on standard error) and comes to its own title.
 TEST(NetPlay, ARefusedJoinIsToldAndLeadsToTheTitle) {
     std::unique_ptr<NetGame> host = netGame();
     std::vector<std::unique_ptr<NetGame>> guests;
@@ -159,6 +159,23 @@ TEST(NetPlay, ARefusedJoinIsToldAndLeadsToTheTitle) {
     late.start();
     EXPECT_EQ(late.finish(), 0);
     EXPECT_TRUE(told);
+
+    // Another build is refused at the door, and the refusal names both versions.
+    std::string error;
+    Machine other(NetGame::join("127.0.0.1:" + std::to_string(host->session().port()),
+                                0x0BADF00D, error, "OTHER"));
+    bool toldVersions = false;
+    other.script = [&](const Page& page) {
+        char versions[64];
+        std::snprintf(versions, sizeof versions, "HOST %08X, THIS MACHINE 0BADF00D", kVersion);
+        toldVersions |=
+            other.sees(page, "REFUSED: ANOTHER VERSION OF THE GAME", kCentred, 232, kNoticeTile) &&
+            other.sees(page, versions, kCentred, 256, kTextTile);
+        if (other.sees(page, "START", 250, 206)) other.press({key::Pause});
+    };
+    other.start();
+    EXPECT_EQ(other.finish(), 0);
+    EXPECT_TRUE(toldVersions);
 }
 
 namespace {

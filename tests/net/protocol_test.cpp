@@ -53,7 +53,7 @@ void expectRefused(const T& sample,
 TEST(Protocol, EveryMessageComesBackFromItsBytesAndFromNoPrefixOrPadding) {
     const Message samples[] = {JoinRequest{1, 42, makeName("ANN")},
                                Welcome{3, sampleLobby()},
-                               Refusal{RefusalReason::GameFull},
+                               Refusal{RefusalReason::GameFull, 0x1234ABCD},
                                sampleLobby(),
                                sampleStart(),
                                sampleInputs(),

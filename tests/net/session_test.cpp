@@ -32,13 +32,17 @@ MatchSetup sampleSetup() {
     return setup;
 }
 
+// The reason the host gives a machine of `gameVersion`; the refusal names the host's version.
 RefusalReason refusalOf(const NetSession& host, uint32_t gameVersion) {
     SessionOptions options;
     options.gameVersion = gameVersion;
     std::string error;
     auto guest = NetSession::join("127.0.0.1:" + std::to_string(host.port()), options, error);
     EXPECT_TRUE(guest) << error;
-    return guest ? awaitEvent(*guest, NetEvent::Kind::Refused).refusal : RefusalReason{};
+    if (!guest) return RefusalReason{};
+    const NetEvent refused = awaitEvent(*guest, NetEvent::Kind::Refused);
+    EXPECT_EQ(refused.hostVersion, host.gameVersion());
+    return refused.refusal;
 }
 
 }  // namespace
@@ -106,6 +110,37 @@ TEST(Session, ASilentMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) {
     Checkpoint at;
     EXPECT_TRUE(machines.sessions[1]->stopped(reason, at));
     EXPECT_EQ(reason, StopReason::HostLeft);
+}
+
+// Control messages are never dropped without a word: a burst of slot changes larger than the
+// outbox all reach the joined machine (the game's side waits for room), and a host whose
+// outbox cannot keep up (no waiting allowed here) ends its session and says so, and the
+// joined machine learns that the host has gone.
+TEST(Session, ControlMessagesArriveOrTheSessionEndsWithAMessage) {
+    for (const uint32_t waitMs : {2000u, 0u}) {
+        SessionOptions options;
+        options.gameVersion = loopback::kGameVersion;
+        options.port = 0;
+        options.outboxWaitMs = waitMs;
+        std::string error;
+        auto host = NetSession::host(options, error);
+        ASSERT_TRUE(host) << error;
+        auto guest = NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
+        ASSERT_TRUE(guest) << error;
+        SCOPED_TRACE(waitMs);
+        awaitEvent(*guest, NetEvent::Kind::Welcomed);
+        bool allGiven = true;
+        for (int i = 0; i < 301; ++i) allGiven &= host->giveSlot(i % 4, uint8_t((i / 4) % 2));
+        if (waitMs > 0) {
+            EXPECT_TRUE(allGiven);
+            const Lobby last = host->lobby();
+            loopback::waitFor([&] { return guest->lobby() == last; });
+        } else {
+            EXPECT_FALSE(allGiven);
+            awaitEvent(*host, NetEvent::Kind::Failed);
+            awaitEvent(*guest, NetEvent::Kind::HostGone);
+        }
+    }
 }
 
 // A machine whose game stops taking frames while its network side goes on answering (a hung
