@@ -19,6 +19,7 @@
 #include "netplay/net_game.h"
 #include "netplay/net_screens.h"
 #include "replay/replay.h"
+#include "rules_version.h"
 #include "shell/net_program.h"
 #include "shell/program.h"
 #include "tests/net/loopback_match.h"
@@ -264,7 +265,9 @@ struct NetMatch {
 };
 
 std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out) {
-    std::unique_ptr<NetGame> host = netGame();
+    std::string error;  // the real program plays this build's rules
+    std::unique_ptr<NetGame> host =
+        match.processes ? NetGame::host(0, kRulesVersion, error, "HOST") : netGame();
     const uint16_t port = host->session().port();
     const bool relayed = match.distance.oneWayDelayMs > 0;
     std::unique_ptr<UdpRelay> relay =
