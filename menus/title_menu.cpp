@@ -87,6 +87,10 @@ void showTitleNotice(Game& game, const char* text) {
     drawNotice(game, title.notice);
 }
 
+void clearTitleNotice(Game& game) {
+    if (game.titleMenu.notice != nullptr) eraseNotice(game);
+}
+
 void drawPlayerRowType(Game& game, int slot) {
     // The type's name is the row text's last conversion, in the row's own colour.
     constexpr int kTypeX = kTitleMenu.textX + kGlyphCell * formatField(kPlayerRowFormat, 1).cell;

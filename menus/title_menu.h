@@ -56,6 +56,8 @@ void runTitleInput(Game& game);
 // still shown (shown by the next showPage); runTitleInput erases it kNoticeMs later, and
 // drawTitle drops it.
 void showTitleNotice(Game& game, const char* text);
+// Erases the notice now, if one is shown (shown by the next showPage).
+void clearTitleNotice(Game& game);
 // Steps the type of the slot of the player row under the pointer: NON, MAN, COM, NON...
 void cyclePlayerType(Game& game);
 // Redraws the type shown on the player row of `slot` (after a change made elsewhere).

@@ -12,7 +12,7 @@ constexpr int kWindowHeaderBytes = 7;  // machine, first frame (at most 5), coun
 
 }  // namespace
 
-int chooseInputDelay(std::span<const uint32_t> roundTripMs, double framePeriodMs) {
+int chooseInputDelayMs(std::span<const uint32_t> roundTripMs) {
     std::array<uint32_t, 2> longest{};
     for (uint32_t rtt : roundTripMs) {
         if (rtt > longest[0]) {
@@ -22,9 +22,17 @@ int chooseInputDelay(std::span<const uint32_t> roundTripMs, double framePeriodMs
             longest[1] = rtt;
         }
     }
-    const double oneWayMs = (double(longest[0]) + longest[1]) / 2;
-    const int frames = int(std::ceil(oneWayMs / std::max(framePeriodMs, 1.0)));
-    return std::clamp(frames + kInputDelayMargin, kMinInputDelay, kMaxInputDelay);
+    const uint32_t oneWayMs = (longest[0] + longest[1] + 1) / 2;
+    return int(std::min<uint32_t>(oneWayMs + kInputDelayMarginMs, kMaxInputDelayMs));
+}
+
+int inputDelayFrames(int delayMs, double framePeriodMs) {
+    const int frames = int(std::ceil(delayMs / std::max(framePeriodMs, 1.0)));
+    return std::clamp(frames, kMinInputDelay, kMaxInputDelay);
+}
+
+int chooseInputDelay(std::span<const uint32_t> roundTripMs, double framePeriodMs) {
+    return inputDelayFrames(chooseInputDelayMs(roundTripMs), framePeriodMs);
 }
 
 uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& slotOwner) {
@@ -39,6 +47,7 @@ void Lockstep::start(const MatchStart& start, uint8_t self, int64_t nowMs) {
     match_ = start;
     self_ = self;
     taken_ = 0;
+    delay_ = start.inputDelay;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         keyBits_[m] = machineKeyBits(m, start.slotOwner);
         held_[m] = start.inputDelay;  // the frames before the delay carry no input
@@ -78,8 +87,8 @@ bool Lockstep::receivesFrom(uint8_t peer, uint8_t machine) const {
 }
 
 // The oldest record of `machine` still needed: by the match, or by a peer that lacks it.
-uint32_t Lockstep::keepFrom(uint8_t machine) const {
-    uint32_t from = taken_;
+Frame Lockstep::keepFrom(uint8_t machine) const {
+    Frame from = taken_;
     for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
         if (sendsTo(peer, machine)) from = std::min(from, acks_[peer][machine]);
     }
@@ -92,8 +101,12 @@ void Lockstep::store(uint8_t machine, InputRecord record) {
 }
 
 bool Lockstep::wantsLocalInput() const {
-    return givesInput(self_) && held_[self_] <= taken_ + match_.inputDelay &&
+    return givesInput(self_) && held_[self_] <= taken_ + Frame(delay_) &&
            held_[self_] < keepFrom(self_) + kRingFrames;
+}
+
+void Lockstep::setFramePeriod(double framePeriodMs) {
+    delay_ = inputDelayFrames(match_.inputDelayMs, framePeriodMs);
 }
 
 void Lockstep::submitLocal(uint32_t changes, bool secondMark) {
@@ -104,7 +117,7 @@ void Lockstep::submitLocal(uint32_t changes, bool secondMark) {
 }
 
 bool Lockstep::takeFrame(NetFrame& frame) {
-    const uint32_t f = taken_;
+    const Frame f = taken_;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         if (givesInput(m) && f < end_[m] && f >= held_[m]) return false;
     }
@@ -132,7 +145,7 @@ void Lockstep::receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs) 
     if (!inMatch(peer) || peer == self_ || gone(peer)) return;
     heard(peer, nowMs);
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        const uint32_t ack = std::min(inputs.acks[m], held_[m]);
+        const Frame ack = std::min(inputs.acks[m], held_[m]);
         if (hasMachine(inputs.ackMask, m) && sendsTo(peer, m) && ack > acks_[peer][m]) {
             acks_[peer][m] = ack;
             ackMoved_[peer][m] = nowMs;
@@ -145,7 +158,7 @@ void Lockstep::receiveInputs(uint8_t peer, const Inputs& inputs, int64_t nowMs) 
         const bool fromOwner = self_ == kHostMachine ? m == peer : peer == kHostMachine;
         if (m >= kMaxMachines || m == self_ || !givesInput(m) || !fromOwner) continue;
         for (int i = 0; i < window.count; ++i) {
-            const uint32_t f = window.first + uint32_t(i);
+            const Frame f = window.first + Frame(i);
             if (f < held_[m]) continue;
             if (f != held_[m] || f >= end_[m] || f >= keepFrom(m) + kRingFrames) break;
             store(m, window.records[i]);  // takeFrame keeps only what `m` owns
@@ -165,9 +178,9 @@ bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget, int64_t n
         }
     }
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        uint32_t from = acks_[peer][m];
+        Frame from = acks_[peer][m];
         if (nowMs - ackMoved_[peer][m] < kStuckMs) {
-            const uint32_t repeatFrom = std::min(sent_[peer][m], held_[m]);
+            const Frame repeatFrom = std::min(sent_[peer][m], held_[m]);
             from = std::max(from, repeatFrom - std::min(repeatFrom, kRepeatedFrames));
         }
         if (!sendsTo(peer, m) || from >= held_[m] || byteBudget < kWindowHeaderBytes + 5) continue;
@@ -176,7 +189,7 @@ bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget, int64_t n
         window.first = from;
         window.count = 0;
         byteBudget -= kWindowHeaderBytes;
-        for (uint32_t f = from; f < held_[m] && window.count < kMaxWindowFrames; ++f) {
+        for (Frame f = from; f < held_[m] && window.count < kMaxWindowFrames; ++f) {
             const InputRecord record = records_[m][f % kRingFrames];
             if (recordBytes(record) > byteBudget) break;
             byteBudget -= recordBytes(record);
@@ -216,17 +229,27 @@ bool Lockstep::peerHoldsPlayedFrames(uint8_t peer) const {
     return true;
 }
 
-uint32_t Lockstep::dropMachine(uint8_t machine) {
+Frame Lockstep::dropMachine(uint8_t machine) {
     if (self_ != kHostMachine || !inMatch(machine) || machine == self_) return kNoFrame;
     if (!gone(machine)) machineGone(machine, givesInput(machine) ? held_[machine] : taken_);
     return end_[machine];
 }
 
-void Lockstep::machineGone(uint8_t machine, uint32_t fromFrame) {
+void Lockstep::machineGone(uint8_t machine, Frame fromFrame) {
     if (!inMatch(machine) || machine == self_ || gone(machine)) return;
     // Frames already played stay as they were, whatever a peer claims.
     end_[machine] = std::max(fromFrame, taken_);
     held_[machine] = std::min(held_[machine], end_[machine]);
+}
+
+MachineMask Lockstep::waitingFor() const {
+    MachineMask waiting = 0;
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (m != self_ && givesInput(m) && taken_ < end_[m] && taken_ >= held_[m]) {
+            waiting |= MachineMask(1u << m);
+        }
+    }
+    return waiting;
 }
 
 MachineMask Lockstep::silentPeers(int64_t nowMs, int64_t limitMs) const {

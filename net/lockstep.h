@@ -26,18 +26,21 @@ namespace net {
 inline constexpr int kRingFrames = 1024;  // records kept per machine
 inline constexpr int kChecksumRing = 64;  // checksums kept for comparison per machine
 inline constexpr int kMinInputDelay = 2;
-inline constexpr int kInputDelayMargin = 3;  // frames beyond the one-way latency
-inline constexpr uint32_t kNoFrame = UINT32_MAX;
+// Milliseconds beyond the one-way latency: a lost packet's resend or two.
+inline constexpr int kInputDelayMarginMs = 12;
 // A packet repeats this many of the records it sent before (so a lost packet or two cost
 // nothing), and everything a peer has not acknowledged once its acknowledgements have not
 // moved for kStuckMs (the copies were lost too).
-inline constexpr uint32_t kRepeatedFrames = 8;
+inline constexpr Frame kRepeatedFrames = 8;
 inline constexpr int64_t kStuckMs = 20;
 
-// The input delay for a host whose round trips to the other machines are `roundTripMs`:
-// enough frames of `framePeriodMs` to cover the longest one-way path between two machines
-// (through the host: half the sum of the two longest round trips), plus a margin for a lost
-// packet or two, within kMinInputDelay..kMaxInputDelay.
+// The input delay for a host whose round trips to the other machines are `roundTripMs`, in
+// milliseconds: the longest one-way path between two machines (through the host: half the sum
+// of the two longest round trips), plus a margin for a lost packet or two.
+int chooseInputDelayMs(std::span<const uint32_t> roundTripMs);
+// That delay in frames of `framePeriodMs`, within kMinInputDelay..kMaxInputDelay.
+int inputDelayFrames(int delayMs, double framePeriodMs);
+// Both at once.
 int chooseInputDelay(std::span<const uint32_t> roundTripMs, double framePeriodMs);
 
 // The match keys' bits in FrameInput::changes that machine `machine` may set.
@@ -45,7 +48,7 @@ uint32_t machineKeyBits(uint8_t machine, const std::array<uint8_t, kNetSlots>& s
 
 // One frame as the match plays it.
 struct NetFrame {
-    uint32_t frame = 0;
+    Frame frame = 0;
     // The host's second mark, and in toComputer the slots of a machine gone from this frame on
     // (the computer plays them from here).
     FrameInput input;
@@ -59,6 +62,13 @@ public:
 
     // Local input: due once per played frame (for the frame inputDelay ahead of it).
     bool wantsLocalInput() const;
+    // The length of the frames the match plays now (its WAIT): the input delay becomes the
+    // match's delay in milliseconds in frames of that length. Every machine calls it at the
+    // same frame (WAIT changes in the frames all of them play); records are kept by frame
+    // number, so a longer delay only gives more records ahead and a shorter one none for a
+    // while.
+    void setFramePeriod(double framePeriodMs);
+    int inputDelay() const { return delay_; }
     void submitLocal(uint32_t changes, bool secondMark);
     // The next frame, when every record for it is here; false otherwise.
     bool takeFrame(NetFrame& frame);
@@ -84,8 +94,10 @@ public:
     // Machines that leave. On the host, dropMachine decides the first frame without the
     // machine (the frame after its last record here) and returns it; every machine then
     // applies machineGone with that frame, and the slots turn COM at it everywhere.
-    uint32_t dropMachine(uint8_t machine);
-    void machineGone(uint8_t machine, uint32_t fromFrame);
+    Frame dropMachine(uint8_t machine);
+    void machineGone(uint8_t machine, Frame fromFrame);
+    // The other machines whose record for the next frame is missing: the match waits for them.
+    MachineMask waitingFor() const;
     // The peers this machine expects to hear from (the host: the others in the match; the
     // others: the host) that have been silent for `limitMs`.
     MachineMask silentPeers(int64_t nowMs, int64_t limitMs) const;
@@ -101,13 +113,13 @@ public:
 
     uint8_t self() const { return self_; }
     const MatchStart& match() const { return match_; }
-    uint32_t nextFrame() const { return taken_; }
+    Frame nextFrame() const { return taken_; }
     bool inMatch(uint8_t machine) const;
     bool gone(uint8_t machine) const { return end_[machine] != kNoFrame; }
 
 private:
     struct Stored {
-        uint32_t sequence = kNoFrame;
+        uint32_t sequence = UINT32_MAX;  // none
         Checkpoint at;
         uint64_t value = 0;
     };
@@ -115,23 +127,24 @@ private:
     bool givesInput(uint8_t machine) const;
     bool sendsTo(uint8_t peer, uint8_t machine) const;
     bool receivesFrom(uint8_t peer, uint8_t machine) const;
-    uint32_t keepFrom(uint8_t machine) const;
+    Frame keepFrom(uint8_t machine) const;
     void store(uint8_t machine, InputRecord record);
     void compare(const Stored& local, const Stored& remote);
 
     MatchStart match_;
     uint8_t self_ = 0;
     std::array<uint32_t, kMaxMachines> keyBits_{};
-    std::array<uint32_t, kMaxMachines> held_{};  // frames before it are here
-    std::array<uint32_t, kMaxMachines> end_{};   // the first frame without the machine
+    std::array<Frame, kMaxMachines> held_{};  // frames before it are here
+    std::array<Frame, kMaxMachines> end_{};   // the first frame without the machine
     // [peer][machine]: what the peer acknowledged, what it was sent, what it was told.
-    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acks_{};
-    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> sent_{};
-    std::array<std::array<uint32_t, kMaxMachines>, kMaxMachines> acksSent_{};
+    std::array<std::array<Frame, kMaxMachines>, kMaxMachines> acks_{};
+    std::array<std::array<Frame, kMaxMachines>, kMaxMachines> sent_{};
+    std::array<std::array<Frame, kMaxMachines>, kMaxMachines> acksSent_{};
     std::array<std::array<int64_t, kMaxMachines>, kMaxMachines> ackMoved_{};  // when, last
     std::array<std::array<InputRecord, kRingFrames>, kMaxMachines> records_{};
     std::array<int64_t, kMaxMachines> lastHeard_{};
-    uint32_t taken_ = 0;
+    Frame taken_ = 0;
+    int delay_ = 1;  // frames
 
     uint32_t localChecksums_ = 0;
     std::array<Stored, kChecksumRing> local_{};

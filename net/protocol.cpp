@@ -67,6 +67,7 @@ struct Reader {
         return ok ? value : 0;
     }
     uint32_t varint32() { return uint32_t(varint(32)); }
+    Frame frame() { return varint(48); }
     // A byte that must lie in lo..hi (lo when it does not, so it is safe to use).
     uint8_t ranged(int lo, int hi) {
         const uint8_t b = byte();
@@ -128,7 +129,7 @@ void put(Writer& w, const Checkpoint& at) {
 }
 void get(Reader& r, Checkpoint& at) {
     at.kind = CheckpointKind(r.ranged(1, 2));
-    at.index = r.varint32();
+    at.index = r.frame();
 }
 
 void put(Writer& w, const JoinRequest& m) {
@@ -152,8 +153,14 @@ void get(Reader& r, Welcome& m) {
     r.check(hasMachine(m.lobby.machines, m.yourMachine));
 }
 
-void put(Writer& w, const Refusal& m) { w.byte(uint8_t(m.reason)); }
-void get(Reader& r, Refusal& m) { m.reason = RefusalReason(r.ranged(1, 3)); }
+void put(Writer& w, const Refusal& m) {
+    w.byte(uint8_t(m.reason));
+    w.fixed(m.hostVersion, 4);
+}
+void get(Reader& r, Refusal& m) {
+    m.reason = RefusalReason(r.ranged(1, 3));
+    m.hostVersion = uint32_t(r.fixed(4));
+}
 
 void put(Writer& w, const MatchStart& m) {
     w.byte(m.match);
@@ -167,6 +174,7 @@ void put(Writer& w, const MatchStart& m) {
     put(w, m.slotOwner);
     w.byte(m.machines);
     w.byte(m.inputDelay);
+    w.fixed(m.inputDelayMs, 2);
     w.fixed(m.checksumEvery, 2);
 }
 void get(Reader& r, MatchStart& m) {
@@ -184,6 +192,8 @@ void get(Reader& r, MatchStart& m) {
         r.check(m.slotOwner[s] == kHostMachine || m.playerTypes[s] == PlayerMan);
     }
     m.inputDelay = r.ranged(1, kMaxInputDelay);
+    m.inputDelayMs = uint16_t(r.fixed(2));
+    r.check(m.inputDelayMs >= 1 && m.inputDelayMs <= kMaxInputDelayMs);
     m.checksumEvery = uint16_t(r.fixed(2));
     r.check(m.checksumEvery >= kMinChecksumEvery);
 }
@@ -194,6 +204,8 @@ void put(Writer& w, const Inputs& m) {
     for (int machine = 0; machine < kMaxMachines; ++machine) {
         if (hasMachine(m.ackMask, machine)) w.varint(m.acks[machine]);
     }
+    w.varint(m.decisions);
+    if (m.decisions > 0) w.byte(uint8_t(m.lastDecision));
     w.byte(m.windowCount);
     for (int i = 0; i < m.windowCount && i < kMaxMachines; ++i) {
         const InputWindow& window = m.windows[i];
@@ -209,8 +221,12 @@ void get(Reader& r, Inputs& m) {
     r.check(m.ackMask >> kMaxMachines == 0);
     m.acks = {};
     for (int machine = 0; r.ok && machine < kMaxMachines; ++machine) {
-        if (hasMachine(m.ackMask, machine)) m.acks[machine] = r.varint32();
+        if (hasMachine(m.ackMask, machine)) m.acks[machine] = r.frame();
     }
+    m.decisions = r.varint32();
+    m.lastDecision = m.decisions > 0 ? Decision(r.ranged(uint8_t(Decision::NextRound),
+                                                         uint8_t(Decision::EndMatch)))
+                                     : Decision::NextRound;
     m.windowCount = r.ranged(0, kMaxMachines);
     MachineMask seen = 0;
     for (int i = 0; r.ok && i < m.windowCount; ++i) {
@@ -218,9 +234,9 @@ void get(Reader& r, Inputs& m) {
         window.machine = r.ranged(0, kMaxMachines - 1);
         r.check(!hasMachine(seen, window.machine));
         seen |= MachineMask(1u << window.machine);
-        window.first = r.varint32();
+        window.first = r.frame();
         window.count = r.ranged(1, kMaxWindowFrames);
-        r.check(uint64_t(window.first) + window.count <= UINT32_MAX);
+        r.check(window.first + window.count <= kLastFrame);
         for (int f = 0; r.ok && f < window.count; ++f) {
             window.records[f] = r.varint(33);
             r.check(validRecord(window.records[f]));
@@ -260,7 +276,7 @@ void put(Writer& w, const MachineGone& m) {
 void get(Reader& r, MachineGone& m) {
     m.match = r.byte();
     m.machine = r.ranged(1, kMaxMachines - 1);
-    m.fromFrame = r.varint32();
+    m.fromFrame = r.frame();
 }
 
 void put(Writer& w, const Stop& m) {
@@ -308,7 +324,8 @@ bool InputWindow::operator==(const InputWindow& o) const {
 
 bool Inputs::operator==(const Inputs& o) const {
     return match == o.match && ackMask == o.ackMask && acks == o.acks &&
-           windowCount == o.windowCount &&
+           decisions == o.decisions &&
+           (decisions == 0 || lastDecision == o.lastDecision) && windowCount == o.windowCount &&
            std::equal(windows.begin(), windows.begin() + std::min(windowCount, uint8_t(4)),
                       o.windows.begin());
 }

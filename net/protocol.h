@@ -22,18 +22,26 @@
 namespace net {
 
 inline constexpr uint16_t kDefaultPort = 24705;  // UDP
-inline constexpr uint16_t kProtocolVersion = 1;
+inline constexpr uint16_t kProtocolVersion = 2;
 inline constexpr int kMaxMachines = 4;  // the host (machine 0) and three others
 inline constexpr int kNetSlots = 4;
 inline constexpr uint8_t kHostMachine = 0;
 inline constexpr std::size_t kMaxPacketBytes = 1200;  // below a UDP datagram's usual MTU
 inline constexpr int kMaxNameBytes = 16;
 inline constexpr int kMaxInputDelay = 60;     // frames
+inline constexpr int kMaxInputDelayMs = 1000;
 inline constexpr int kMaxWindowFrames = 255;  // input records of one machine per packet
 inline constexpr int kMinChecksumEvery = 16;  // frames between two frame checksums
 inline constexpr int kFrameCounterCount = 5;
 // The wire's layout is fixed; it carries the game's own slots and frame counters.
 static_assert(kNetSlots == kSlots && kFrameCounterCount == ::kFrameCounterCount);
+
+// Frame numbers: 64 bits, of which the wire carries at most 48 (at a thousand frames a second,
+// thousands of years of one match). kNoFrame is above every frame a packet can name: a marker,
+// never a frame.
+using Frame = uint64_t;
+inline constexpr Frame kLastFrame = (Frame(1) << 48) - 1;
+inline constexpr Frame kNoFrame = UINT64_MAX;
 
 // A machine's input record for one frame: the KeyChange bits of FrameInput::changes (only
 // the keys that machine owns) and, from the host, bit 32: the round's second advanced.
@@ -92,8 +100,10 @@ struct Welcome {
 };
 
 enum class RefusalReason : uint8_t { OtherVersion = 1, GameFull, MatchUnderWay };
+// Names the host's game version, so that a machine refused for another version can say both.
 struct Refusal {
     RefusalReason reason = RefusalReason::OtherVersion;
+    uint32_t hostVersion = 0;
     bool operator==(const Refusal&) const = default;
 };
 
@@ -107,7 +117,8 @@ struct MatchStart {
     std::array<int8_t, kNetSlots> playerTypes{};        // PlayerType of 1P..4P
     std::array<uint8_t, kNetSlots> slotOwner{};         // a machine's slots are MAN
     MachineMask machines = 1;                           // the machines in the match
-    uint8_t inputDelay = 1;                             // frames, 1..kMaxInputDelay
+    uint8_t inputDelay = 1;                             // frames at the start, 1..kMaxInputDelay
+    uint16_t inputDelayMs = 4;                          // kept while WAIT changes
     uint16_t checksumEvery = 250;                       // frames, >= kMinChecksumEvery
     bool operator==(const MatchStart&) const = default;
 };
@@ -115,7 +126,7 @@ struct MatchStart {
 // One machine's input records for the frames first .. first + count - 1.
 struct InputWindow {
     uint8_t machine = 0;
-    uint32_t first = 0;
+    Frame first = 0;
     uint8_t count = 0;
     std::array<InputRecord, kMaxWindowFrames> records{};
     bool operator==(const InputWindow& o) const;
@@ -123,11 +134,15 @@ struct InputWindow {
 
 // Input windows, and for the machines in `ackMask` the first frame of theirs the sender
 // does not hold yet (everything before it arrived). Sent unreliably and repeated until
-// acknowledged, so a lost packet costs no retransmission stall.
+// acknowledged, so a lost packet costs no retransmission stall. From the host, also how many
+// score-table decisions it has made and the last of them: a decision whose own message was
+// lost still arrives.
 struct Inputs {
     uint8_t match = 0;
     MachineMask ackMask = 0;
-    std::array<uint32_t, kMaxMachines> acks{};
+    std::array<Frame, kMaxMachines> acks{};
+    uint32_t decisions = 0;
+    Decision lastDecision = Decision::NextRound;  // when decisions > 0
     uint8_t windowCount = 0;
     std::array<InputWindow, kMaxMachines> windows{};  // distinct machines
     bool operator==(const Inputs& o) const;
@@ -145,7 +160,7 @@ enum class CheckpointKind : uint8_t { Round = 1, Frame };
 // Where a checksum was taken: after round `index`, or after frame `index`.
 struct Checkpoint {
     CheckpointKind kind = CheckpointKind::Round;
-    uint32_t index = 0;
+    Frame index = 0;
     bool operator==(const Checkpoint&) const = default;
 };
 
@@ -162,7 +177,7 @@ struct Checksum {
 struct MachineGone {
     uint8_t match = 0;
     uint8_t machine = 1;
-    uint32_t fromFrame = 0;
+    Frame fromFrame = 0;
     bool operator==(const MachineGone&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "net/session.h"
 
+#include <algorithm>
+
 #include "net/address.h"
 #include "net/enet_link.h"
 
@@ -59,6 +61,7 @@ NetSession::NetSession(bool hosting, const SessionOptions& options, std::unique_
     lobby_.names[kHostMachine] = makeName(options.name);
     peerOf_.fill(-1);
     machineOf_.fill(-1);
+    waitSince_.fill(-1);
     thread_ = std::thread([this] { run(); });
 }
 
@@ -75,25 +78,36 @@ int64_t NetSession::nowMs() const {
 
 // ---- The network thread ----------------------------------------------------------------
 
+// Each turn: what arrived (at most kEventsPerTurn events, each read and decoded before the
+// mutex is taken), then the tick that sends what is due, then the sends go out.
 void NetSession::run() {
+    Message message;
     while (!quitting_) {
         LinkEvent event;
         bool got = link_->service(event, kServiceMs);
+        for (int handled = 0; got;) {
+            const bool decoded = event.kind == LinkEvent::Kind::Received &&
+                                 decodeMessage(event.data, event.size, message);
+            {
+                std::lock_guard lock(mutex_);
+                handle(event, decoded ? &message : nullptr);
+            }
+            if (++handled == kEventsPerTurn) break;
+            got = link_->service(event, 0);
+        }
         {
             std::lock_guard lock(mutex_);
-            while (got) {
-                handle(event);
-                got = link_->service(event, 0);
-            }
             tick();
             bytesSent_ = link_->bytesSent();
         }
+        link_->flush();
         changed_.notify_all();
+        outboxRoom_.notify_all();
     }
     goodbye();
 }
 
-void NetSession::handle(const LinkEvent& event) {
+void NetSession::handle(const LinkEvent& event, const Message* message) {
     const int peer = event.peer;
     if (peer < 0 || peer >= kLinkPeers) return;
     switch (event.kind) {
@@ -114,13 +128,13 @@ void NetSession::handle(const LinkEvent& event) {
             }
             return;
         case LinkEvent::Kind::Received:
-            if (decodeMessage(event.data, event.size, scratch_)) {
+            if (message && phase_ != Phase::Closed) {
                 const int from = hosting_ ? machineOf_[peer] : kHostMachine;
                 if (phase_ == Phase::Match && from >= 0) lockstep_.heard(uint8_t(from), nowMs());
                 if (hosting_) {
-                    handleHost(peer, scratch_);
+                    handleHost(peer, *message);
                 } else {
-                    handleClient(scratch_);
+                    handleClient(*message);
                 }
             }
             return;
@@ -155,6 +169,7 @@ void NetSession::join(int peer, const JoinRequest& request) {
         if (!hasMachine(lobby_.machines, m)) machine = m;
     }
     Refusal refusal;
+    refusal.hostVersion = options_.gameVersion;
     if (request.protocolVersion != kProtocolVersion ||
         request.gameVersion != options_.gameVersion) {
         refusal.reason = RefusalReason::OtherVersion;
@@ -168,11 +183,13 @@ void NetSession::join(int peer, const JoinRequest& request) {
         peerOf_[m] = peer;
         lobby_.machines |= bit(m);
         lobby_.names[m] = request.name;
+        link_->admit(peer);
         send(m, Welcome{m, lobby_}, true);
         queue(otherMachines() & ~bit(m), lobby_);
         pushEvent(eventOf(NetEvent::Kind::MachineJoined, m, request.name));
         return;
     }
+    // A machine that has not joined is sent no more than it sent: the link sees to that.
     Packet packet;
     if (encodeMessage(refusal, packet)) link_->send(peer, packet, true);
     link_->disconnect(peer);
@@ -211,6 +228,7 @@ void NetSession::handleClient(const Message& message) {
         phase_ = Phase::Closed;
         NetEvent event = eventOf(NetEvent::Kind::Refused);
         event.refusal = refusal->reason;
+        event.hostVersion = refusal->hostVersion;
         pushEvent(event);
     } else if (const auto* lobby = std::get_if<Lobby>(&message)) {
         if (phase_ == Phase::Lobby || phase_ == Phase::Match) updateLobby(*lobby);
@@ -219,25 +237,45 @@ void NetSession::handleClient(const Message& message) {
             !hasMachine(start->machines, self_)) {
             return;
         }
-        lockstep_.start(*start, self_, nowMs());
-        phase_ = Phase::Match;
-        stopped_ = false;
-        decisionsMade_ = decisionsTaken_ = 0;
-        lastSent_.fill(0);
-        pushEvent(eventOf(NetEvent::Kind::MatchStarted));
-    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
-        if (currentMatch(inputs->match)) lockstep_.receiveInputs(kHostMachine, *inputs, nowMs());
-    } else if (const auto* decision = std::get_if<HostDecision>(&message)) {
-        if (currentMatch(decision->match) && decision->index == decisionsMade_ &&
-            decisionsMade_ - decisionsTaken_ < kDecisionRing) {
-            decisions_[decisionsMade_++ % kDecisionRing] = decision->decision;
+        if (phase_ == Phase::Match || startPending_) {
+            // The game still plays the last match (a quick rematch): it starts when that ends.
+            if (start->match != lockstep_.match().match) {
+                pendingStart_ = *start;
+                startPending_ = true;
+            }
+            return;
         }
+        beginMatch(*start);
+    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
+        if (!currentMatch(inputs->match)) return;
+        lockstep_.receiveInputs(kHostMachine, *inputs, nowMs());
+        if (inputs->decisions > 0) takeHostDecision(inputs->decisions - 1, inputs->lastDecision);
+    } else if (const auto* decision = std::get_if<HostDecision>(&message)) {
+        if (currentMatch(decision->match)) takeHostDecision(decision->index, decision->decision);
     } else if (const auto* checksum = std::get_if<Checksum>(&message)) {
         if (currentMatch(checksum->match)) lockstep_.receiveChecksum(kHostMachine, *checksum);
     } else if (const auto* gone = std::get_if<MachineGone>(&message)) {
         if (currentMatch(gone->match)) lockstep_.machineGone(gone->machine, gone->fromFrame);
     } else if (const auto* stop = std::get_if<Stop>(&message)) {
         if (currentMatch(stop->match)) stopMatch(stop->reason, stop->at);
+    }
+}
+
+void NetSession::beginMatch(const MatchStart& start) {
+    lockstep_.start(start, self_, nowMs());
+    phase_ = Phase::Match;
+    stopped_ = false;
+    decisionsMade_ = decisionsTaken_ = 0;
+    lastSent_.fill(0);
+    gameWaiting_ = false;
+    waitSince_.fill(-1);
+    pushEvent(eventOf(NetEvent::Kind::MatchStarted));
+}
+
+// Decision `index` of the match, from its own message or repeated in the host's inputs.
+void NetSession::takeHostDecision(uint32_t index, Decision decision) {
+    if (index == decisionsMade_ && decisionsMade_ - decisionsTaken_ < kDecisionRing) {
+        decisions_[decisionsMade_++ % kDecisionRing] = decision;
     }
 }
 
@@ -280,6 +318,9 @@ void NetSession::stopMatch(StopReason reason, Checkpoint at) {
 }
 
 void NetSession::tick() {
+    if (failed_ && phase_ != Phase::Closed) fail();
+    if (phase_ == Phase::Closed) return;
+    if (phase_ == Phase::Match) checkStalls();
     if (phase_ == Phase::Match) {
         const MachineMask silent = lockstep_.silentPeers(nowMs(), options_.silenceMs);
         for (uint8_t m = 0; m < kMaxMachines; ++m) {
@@ -306,6 +347,34 @@ void NetSession::tick() {
     }
 }
 
+// A machine the game has waited for since stallMs is gone, like one that left: the host drops
+// it (its slots turn COM at the frame the host decides, on every machine); a joined machine
+// whose host stalls leaves the match. The host's Esc drops the waited-for ones at once.
+void NetSession::checkStalls() {
+    const int64_t now = nowMs();
+    const MachineMask waiting = gameWaiting_ ? lockstep_.waitingFor() : 0;
+    MachineMask drop = hosting_ ? MachineMask(dropRequested_ & waiting) : 0;
+    dropRequested_ = 0;
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (!hasMachine(waiting, m)) {
+            waitSince_[m] = -1;
+            continue;
+        }
+        if (waitSince_[m] < 0) waitSince_[m] = now;
+        if (now - waitSince_[m] >= int64_t(options_.stallMs)) drop |= bit(m);
+    }
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (!hasMachine(drop, m)) continue;
+        waitSince_[m] = -1;
+        if (!hosting_) {
+            if (m == kHostMachine) hostGone();
+            continue;
+        }
+        if (peerOf_[m] >= 0) link_->disconnectNow(peerOf_[m]);
+        machineLeft(m);
+    }
+}
+
 bool NetSession::everyPeerHoldsPlayedFrames() const {
     for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
         if (peerOf_[peer] >= 0 && !lockstep_.peerHoldsPlayedFrames(peer)) return false;
@@ -322,20 +391,58 @@ void NetSession::sendInputs() {
                          (quiet >= kAckGapMs && lockstep_.newAcksFor(peer)) ||
                          quiet >= kHeartbeatMs;
         if (!due || peerOf_[peer] < 0) continue;
-        if (!lockstep_.inputsFor(peer, scratch_.emplace<Inputs>(), kInputBudget, now)) continue;
+        Inputs& inputs = scratch_.emplace<Inputs>();
+        if (!lockstep_.inputsFor(peer, inputs, kInputBudget, now)) continue;
+        if (hosting_) {
+            inputs.decisions = decisionsMade_;
+            inputs.lastDecision = lastDecision_;
+        }
         send(peer, scratch_, false);
         lastSent_[peer] = now;
     }
 }
 
+// Hands the outbox to ENet. A machine whose link refuses a control message has lost it: it
+// is gone (the host's), or the host is (a joined machine's).
 void NetSession::drainOutbox() {
+    MachineMask broken = 0;
     for (; outboxCount_ > 0; --outboxCount_) {
         const Outgoing& out = outbox_[outboxHead_];
         for (uint8_t m = 0; m < kMaxMachines; ++m) {
-            if (hasMachine(out.to, m) && peerOf_[m] >= 0) link_->send(peerOf_[m], out.packet, true);
+            if (hasMachine(out.to, m) && peerOf_[m] >= 0 &&
+                !link_->send(peerOf_[m], out.packet, true)) {
+                broken |= bit(m);
+            }
         }
         outboxHead_ = (outboxHead_ + 1) % kOutboxSize;
     }
+    for (uint8_t m = 0; m < kMaxMachines && broken; ++m) {
+        if (!hasMachine(broken, m)) continue;
+        if (!hosting_) {
+            hostGone();
+            return;
+        }
+        const int peer = peerOf_[m];
+        machineLeft(m);
+        if (peer >= 0) link_->disconnectNow(peer);
+    }
+}
+
+// The outbox could not keep up: the session ends on this machine, and with it on the others
+// (their links are cut). Nothing that waited in the outbox is sent.
+void NetSession::fail() {
+    outboxCount_ = 0;
+    for (int peer = 0; peer < kLinkPeers; ++peer) link_->disconnectNow(peer);
+    if (phase_ == Phase::Match) {
+        stopped_ = true;
+        stopReason_ = StopReason::HostLeft;
+        stopAt_ = {};
+    }
+    phase_ = Phase::Closed;
+    lobby_.machines = bit(self_);
+    peerOf_.fill(-1);
+    machineOf_.fill(-1);
+    pushEvent(eventOf(NetEvent::Kind::Failed));
 }
 
 void NetSession::goodbye() {
@@ -354,12 +461,27 @@ void NetSession::goodbye() {
     while (link_->anyConnected() && nowMs() < until) link_->service(event, kServiceMs);
 }
 
-// Control messages go out in the order they were made, from either thread. The network
-// thread empties the outbox every millisecond; a handful of messages per round fill it.
-void NetSession::queue(MachineMask to, const Message& message) {
-    if (to == 0 || outboxCount_ == kOutboxSize) return;
+// Control messages go out in the order they were made, from either thread, and none is
+// dropped. The network thread empties the outbox every millisecond, and at once when it
+// finds it full; the game's side (`gameSide` holds its lock) waits for room up to
+// outboxWaitMs, and then the session fails.
+void NetSession::queue(MachineMask to, const Message& message,
+                       std::unique_lock<std::mutex>* gameSide) {
+    if (to == 0 || failed_ || phase_ == Phase::Closed) return;
+    if (outboxCount_ == kOutboxSize) {
+        if (!gameSide) {
+            drainOutbox();
+        } else {
+            outboxRoom_.wait_for(*gameSide, std::chrono::milliseconds(options_.outboxWaitMs),
+                                 [&] { return outboxCount_ < kOutboxSize || failed_; });
+        }
+        if (outboxCount_ == kOutboxSize) {
+            failed_ = true;
+            return;
+        }
+    }
     Outgoing& out = outbox_[(outboxHead_ + outboxCount_) % kOutboxSize];
-    if (!encodeMessage(message, out.packet)) return;
+    if (!encodeMessage(message, out.packet)) return;  // every message made here encodes
     out.to = to;
     ++outboxCount_;
 }
@@ -372,6 +494,13 @@ void NetSession::send(uint8_t machine, const Message& message, bool reliable) {
 }
 
 void NetSession::pushEvent(const NetEvent& event) {
+    // One unread LobbyChanged stands for any number (lobby() is the latest): a burst of
+    // lobbies never crowds out the events after it.
+    if (event.kind == NetEvent::Kind::LobbyChanged) {
+        for (int i = 0; i < eventCount_; ++i) {
+            if (events_[(eventHead_ + i) % kEventRing].kind == event.kind) return;
+        }
+    }
     if (eventCount_ == kEventRing) return;  // the game has stopped looking; keep the oldest
     events_[(eventHead_ + eventCount_++) % kEventRing] = event;
 }
@@ -421,18 +550,18 @@ uint64_t NetSession::bytesSent() const {
 }
 
 bool NetSession::giveSlot(int slot, uint8_t machine) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!hosting_ || phase_ != Phase::Lobby || slot < 0 || slot >= kNetSlots ||
         machine >= kMaxMachines || !hasMachine(lobby_.machines, machine)) {
         return false;
     }
     lobby_.slotOwner[slot] = machine;
-    queue(otherMachines(), lobby_);
-    return true;
+    queue(otherMachines(), lobby_, &lock);
+    return !failed_;
 }
 
 bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!hosting_ || phase_ != Phase::Lobby || setup.settings.size() > kMaxSettingsBytes)
         return false;
     MatchStart start;
@@ -451,7 +580,8 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     for (uint8_t m = 1; m < kMaxMachines; ++m) {
         if (hasMachine(start.machines, m)) trips[m] = roundTrips_[m];
     }
-    start.inputDelay = uint8_t(chooseInputDelay(trips, setup.framePeriodMs));
+    start.inputDelayMs = uint16_t(chooseInputDelayMs(trips));
+    start.inputDelay = uint8_t(inputDelayFrames(start.inputDelayMs, setup.framePeriodMs));
     start.checksumEvery = setup.checksumEvery;
     Packet check;
     if (!encodeMessage(start, check)) return false;
@@ -460,7 +590,9 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     stopped_ = false;
     decisionsMade_ = decisionsTaken_ = 0;
     lastSent_.fill(0);
-    queue(otherMachines(), start);
+    gameWaiting_ = false;
+    waitSince_.fill(-1);
+    queue(otherMachines(), start, &lock);
     started = start;
     return true;
 }
@@ -482,29 +614,74 @@ void NetSession::submitLocal(uint32_t changes, bool secondAdvanced) {
     if (phase_ == Phase::Match) lockstep_.submitLocal(changes, secondAdvanced);
 }
 
+void NetSession::setFramePeriod(double framePeriodMs) {
+    std::lock_guard lock(mutex_);
+    if (phase_ == Phase::Match) lockstep_.setFramePeriod(framePeriodMs);
+}
+
+int NetSession::inputDelay() const {
+    std::lock_guard lock(mutex_);
+    return lockstep_.inputDelay();
+}
+
+MachineMask NetSession::waitingFor(uint32_t& waitedMs) const {
+    std::lock_guard lock(mutex_);
+    MachineMask mask = 0;
+    waitedMs = 0;
+    const int64_t now = nowMs();
+    for (uint8_t m = 0; m < kMaxMachines; ++m) {
+        if (phase_ != Phase::Match || waitSince_[m] < 0) continue;
+        mask |= bit(m);
+        waitedMs = std::max(waitedMs, uint32_t(now - waitSince_[m]));
+    }
+    return mask;
+}
+
+void NetSession::dropWaitedMachines() {
+    std::lock_guard lock(mutex_);
+    if (hosting_ && phase_ == Phase::Match) dropRequested_ = lockstep_.waitingFor();
+}
+
+void NetSession::matchLeft() {
+    std::lock_guard lock(mutex_);
+    gameWaiting_ = false;
+    if (phase_ == Phase::Match || !startPending_) return;
+    startPending_ = false;
+    if (phase_ == Phase::Lobby) beginMatch(pendingStart_);
+}
+
 FrameStatus NetSession::takeFrame(NetFrame& frame, int waitMs) {
     std::unique_lock lock(mutex_);
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         if (phase_ != Phase::Match) return FrameStatus::Stopped;
-        if (lockstep_.takeFrame(frame)) return FrameStatus::Ready;
+        if (lockstep_.takeFrame(frame)) {
+            gameWaiting_ = false;
+            return FrameStatus::Ready;
+        }
+        gameWaiting_ = true;
         if (changed_.wait_until(lock, until) == std::cv_status::timeout) {
-            return phase_ != Phase::Match       ? FrameStatus::Stopped
-                   : lockstep_.takeFrame(frame) ? FrameStatus::Ready
-                                                : FrameStatus::Waiting;
+            if (phase_ != Phase::Match) return FrameStatus::Stopped;
+            if (!lockstep_.takeFrame(frame)) return FrameStatus::Waiting;
+            gameWaiting_ = false;
+            return FrameStatus::Ready;
         }
     }
 }
 
 void NetSession::submitChecksum(Checkpoint at, uint64_t value) {
-    std::lock_guard lock(mutex_);
-    if (phase_ == Phase::Match) queue(otherMachines(), lockstep_.submitChecksum(at, value));
+    std::unique_lock lock(mutex_);
+    if (phase_ == Phase::Match) {
+        queue(otherMachines(), lockstep_.submitChecksum(at, value), &lock);
+    }
 }
 
 void NetSession::sendDecision(Decision decision) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!hosting_ || phase_ != Phase::Match) return;
-    queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision});
+    queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision},
+          &lock);
+    lastDecision_ = decision;
     // The match is over once every peer holds every record it needs to play to its end
     // (tick): until then the records keep flowing.
     if (decision == Decision::EndMatch && !ending_) {
@@ -526,6 +703,11 @@ FrameStatus NetSession::takeDecision(Decision& decision, int waitMs) {
         if (changed_.wait_until(lock, until) == std::cv_status::timeout)
             return FrameStatus::Waiting;
     }
+}
+
+bool NetSession::failed() const {
+    std::lock_guard lock(mutex_);
+    return failed_;
 }
 
 bool NetSession::stopped(StopReason& reason, Checkpoint& at) const {

@@ -15,7 +15,11 @@
 // below take one mutex for a few microseconds and work on fixed-size state (the lockstep,
 // a ring of events, a ring of outgoing control packets), so nothing is allocated on the
 // game's side while a round runs. The network thread sends what the game left at its next
-// turn, and wakes a takeFrame or takeDecision that waits.
+// turn, and wakes a takeFrame or takeDecision that waits. It reads and decodes what arrives
+// without the mutex and takes it for one message at a time, a bounded number of them per
+// turn, so that a flood of packets neither keeps the game waiting for the mutex nor holds
+// up what goes out. No control message is dropped: when the outbox is full the game's side
+// waits for room (outboxWaitMs), and when there is still none the session ends (Failed).
 //
 // A match, on every machine, for every frame the match reads:
 //     NetFrame frame;
@@ -65,11 +69,13 @@ struct NetEvent {
         MatchStarted,   // a joined machine: matchStart() holds the match
         MatchStopped,   // stop (and at, for a divergence)
         HostGone,       // the host left or stopped answering; the session is over
+        Failed,         // control messages piled up beyond the outbox; the session is over
     };
     Kind kind = Kind::LobbyChanged;
     uint8_t machine = 0;
     Name name;
     RefusalReason refusal = RefusalReason::OtherVersion;
+    uint32_t hostVersion = 0;  // Refused: the host's game version
     StopReason stop = StopReason::HostLeft;
     Checkpoint at;
 };
@@ -79,6 +85,12 @@ struct SessionOptions {
     std::string name;          // shown to the others
     uint16_t port = kDefaultPort;
     uint32_t silenceMs = 3000;  // a machine silent this long has left
+    // A machine the match has waited for this long (it answers but does not advance: its game
+    // hangs, or its person suspended it) has left too.
+    uint32_t stallMs = 3000;
+    // How long the game's side waits for room when the outbox of control messages is full;
+    // then the session ends (Failed).
+    uint32_t outboxWaitMs = 1000;
 };
 
 // What the host's game gives for a match; the session adds the machines and the delay.
@@ -103,6 +115,7 @@ public:
     NetSession& operator=(const NetSession&) = delete;
 
     bool isHost() const { return hosting_; }
+    uint32_t gameVersion() const { return options_.gameVersion; }
     uint8_t self() const;
     uint16_t port() const { return port_; }
     bool pollEvent(NetEvent& event);
@@ -119,6 +132,10 @@ public:
 
     bool wantsLocalInput() const;
     void submitLocal(uint32_t changes, bool secondAdvanced = false);
+    // The length of the frames the match plays from the next one on (its WAIT); every machine
+    // tells it at the same frame. The input delay stays the same in milliseconds.
+    void setFramePeriod(double framePeriodMs);
+    int inputDelay() const;  // frames, now
     // Ready fills `frame`; Waiting after up to `waitMs` without it; Stopped when no match runs.
     FrameStatus takeFrame(NetFrame& frame, int waitMs = 0);
     void submitChecksum(Checkpoint at, uint64_t value);
@@ -130,11 +147,26 @@ public:
     void sendDecision(Decision decision);
     FrameStatus takeDecision(Decision& decision, int waitMs = 0);
     bool stopped(StopReason& reason, Checkpoint& at) const;
+    // The session ended because its control messages could not be sent (NetEvent::Failed).
+    bool failed() const;
+    // The game is back from a match (ended or stopped): a match the host started meanwhile
+    // begins now (MatchStarted), never inside the one the game was still playing.
+    void matchLeft();
+
+    // The machines whose records the match has waited for since the game last got a frame,
+    // and how long the longest wait is. After SessionOptions::stallMs such a machine is gone
+    // (the host drops it; a joined machine waiting for the host's own records leaves).
+    MachineMask waitingFor(uint32_t& waitedMs) const;
+    // The host: drops the machines the match waits for now, at once.
+    void dropWaitedMachines();
 
 private:
     enum class Phase { Connecting, Lobby, Match, Closed };
-    static constexpr int kLinkPeers = kMaxMachines + 1;  // one spare to refuse a full game
-    static constexpr int kOutboxSize = 32;
+    // Connection places: the machines, and room for pending connections beside them (the
+    // link drops those that do not join; see enet_link.h).
+    static constexpr int kLinkPeers = kMaxMachines + 12;
+    static constexpr int kOutboxSize = 64;
+    static constexpr int kEventsPerTurn = 32;  // incoming events handled between two ticks
     static constexpr int kEventRing = 32;
     static constexpr int kDecisionRing = 8;
 
@@ -146,7 +178,7 @@ private:
     NetSession(bool hosting, const SessionOptions& options, std::unique_ptr<EnetLink> link);
     void run();
     int64_t nowMs() const;
-    void handle(const LinkEvent& event);
+    void handle(const LinkEvent& event, const Message* message);
     void handleHost(int peer, const Message& message);
     void handleClient(const Message& message);
     void join(int peer, const JoinRequest& request);
@@ -155,11 +187,16 @@ private:
     void hostGone();
     void stopMatch(StopReason reason, Checkpoint at);
     void tick();
+    void checkStalls();
+    void beginMatch(const MatchStart& start);
+    void takeHostDecision(uint32_t index, Decision decision);
     void sendInputs();
     bool everyPeerHoldsPlayedFrames() const;
     void drainOutbox();
+    void fail();
     void goodbye();
-    void queue(MachineMask to, const Message& message);
+    void queue(MachineMask to, const Message& message,
+               std::unique_lock<std::mutex>* gameSide = nullptr);
     void send(uint8_t machine, const Message& message, bool reliable);
     void pushEvent(const NetEvent& event);
     MachineMask otherMachines() const;
@@ -173,6 +210,7 @@ private:
 
     mutable std::mutex mutex_;  // guards everything below
     std::condition_variable changed_;
+    std::condition_variable outboxRoom_;
     Phase phase_;
     uint8_t self_ = kHostMachine;
     Lobby lobby_;
@@ -184,6 +222,7 @@ private:
     Lockstep lockstep_;
     uint8_t matchCount_ = 0;
     bool stopped_ = false;
+    bool failed_ = false;
     bool ending_ = false;  // the host: EndMatch sent, records still owed to a peer
     int64_t endingSince_ = 0;
     StopReason stopReason_ = StopReason::HostLeft;
@@ -192,7 +231,13 @@ private:
     uint32_t decisionsMade_ = 0;  // host: sent; others: received
     uint32_t decisionsTaken_ = 0;
     std::array<int64_t, kMaxMachines> lastSent_{};
-    Message scratch_;
+    Decision lastDecision_ = Decision::NextRound;  // host: the last one sent
+    bool gameWaiting_ = false;                     // the game's last takeFrame got none
+    std::array<int64_t, kMaxMachines> waitSince_{};  // -1: not waited for
+    MachineMask dropRequested_ = 0;
+    bool startPending_ = false;  // a joined machine: the host's next match, once the game is back
+    MatchStart pendingStart_;
+    Message scratch_;  // the network thread's, for what it sends
 
     std::array<Outgoing, kOutboxSize> outbox_{};
     int outboxHead_ = 0;

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "game/game.h"
 #include "input/pacing.h"
@@ -79,6 +80,11 @@ bool NetGame::othersJoined() const { return session_->lobby().machines != net::M
 void NetGame::noticeEvents(Game& game) {
     net::NetEvent event;
     while (session_->pollEvent(event)) {
+        if (event.kind == net::NetEvent::Kind::Failed) {
+            showTitleNotice(game, kNetworkFailed);
+            syncOwners(game);
+            continue;
+        }
         const bool joined = event.kind == net::NetEvent::Kind::MachineJoined;
         if (!joined && event.kind != net::NetEvent::Kind::MachineLeft) continue;
         char text[kNoticeLength + 1];
@@ -113,12 +119,16 @@ void NetGame::cycleSlot(Game& game, int slot) {
         game.owners.machine[slot] = machine;
         game.play.players.type[slot] =
             machine != net::kHostMachine ? int8_t(PlayerMan) : int8_t(position);
+        char text[kNoticeLength + 1];
+        const int prefix = std::snprintf(text, sizeof text, "%dP PLAYED BY ", slot + 1);
         if (machine != net::kHostMachine) {
             const net::Name& name = lobby.names[machine];
-            char text[kNoticeLength + 1];
-            std::snprintf(text, sizeof text, "%dP PLAYED BY %.*s", slot + 1, int(name.length),
+            std::snprintf(text + prefix, sizeof text - prefix, "%.*s", int(name.length),
                           name.bytes.data());
             showTitleNotice(game, text);
+        } else if (const char* notice = game.titleMenu.notice;
+                   notice != nullptr && std::strncmp(notice, text, std::size_t(prefix)) == 0) {
+            clearTitleNotice(game);  // the slot is no longer played by that machine
         }
     }
     drawPlayerRowType(game, slot);
@@ -153,13 +163,18 @@ void NetGame::runLobby(Game& game) {
             using Kind = net::NetEvent::Kind;
             switch (event.kind) {
                 case Kind::Refused:
-                    showNetEnding(game, refusalText(event.refusal));
+                    showNetEnding(game, refusalText(event.refusal),
+                                  refusalDetail(event.refusal, event.hostVersion,
+                                                session_->gameVersion()));
                     return;
                 case Kind::ConnectFailed:
                     showNetEnding(game, kHostUnreachable);
                     return;
                 case Kind::HostGone:
                     showNetEnding(game, kHostGone);
+                    return;
+                case Kind::Failed:
+                    showNetEnding(game, kNetworkFailed);
                     return;
                 case Kind::MatchStarted:
                     if (playJoinedMatch(game, *session_, roundSums_, runMatch_) ==

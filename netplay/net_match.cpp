@@ -1,7 +1,9 @@
 #include "netplay/net_match.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "input/pacing.h"
 #include "match/match.h"
 #include "match/match_checksum.h"
+#include "menus/title_menu.h"
 #include "net/session.h"
 #include "netplay/net_screens.h"
 #include "settings/settings.h"
@@ -21,6 +24,15 @@ constexpr int kWaitStepMs = 1;  // a wait for the other machines pumps this ofte
 // Frames between two frame checksums: one a second at WAIT 1.
 constexpr uint16_t kChecksumEvery = kRoundSecondMs / kWaitUnitMs;
 constexpr uint32_t kStartPatienceMs = 1000;
+// A wait for another machine this long shows whom the match waits for (on every machine that
+// waits); the host's Esc then drops them.
+constexpr uint32_t kShowWaitingMs = 500;
+constexpr int kWaitingY = 232;
+constexpr int kWaitingBand = kGlyphCell;  // the rows the message covers
+
+double framePeriodMs(const Settings& settings) {
+    return double(std::max(settings.wait, 1) * kWaitUnitMs);
+}
 
 // Thrown out of a round by a match the network stopped; caught where the match started.
 struct MatchStoppedByNetwork {};
@@ -50,15 +62,28 @@ public:
 
     FrameInput nextFrame() override {
         submitFrameChecksum();
+        // WAIT changes in a frame every machine plays: from the next frame on the delay is
+        // the match's milliseconds in frames of the new WAIT, on every machine alike.
+        session_.setFramePeriod(framePeriodMs(game_.play.settings));
         net::NetFrame frame;
         for (;;) {
+            if (waitingShown_ && session_.isHost() && game_.devices.keyboard.take(key::Esc)) {
+                // Not the round's Esc: it drops the machines the match waits for.
+                game_.devices.keyboard.lastChange[key::Esc] = KeyChange::None;
+                session_.dropWaitedMachines();
+            }
             gatherLocal();
             if (session_.wantsLocalInput()) submitLocal();
             const net::FrameStatus status = session_.takeFrame(frame, kWaitStepMs);
             if (status == net::FrameStatus::Ready) break;
-            if (status == net::FrameStatus::Stopped) throw MatchStoppedByNetwork{};
+            if (status == net::FrameStatus::Stopped) {
+                hideWaiting();
+                throw MatchStoppedByNetwork{};
+            }
+            showWaiting();
             pumpMessages(game_.devices);
         }
+        hideWaiting();
         if (frame.checksumDue) {
             checksumDue_ = true;
             checksumFrame_ = frame.frame;
@@ -104,6 +129,48 @@ private:
         secondMark_ = false;
         next_ = after_;
         after_ = FrameInput{};
+    }
+
+    // "WAITING FOR 2P NAME" over the shown page while the match has waited for a machine for
+    // kShowWaitingMs; what it covers is put back before the frame is played, so the match
+    // never sees it.
+    void showWaiting() {
+        uint32_t waitedMs = 0;
+        const net::MachineMask waiting = session_.waitingFor(waitedMs);
+        if (waiting == 0 || waitedMs < kShowWaitingMs) return;
+        int machine = 0;
+        while (!net::hasMachine(waiting, machine)) ++machine;
+        if (waitingShown_ && machine == waitingMachine_) return;
+        const net::Lobby lobby = session_.lobby();
+        char text[kNoticeLength + 1];
+        int length = std::snprintf(text, sizeof text, "WAITING FOR");
+        for (int slot = 0; slot < kSlots; ++slot) {
+            if (game_.owners.machine[slot] == machine && length < int(sizeof text)) {
+                length += std::snprintf(text + length, sizeof text - length, " %dP", slot + 1);
+            }
+        }
+        if (length < int(sizeof text)) {
+            std::snprintf(text + length, sizeof text - length, " %.*s",
+                          int(lobby.names[machine].length), lobby.names[machine].bytes.data());
+        }
+        Screen& screen = game_.devices.screen;
+        uint8_t* band = screen.Pixels(SurfacePrimary) + kWaitingY * kSurfacePitch;
+        if (!waitingShown_) std::memcpy(saved_.data(), band, saved_.size());
+        std::memset(band, 0, saved_.size());
+        screen.DrawColourText(SurfacePrimary, text, kCentred, kWaitingY, kGlyphCell, kGlyphCell,
+                              kNoticeTile);
+        screen.Present();
+        waitingShown_ = true;
+        waitingMachine_ = machine;
+    }
+
+    void hideWaiting() {
+        if (!waitingShown_) return;
+        Screen& screen = game_.devices.screen;
+        std::memcpy(screen.Pixels(SurfacePrimary) + kWaitingY * kSurfacePitch, saved_.data(),
+                    saved_.size());
+        screen.Present();
+        waitingShown_ = false;
     }
 
     // A frame checkpoint is taken once the frame has been played: before the next one.
@@ -158,7 +225,10 @@ private:
     FrameInput after_;         // and for the one after it
     bool secondMark_ = false;  // a second passed since the last record given
     bool checksumDue_ = false;
-    uint32_t checksumFrame_ = 0;
+    net::Frame checksumFrame_ = 0;
+    bool waitingShown_ = false;
+    int waitingMachine_ = 0;
+    std::array<uint8_t, kWaitingBand * kSurfacePitch> saved_{};  // what the message covers
 };
 
 MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
@@ -169,16 +239,22 @@ MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint6
         run(game, input);
     } catch (const MatchStoppedByNetwork&) {
     }
+    session.matchLeft();
     net::StopReason reason;
     net::Checkpoint at;
+    if (session.failed()) {
+        showNetEnding(game, kNetworkFailed);
+        return MatchEnd::HostGone;
+    }
     if (!session.stopped(reason, at)) return MatchEnd::Ended;
     if (reason == net::StopReason::HostLeft) {
         showNetEnding(game, kHostGoneInMatch);
         return MatchEnd::HostGone;
     }
-    std::fprintf(stderr, "diraviru: the first checksum that differed: after %s %u\n",
+    std::fprintf(stderr, "diraviru: the first checksum that differed: after %s %llu\n",
                  at.kind == net::CheckpointKind::Round ? "round" : "frame",
-                 at.kind == net::CheckpointKind::Round ? at.index + 1 : at.index);
+                 (unsigned long long)(at.kind == net::CheckpointKind::Round ? at.index + 1
+                                                                            : at.index));
     showNetEnding(game, kChecksumsDiffer);
     return MatchEnd::Stopped;
 }
@@ -204,7 +280,7 @@ MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_
     setup.frameCounters = from.frameCounters;
     setup.settings = settings;
     setup.playerTypes = from.playerTypes;
-    setup.framePeriodMs = double(std::max(game.play.settings.wait, 1) * kWaitUnitMs);
+    setup.framePeriodMs = framePeriodMs(game.play.settings);
     setup.checksumEvery = kChecksumEvery;
     // Right after a match the session may still be seeing its last records through.
     net::MatchStart start;

@@ -75,12 +75,22 @@ void drawLobby(Game& game, const net::Lobby& lobby, uint8_t self, const char* st
     showPage(game.devices.screen);
 }
 
-void showNetEnding(Game& game, const char* text) {
+std::string refusalDetail(net::RefusalReason reason, uint32_t hostVersion, uint32_t ownVersion) {
+    if (reason != net::RefusalReason::OtherVersion) return {};
+    char line[kNoticeLength + 1];
+    std::snprintf(line, sizeof line, "HOST %08X, THIS MACHINE %08X", unsigned(hostVersion),
+                  unsigned(ownVersion));
+    return line;
+}
+
+void showNetEnding(Game& game, const char* text, const std::string& detail) {
     std::string line(text);
+    if (!detail.empty()) line += " (" + detail + ")";
     for (char& c : line) c = char(std::tolower(uint8_t(c)));
     std::fprintf(stderr, "diraviru: %s\n", line.c_str());
     game.devices.screen.Clear(SurfacePage);
     drawLine(game, text, kCentred, kMessageY, kWarningTile);
+    if (!detail.empty()) drawLine(game, detail, kCentred, kMessageY + kLineSpacing, kTextTile);
     showPage(game.devices.screen);
     markFrameStart(game.devices);
     const uint32_t shownAt = game.devices.platform->ticks();

@@ -17,7 +17,7 @@
 
 #include "platform/event_queue.h"
 #include "platform/picture_mailbox.h"
-#include "platform/sdl_display_loss.h"
+#include "platform/sdl_x_errors.h"
 #include "platform/sdl_display_probe.h"
 #include "platform/sdl_keys.h"
 #include "platform/sdl_pads.h"
@@ -189,6 +189,7 @@ std::string SdlPlatform::State::open() {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // The window's own pixels go straight to the display, not through a hidden renderer.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    ignoreWakeUpsToAClosedWindow();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return failure();
     sdlStarted = true;
     // With no display SDL falls back to its invisible offscreen driver, where the game

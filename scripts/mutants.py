@@ -13,8 +13,12 @@ test script's, which runs one mutant so. Each file is restored and the build bro
 it afterwards, also on Ctrl+C, SIGTERM or SIGHUP; a file left mutated by a run killed outright
 is restored by the next run.
 
+With --stale it builds and runs nothing: it only checks that every mutant of the list still
+applies to the sources (its text occurs exactly once in its file), and names those that no
+longer do (status 1). The tests run it, so that moving code leaves no mutant behind.
+
 Usage: scripts/mutants.py [build folder = build-mutants] [--list FILE] [--only TEXT ...]
-                          [--skip-xvfb] [--timeout SECONDS] [--in-place]
+                          [--skip-xvfb] [--timeout SECONDS] [--in-place | --stale]
 
 A mutant is three lines, blocks separated by blank lines, '#' starting a comment:
     [short-name] path/of/the/file.cpp
@@ -148,12 +152,16 @@ def main():
     parser.add_argument("--timeout", type=int, default=120, help="seconds for one test")
     parser.add_argument("--in-place", action="store_true",
                         help="mutate the checkout itself, in the given build of it (see above)")
+    parser.add_argument("--stale", action="store_true",
+                        help="only name the mutants whose text is no longer in their file")
     args = parser.parse_args()
     stop_on_signals()
 
     mutants = [m for m in read_mutants(args.list) if not args.only or any(o in m[0] for o in args.only)]
     if not mutants:
         sys.exit(f"mutants.py: no mutant in {args.list} has a name with {' or '.join(args.only)}")
+    if args.stale:
+        return report_stale(mutants)
     log = os.path.join(args.build, "last_run.log")  # the output of the last build or test run
     # The commands of README.md and HACKING.md judge no rule of the game.
     ctest_options = ["-j", str(os.cpu_count() or 2), "--stop-on-failure", "--output-on-failure",
@@ -182,11 +190,10 @@ def main():
     try:
         for name, file, old, new in mutants:
             path = os.path.join(sources, file)
-            original = open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+            original = read_source(path)
             if original.count(old) != 1:
                 results.append((name, "STALE"))
-                print(f"{name:36} STALE: the text occurs {original.count(old)} times in {file}",
-                      flush=True)
+                print(stale_line(name, file, original.count(old)), flush=True)
                 continue
             started = time.monotonic()
             with Mutation(path, original, original.replace(old, new), journal):
@@ -207,6 +214,25 @@ def main():
         if verdict != "KILLED":
             print(f"  {verdict}: {name}")
     return 0
+
+
+def read_source(path):
+    return open(path, encoding="utf-8").read() if os.path.exists(path) else ""
+
+
+def stale_line(name, file, count):
+    return f"{name:36} STALE: the text occurs {count} times in {file}"
+
+
+def report_stale(mutants):
+    stale = 0
+    for name, file, old, _ in mutants:
+        count = read_source(os.path.join(ROOT, file)).count(old)
+        if count != 1:
+            print(stale_line(name, file, count))
+            stale += 1
+    print(f"{len(mutants) - stale} of {len(mutants)} mutants apply to the sources")
+    return 1 if stale else 0
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@
 
 #include "game/game.h"
 #include "net/address.h"
+#include "rules_version.h"
 #include "shell/version.h"
 
 const char* const kUsage =
@@ -38,7 +39,11 @@ std::string helpText(const std::string& filesFolder) {
            "\n";
 }
 
-std::string versionText() { return std::string("diraviru ") + kGameVersion + "\n"; }
+// The rules' version is what a network game compares: machines that show different ones
+// cannot play each other.
+std::string versionText() {
+    return std::string("diraviru ") + kGameVersion + " (rules " + kRulesVersionText + ")\n";
+}
 
 namespace {
 

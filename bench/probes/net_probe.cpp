@@ -4,7 +4,8 @@
 // scripted keys. Reports, for each case: the round trips ENet measured and the input delay
 // the host chose, the frame period each machine achieved (median and 99th percentile),
 // the bytes each machine sent per second, and how long after one machine leaves (politely,
-// or by falling silent) its slots turn COM on the host. A first case of the host alone
+// by falling silent, or by stalling: its game stops taking frames while its network side
+// goes on answering) its slots turn COM on the host. A first case of the host alone
 // shows what the pacing itself gives.
 //
 //   net_probe [frames per case = 5000]
@@ -45,12 +46,12 @@ void settleRoundTrips(loopback::Machines& machines) {
     }
 }
 
-enum class Leaving { Nobody, Politely, Silently };
+enum class Leaving { Nobody, Politely, Silently, Stalls };
 
 void runCase(int count, Leaving leaving, int frames) {
     loopback::Machines machines = loopback::gather(count, kDistance);
     settleRoundTrips(machines);
-    const char* how[] = {"", ", the last leaves", ", the last falls silent"};
+    const char* how[] = {"", ", the last leaves", ", the last falls silent", ", the last stalls"};
     std::printf("%d machine(s)%s", count, how[int(leaving)]);
     if (leaving != Leaving::Nobody) std::printf(" at frame %d", frames * 3 / 4);
     std::printf("; round trips from the host:");
@@ -75,7 +76,7 @@ void runCase(int count, Leaving leaving, int frames) {
         markQuit();
         if (leaving == Leaving::Silently) {
             machines.relay->cut(m - 1);
-        } else {
+        } else if (leaving == Leaving::Politely) {
             machines.sessions[m].reset();
         }
     };
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
         runCase(2, Leaving::Politely, int(frames));
         runCase(4, Leaving::Politely, int(frames));
         runCase(4, Leaving::Silently, int(frames));
+        runCase(2, Leaving::Stalls, int(frames));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "net_probe: %s\n", error.what());
         return 1;

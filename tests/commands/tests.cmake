@@ -40,6 +40,11 @@ if(DIRAVIRU_BENCH)
     --expect "^2 machines, 50 ms each way" --expect "^4 machines, .*input delay [0-9]+ frames"
     --expect "machine 3: [1-9][0-9]* frames, period median"
     -- $<TARGET_FILE:net_match_probe> 3)
+  diraviru_command(net_door_probe 120
+    --expect "no flood: host frames [1-9][0-9]*, period median"
+    --expect "flooding the host: host frames [1-9][0-9]*, period median"
+    --expect "are held: [0-9]+ of 5 welcomed" --expect "the host sent it [0-9]+ in"
+    -- $<TARGET_FILE:net_door_probe> 3)
   diraviru_command(cpu_share 120
     --expect "first picture \\(the logo\\) after [0-9.]+ s"
     --expect "round, two COM players, WAIT 1: +[0-9.]+ % of a core"

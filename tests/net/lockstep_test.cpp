@@ -22,7 +22,7 @@ FrameInput keys(std::initializer_list<std::pair<int, KeyChange>> changes, bool m
 }
 
 MatchStart matchOf(MachineMask machines, std::array<uint8_t, kNetSlots> owners) {
-    return {0, 0, {}, 0, {}, {1, 1, 1, 1}, owners, machines, kDelay, 100};
+    return {0, 0, {}, 0, {}, {1, 1, 1, 1}, owners, machines, kDelay, 4 * kDelay, 100};
 }
 
 // Machines 0 .. n-1 of one match; `exchange` passes what each would send to the host or
@@ -85,7 +85,7 @@ TEST(Lockstep, LocalKeysActAfterTheDelayOnceEveryMachineHasSpoken) {
     }
     EXPECT_FALSE(star[0].takeFrame(frame));  // the guest's record for frame 3 is missing
     // A guest that sends keys it does not own, or records in another machine's name.
-    Inputs forged{0, 0, {}, 2, {}};
+    Inputs forged{0, 0, {}, 0, Decision::NextRound, 2, {}};
     forged.windows[0] = {1, kDelay, 1, {guest.changes | kSecondMark}};
     forged.windows[1] = {2, kDelay, 1, {keys({{slotKey(2, 0), kDown}}).changes}};
     star[0].receiveInputs(1, forged, 0);
@@ -163,14 +163,67 @@ TEST(Lockstep, InputDelayCoversTheLongestPathThroughTheHost) {
         double periodMs;
         int delay;
     } cases[] = {
-        {{}, 4, kInputDelayMargin},
-        {{1}, 4, 1 + kInputDelayMargin},
-        {{100}, 4, 13 + kInputDelayMargin},           // half a round trip: 50 ms, 12.5 frames
-        {{100, 60, 100}, 4, 25 + kInputDelayMargin},  // guest to guest through the host
-        {{100}, 40, 2 + kInputDelayMargin},
+        {{}, 4, 3},              // the margin alone: 12 ms
+        {{1}, 4, 4},             // 1 + 12 ms
+        {{100}, 4, 16},          // half a round trip and the margin: 62 ms, 15.5 frames
+        {{100, 60, 100}, 4, 28},  // guest to guest through the host: 112 ms
+        {{100}, 40, 2},          // the same 62 ms in frames of WAIT 10
         {{2000}, 4, kMaxInputDelay},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(chooseInputDelay(c.roundTrips, c.periodMs), c.delay) << c.roundTrips.size();
     }
+}
+
+// The delay is kept in milliseconds. WAIT changes in a frame every machine plays, and each then
+// tells the lockstep the new frame length before the next frame: a key read while playing frame
+// F acts in frame F + delay, the delay being as many frames of that length as cover the same
+// time (64 ms: 16 frames of WAIT 1, 2 of WAIT 10), and both machines play the same frames.
+TEST(Lockstep, TheInputDelayStaysTheSameTimeWhenTheFramesChangeLength) {
+    MatchStart start = matchOf(0b11, {0, 1, 0, 0});
+    start.inputDelay = 16;
+    start.inputDelayMs = 64;
+    Star star(2, start);
+    const int key = slotKey(1, 0);
+    const std::vector<uint32_t> presses = {50, 150, 160, 300};
+    std::vector<std::vector<NetFrame>> played(2);
+    for (int step = 0; step < 2000 && played[0].size() < 400; ++step) {
+        for (int m = 0; m < 2; ++m) {
+            const auto f = uint32_t(star[m].nextFrame());
+            if (played[m].size() == f) {  // before playing frame f: WAIT 10 from 100 to 200
+                star[m].setFramePeriod(f >= 100 && f < 200 ? 40 : 4);
+            }
+            FrameInput local;
+            for (uint32_t p : presses) {
+                if (m == 1 && f == p) local.setChange(key, kDown);
+                if (m == 1 && f == p + 1) local.setChange(key, KeyChange::Up);
+            }
+            for (bool first = true; star[m].wantsLocalInput(); first = false) {
+                star[m].submitLocal(first ? local.changes : 0, false);
+            }
+            NetFrame frame;
+            if (star[m].takeFrame(frame)) played[m].push_back(frame);
+        }
+        star.exchange();
+    }
+    ASSERT_GE(played[1].size(), 350u);
+    std::vector<uint32_t> actsIn;
+    for (std::size_t f = 0; f < played[1].size(); ++f) {
+        EXPECT_EQ(played[1][f].input, played[0][f].input) << f;
+        if (played[1][f].input.change(key) == kDown) actsIn.push_back(uint32_t(f));
+    }
+    // Read at 50 (WAIT 1), 150 and 160 (WAIT 10, once the records given ahead are used up),
+    // 300 (WAIT 1 again).
+    EXPECT_EQ(actsIn, (std::vector<uint32_t>{50 + 16, 150 + 2, 160 + 2, 300 + 16}));
+}
+
+// Frame numbers go past 2^32 like any other; "gone from no frame" is no number a machine can
+// be told: a machine gone from frame 2^32 - 1 is gone.
+TEST(Lockstep, AMachineGoneFromAnyFrameIsGone) {
+    Star star(3, matchOf(0b111, {0, 1, 2, 0}));
+    star[1].machineGone(2, UINT32_MAX);
+    EXPECT_TRUE(star[1].gone(2));
+    star[2].machineGone(1, Frame(1) << 40);
+    EXPECT_TRUE(star[2].gone(1));
+    EXPECT_FALSE(star[0].gone(1));
 }

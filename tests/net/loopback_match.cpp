@@ -27,7 +27,6 @@ namespace loopback {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr uint32_t kGameVersion = 7;
 constexpr auto kPatience = std::chrono::seconds(10);
 
 uint64_t checksumOf(const std::vector<net::NetFrame>& frames) {

@@ -15,6 +15,9 @@ namespace loopback {
 // Waits until `done` holds, polling every 2 ms; throws after 10 s.
 void waitFor(const std::function<bool()>& done);
 
+// The game version of the machines gathered here.
+constexpr uint32_t kGameVersion = 7;
+
 struct Distance {
     int oneWayDelayMs = 0;  // 0 and no loss: the machines talk directly
     double lossRate = 0;

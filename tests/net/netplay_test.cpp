@@ -3,13 +3,23 @@
 // react), joined over ENet on the loopback address, directly or through the relay.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <filesystem>
+#include <chrono>
 #include <functional>
 #include <thread>
 
 #include "netplay/net_game.h"
 #include "netplay/net_screens.h"
 #include "replay/replay.h"
+#include "rules_version.h"
 #include "shell/net_program.h"
 #include "shell/program.h"
 #include "tests/net/loopback_match.h"
@@ -21,6 +31,25 @@ namespace {
 using Page = platform::ScriptedPlatform::PresentedPage;
 const uint32_t kVersion = netGameVersion("1.0");
 constexpr uint32_t kHoldMs = 50;  // longer than a redraw's wait for the display
+
+// The scripted platform, its clock held to real time from when asked (a wait then lasts as
+// long as it says): for a host that plays with the real program in another process.
+class PacedPlatform final : public platform::ScriptedPlatform {
+public:
+    void inRealTime() {
+        realTime_ = true;
+        zero_ = std::chrono::steady_clock::now() - std::chrono::microseconds(nowMicros());
+    }
+    bool waitEvent(platform::Event& event, uint32_t timeoutMs) override {
+        const bool got = ScriptedPlatform::waitEvent(event, timeoutMs);
+        if (realTime_) std::this_thread::sleep_until(zero_ + std::chrono::microseconds(nowMicros()));
+        return got;
+    }
+
+private:
+    bool realTime_ = false;
+    std::chrono::steady_clock::time_point zero_;
+};
 
 // A machine: the program with its network game, a script that reacts to the pages shown.
 class Machine {
@@ -45,22 +74,28 @@ public:
     NetGame& net() { return *net_; }  // a joined machine's lives until it leaves the lobby
     // The round checksums of the replay this machine kept; whether --play --check passes.
     std::vector<uint64_t> replaySums(bool& playsBack) {
+        return replaySumsOf(game_->recordPath, playsBack);
+    }
+    // The same of the replay file at `path`.
+    static std::vector<uint64_t> replaySumsOf(const std::string& path, bool& playsBack) {
         Replay replay;
         std::string error;
-        EXPECT_TRUE(readReplayFile(game_->recordPath, replay, error)) << error;
+        EXPECT_TRUE(readReplayFile(path, replay, error)) << error;
         std::vector<uint64_t> sums;
         for (const ReplayRound& round : replay.rounds) sums.push_back(round.result.checksum);
         platform::ScriptedPlatform viewer;
         const auto game = makeGame(viewer);
-        game->charBitmapName = ref_->charBitmapName;
+        TestGame ref;
+        game->charBitmapName = ref->charBitmapName;
         Options options;
         options.mode = Options::Mode::Play;
-        options.playPath = game_->recordPath;
+        options.playPath = path;
         options.check = true;
         playsBack = runGame(*game, "", options) == 0;
         return sums;
     }
     Game& game() { return *game_; }
+    void inRealTime() { platform_.inRealTime(); }
 
     // Whether the page shows `text` at (x, y) in the colour tile, as the game draws it.
     bool sees(const Page& page, const char* text, int x, int y, int tile = 7) {
@@ -74,6 +109,9 @@ public:
         }
     }
 
+    uint32_t lastPressAt() const { return at_; }
+    // Presses `code` once, `ms` from now.
+    void pressIn(uint32_t ms, int code) { platform_.keyPress(now_ + ms, code, kHoldMs); }
     // Taps `code` every 120 ms from now on for 24 s: a person steering in tight circles.
     void steer(int code) {
         for (uint32_t i = 1; i <= 200; ++i) platform_.keyPress(now_ + 120 * i, code);
@@ -83,7 +121,7 @@ public:
 
 private:
     TestGame ref_;  // draws what the script looks for; its folder keeps the settings
-    platform::ScriptedPlatform platform_;
+    PacedPlatform platform_;
     std::unique_ptr<Game> game_;
     NetGame* net_;
     std::unique_ptr<NetGame> owned_;  // until the program takes it
@@ -104,8 +142,8 @@ std::unique_ptr<NetGame> netGame(uint16_t port = 0, const std::string& name = "H
 
 }  // namespace
 
-// A join to a full game is refused: the machine tells why (on the screen and on standard
-// error) and comes to its own title.
+// A join to a full game or from another build is refused: the machine tells why (on the
+// screen and on standard error) and comes to its own title.
 TEST(NetPlay, ARefusedJoinIsToldAndLeadsToTheTitle) {
     std::unique_ptr<NetGame> host = netGame();
     std::vector<std::unique_ptr<NetGame>> guests;
@@ -122,6 +160,23 @@ TEST(NetPlay, ARefusedJoinIsToldAndLeadsToTheTitle) {
     late.start();
     EXPECT_EQ(late.finish(), 0);
     EXPECT_TRUE(told);
+
+    // Another build is refused at the door, and the refusal names both versions.
+    std::string error;
+    Machine other(NetGame::join("127.0.0.1:" + std::to_string(host->session().port()),
+                                0x0BADF00D, error, "OTHER"));
+    bool toldVersions = false;
+    other.script = [&](const Page& page) {
+        char versions[64];
+        std::snprintf(versions, sizeof versions, "HOST %08X, THIS MACHINE 0BADF00D", kVersion);
+        toldVersions |=
+            other.sees(page, "REFUSED: ANOTHER VERSION OF THE GAME", kCentred, 232, kNoticeTile) &&
+            other.sees(page, versions, kCentred, 256, kTextTile);
+        if (other.sees(page, "START", 250, 206)) other.press({key::Pause});
+    };
+    other.start();
+    EXPECT_EQ(other.finish(), 0);
+    EXPECT_TRUE(toldVersions);
 }
 
 namespace {
@@ -158,6 +213,41 @@ struct Seen {
     std::vector<uint64_t> sums;  // the round checksums, as compared, once back from the match
 };
 
+// The real program joined in processes of its own, headless (SDL's dummy video driver), each
+// in a fresh folder where it keeps its replay; every one still running is killed at the end.
+struct Processes {
+    std::vector<pid_t> pids;
+    std::vector<std::string> folders;
+
+    void join(uint16_t port) {
+        char folder[] = "/tmp/diraviru-guest-XXXXXX";
+        ASSERT_TRUE(::mkdtemp(folder));
+        folders.push_back(folder);
+        const std::string program = DIRAVIRU_BINARY_DIR "/diraviru";
+        const std::string address = "127.0.0.1:" + std::to_string(port);
+        ::setenv("SDL_VIDEODRIVER", "dummy", 1);  // this process has no SDL of its own
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::chdir(folder) == 0) {
+                ::execl(program.c_str(), program.c_str(), "--join", address.c_str(), nullptr);
+            }
+            ::_exit(127);
+        }
+        pids.push_back(pid);
+    }
+    // The n-th program started (which machine it is depends on when it joined).
+    void signal(int n, int number) { ::kill(pids[n], number); }
+    std::string replay(int n) const { return folders[n] + "/last_match.dvr"; }
+    ~Processes() {
+        for (pid_t pid : pids) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        for (const std::string& folder : folders) std::filesystem::remove_all(folder);
+    }
+};
+
 // A network match as people would play it: the host gives slot m to machine m on its title
 // (Enter on the row: MAN, COM, then NET for machine 1, 2, ...), starts, and plays `rounds`
 // rounds; every person steers its own slot in tight circles so that rounds end soon.
@@ -168,10 +258,16 @@ struct NetMatch {
     loopback::Distance distance;
     std::function<void(int machine, Game& game)> onRound = nullptr;
     bool firstGuestFallsSilent = false;  // its link passes nothing once its first round shows
+    // Runs on a machine's thread for every page it shows, before the usual reactions.
+    std::function<void(int machine, Machine& m, const Page& page)> onPage = nullptr;
+    int matches = 1;                // the host starts the next one as soon as its title shows
+    Processes* processes = nullptr;  // the joined machines are the real program, on their own
 };
 
 std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_ptr<Machine>>& out) {
-    std::unique_ptr<NetGame> host = netGame();
+    std::string error;  // the real program plays this build's rules
+    std::unique_ptr<NetGame> host =
+        match.processes ? NetGame::host(0, kRulesVersion, error, "HOST") : netGame();
     const uint16_t port = host->session().port();
     const bool relayed = match.distance.oneWayDelayMs > 0;
     std::unique_ptr<UdpRelay> relay =
@@ -180,24 +276,40 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
                 : nullptr;
     out.clear();
     out.push_back(std::make_unique<Machine>(std::move(host)));
-    for (int m = 1; m < match.machines; ++m) {
+    for (int m = 1; match.processes && m < match.machines; ++m) match.processes->join(port);
+    if (match.processes) {  // all at once: each joins after its logo
+        const auto all = net::MachineMask((1u << match.machines) - 1);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (out[0]->net().session().lobby().machines != all) {
+            if (std::chrono::steady_clock::now() > until) throw std::runtime_error("no join");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    for (int m = 1; !match.processes && m < match.machines; ++m) {
         out.push_back(std::make_unique<Machine>(
             netGame(relayed ? relay->port(m - 1) : port, "GUEST" + std::to_string(m))));
         loopback::waitFor([&] { return out.back()->net().session().self() == m; });
     }
     std::vector<Seen> seen(out.size());
-    std::atomic<int> back = 0;  // joined machines back in their lobby after the match
-    for (int m = 0; m < match.machines; ++m) {
+    // Joined machines back in their lobby after the match (processes are not watched).
+    std::atomic<int> back = match.processes ? match.machines - 1 : 0;
+    for (int m = 0; m < int(out.size()); ++m) {
         Machine& machine = *out[m];
         Seen& s = seen[m];
-        machine.script = [&, m, at = Sight::Other, quitting = false,
-                          counted = false](const Page& page) mutable {
+        machine.script = [&, m, at = Sight::Other, quitting = false, counted = false,
+                          played = 0](const Page& page) mutable {
+            if (match.onPage) match.onPage(m, machine, page);
             const Sight now = sightOf(machine, page);
+            if (match.processes && now == Sight::Title && at == Sight::Other) machine.inRealTime();
             s.stopped |= now == Sight::Stopped;
             s.hostGone |= now == Sight::HostGone;
             // The host ends once the others have the whole match (its end ends their game).
+            if (m == 0 && now == Sight::Title && at != Sight::Title && s.scoreTables > 0 &&
+                ++played < match.matches) {
+                machine.press({key::Enter});  // START: a quick rematch
+            }
             if (m == 0 && now == Sight::Title && s.scoreTables > 0 && !quitting &&
-                back == match.machines - 1) {
+                back == match.machines - 1 && played == match.matches) {
                 quitting = true;
                 s.sums = machine.net().roundChecksums();
                 machine.press({key::Pause});
@@ -213,7 +325,8 @@ std::vector<Seen> playNetMatch(const NetMatch& match, std::vector<std::unique_pt
                 machine.press({key::Enter});
             } else if (now == Sight::Table) {
                 ++s.scoreTables;
-                if (m == 0) machine.press({s.rounds < match.rounds ? key::Enter : key::Esc});
+                const bool more = s.rounds < match.rounds * (played + 1);
+                if (m == 0) machine.press({more ? key::Enter : key::Esc});
             } else if (now == Sight::Title && m == 0 && s.scoreTables == 0) {
                 // Slot s to machine s: NET m comes after MAN, COM, NET 1 .. m - 1.
                 machine.press({key::Down});  // 1P stays the host's own MAN
@@ -312,5 +425,132 @@ INSTANTIATE_TEST_SUITE_P(NetPlay, Faults,
                                            // through the relay, which can cut the link
                                            NetCase{"SilentGuest", {3, 1, {1, 0}, nullptr, true}}),
                          caseName);
+
+// A joined machine whose game hangs mid-round while its network side goes on answering: after
+// half a second the host shows whom its match waits for, and the host's Esc hands that
+// machine's slot to the computer at once (long before 3 s would). The match goes on to its end
+// and the host's replay, the hand-over in it, plays back.
+TEST(NetPlay, TheHostShowsWhomItWaitsForAndItsEscDropsThem) {
+    std::atomic<bool> told = false;
+    NetMatch match{2, 1, {}};
+    match.onRound = [](int m, Game&) {
+        if (m == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    };
+    match.onPage = [&](int m, Machine& machine, const Page& page) {
+        if (m == 0 && !told &&
+            machine.sees(page, "WAITING FOR 2P GUEST1", kCentred, 232, kNoticeTile)) {
+            told = true;
+            machine.press({key::Esc});
+        }
+        if (m == 1 && sightOf(machine, page) == Sight::HostGone) machine.press({key::Enter});
+    };
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(match, machines);
+    EXPECT_TRUE(told);
+    EXPECT_EQ(machines[0]->game().play.players.type[1], PlayerCom);
+    EXPECT_EQ(seen[0].scoreTables, 2);
+    EXPECT_FALSE(seen[0].stopped);
+    EXPECT_TRUE(seen[1].hostGone);  // it was dropped
+    bool playsBack = false;
+    EXPECT_EQ(machines[0]->replaySums(playsBack), seen[0].sums);
+    EXPECT_TRUE(playsBack);
+}
+
+// On the host's title, a slot stepped on from a joined machine (to NON) loses its
+// "2P PLAYED BY ..." notice with the step, not two seconds later.
+TEST(NetPlay, ASlotSteppedOnFromAMachineLosesItsNoticeAtOnce) {
+    Machine host(netGame());
+    std::unique_ptr<NetGame> guest = netGame(host.net().session().port(), "GUEST");
+    loopback::waitFor([&] { return guest->session().self() == 1; });
+    int step = 0;
+    uint32_t steppedOn = 0;
+    bool shownForNet = false;
+    bool shownAfterNon = false;
+    host.script = [&](const Page& page) {
+        const uint32_t now = uint32_t(page.atMicros / 1000);
+        const bool notice = host.sees(page, "2P PLAYED BY GUEST", kCentred, kNoticeY, kNoticeTile);
+        if (step == 0 && host.sees(page, "START", 250, 206)) {
+            step = 1;  // 2P: MAN, COM, then NET for the guest
+            host.press({key::Down, key::Down, key::Enter, key::Enter});
+        } else if (step == 1 && notice) {
+            step = 2;
+            shownForNet = true;
+            host.press({key::Enter});  // on to NON
+            steppedOn = host.lastPressAt();
+        } else if (step == 2 && now > steppedOn + 100) {
+            shownAfterNon |= notice;
+            if (now > steppedOn + 1500) {
+                step = 3;
+                host.press({key::Pause});
+            }
+        }
+    };
+    host.start();
+    EXPECT_EQ(host.finish(), 0);
+    EXPECT_TRUE(shownForNet);
+    EXPECT_FALSE(shownAfterNon);
+}
+
+// The real program on loopback, three joined machines in processes of their own (each joins
+// after its logo). In the first match, as the host's round shows, one is stopped (SIGSTOP) and
+// one killed (SIGKILL): the host's match goes on with their slots COM, to its end, and its
+// replay plays back. As that match reaches its last score table the third is stopped for a
+// second and a half (a slow machine) while the host ends the match and starts the next at once
+// (its records all acknowledged, the host does not linger): that
+// machine ends the first match as the host did and plays the second with it (no checksum
+// differs, its slot stays its own), and its replay has the host's checksums and plays back.
+TEST(NetPlay, StoppedKilledAndSlowProgramsInAMatchAndAQuickRematch) {
+    Processes processes;
+    NetMatch match{4, 1, {}};
+    match.matches = 2;
+    match.processes = &processes;
+    std::thread resume;
+    std::array<int8_t, kSlots> firstTypes{};
+    std::vector<uint64_t> firstSums;
+    bool firstPlaysBack = false;
+    match.onPage = [&, tables = 0, before = Sight::Other, ending = 0](
+                       int m, Machine& machine, const Page& page) mutable {
+        if (m != 0) return;
+        const Sight now = sightOf(machine, page);
+        const Play& play = machine.game().play;
+        // Each match's round, once under way (in the first, once the two have turned COM), is
+        // ended by the host's Esc: rounds of computer players last long.
+        const auto& types = play.players.type;
+        const bool goneOn = std::count(types.begin() + 1, types.end(), PlayerCom) == 2;
+        if (ending < tables && before == Sight::Round && play.counters.time >= 1 &&
+            (tables > 1 || goneOn)) {
+            ending = tables;
+            machine.pressIn(100, key::Esc);
+        }
+        if (now == before || now == Sight::Other) return;
+        before = now;
+        if (now == Sight::Round && tables == 1) {
+            processes.signal(1, SIGSTOP);
+            processes.signal(2, SIGKILL);
+        } else if (now == Sight::Table && ++tables == 2) {
+            processes.signal(0, SIGSTOP);
+            resume = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                processes.signal(0, SIGCONT);
+            });
+        } else if (now == Sight::Title && tables == 2) {
+            firstTypes = machine.game().play.players.type;
+            firstSums = machine.replaySums(firstPlaysBack);
+        }
+    };
+    std::vector<std::unique_ptr<Machine>> machines;
+    const std::vector<Seen> seen = playNetMatch(match, machines);
+    resume.join();
+    EXPECT_EQ(std::count(firstTypes.begin() + 1, firstTypes.end(), PlayerCom), 2);
+    EXPECT_EQ(firstSums.size(), 1u);
+    EXPECT_TRUE(firstPlaysBack);
+    EXPECT_EQ(seen[0].scoreTables, 4);
+    EXPECT_FALSE(seen[0].stopped);
+    const auto& types = machines[0]->game().play.players.type;
+    EXPECT_EQ(std::count(types.begin(), types.end(), PlayerMan), 2);  // the host's and its
+    bool playsBack = false;
+    EXPECT_EQ(Machine::replaySumsOf(processes.replay(0), playsBack), seen[0].sums);
+    EXPECT_TRUE(playsBack);
+}
 
 }  // namespace

@@ -18,12 +18,13 @@ Lobby sampleLobby() {
 
 MatchStart sampleStart() {
     return {9,  0xDEADBEEF, {0, 1, 2, 0, 4}, 3, {'0', '0', '1'}, {2, 1, 1, 0}, {0, 1, 3, 0}, 0b1011,
-            17, 300};
+            17, 68, 300};
 }
 
 Inputs sampleInputs() {
-    Inputs inputs{9, 0b0101, {70000, 0, 5, 0}, 2, {}};
-    inputs.windows[0] = {0, 123456, 40, {}};
+    // Frame numbers past 2^32: a match never wraps them.
+    Inputs inputs{9, 0b0101, {(Frame(1) << 40) + 7, 0, 5, 0}, 3, Decision::EndMatch, 2, {}};
+    inputs.windows[0] = {0, (Frame(1) << 32) + 123456, 40, {}};
     for (int f = 0; f < 40; f += 3) inputs.windows[0].records[f] = kSecondMark | (2u << 30);
     inputs.windows[1] = {3, 7, 1, {uint64_t(1) << 18}};
     return inputs;
@@ -52,7 +53,7 @@ void expectRefused(const T& sample,
 TEST(Protocol, EveryMessageComesBackFromItsBytesAndFromNoPrefixOrPadding) {
     const Message samples[] = {JoinRequest{1, 42, makeName("ANN")},
                                Welcome{3, sampleLobby()},
-                               Refusal{RefusalReason::GameFull},
+                               Refusal{RefusalReason::GameFull, 0x1234ABCD},
                                sampleLobby(),
                                sampleStart(),
                                sampleInputs(),
@@ -74,10 +75,10 @@ TEST(Protocol, EveryMessageComesBackFromItsBytesAndFromNoPrefixOrPadding) {
         EXPECT_FALSE(decodeMessage(packet.bytes.data(), packet.size + 1, back)) << sample.index();
     }
     // Two hundred quiet frames cost a byte each; names are cut and kept printable.
-    Inputs quiet{0, 0, {}, 1, {InputWindow{2, 1000, 200, {}}}};
+    Inputs quiet{0, 0, {}, 0, Decision::NextRound, 1, {InputWindow{2, 1000, 200, {}}}};
     Packet packet;
     ASSERT_TRUE(encodeMessage(quiet, packet));
-    EXPECT_LE(packet.size, 210u);
+    EXPECT_LE(packet.size, 211u);
     EXPECT_EQ(makeName("A\tvery long name, cut").view(), "A?very long name");
 }
 
@@ -93,6 +94,8 @@ TEST(Protocol, MessagesWithAFieldOutOfRangeAreNeitherSentNorTaken) {
                                   [](MatchStart& m) { m.playerTypes[1] = 2; },  // NET as COM
                                   [](MatchStart& m) { m.inputDelay = 0; },
                                   [](MatchStart& m) { m.inputDelay = kMaxInputDelay + 1; },
+                                  [](MatchStart& m) { m.inputDelayMs = 0; },
+                                  [](MatchStart& m) { m.inputDelayMs = kMaxInputDelayMs + 1; },
                                   [](MatchStart& m) { m.checksumEvery = kMinChecksumEvery - 1; },
                                   [](MatchStart& m) { m.settingsLength = kMaxSettingsBytes + 1; },
                                   [](MatchStart& m) { m.machines = 0b1010; }});  // no host
@@ -102,9 +105,17 @@ TEST(Protocol, MessagesWithAFieldOutOfRangeAreNeitherSentNorTaken) {
                    [](Inputs& m) { m.windows[1].count = 0; },
                    [](Inputs& m) { m.windows[1].records[0] = 3u << 8; },
                    [](Inputs& m) { m.windows[0].records[5] = kSecondMark << 1; },
-                   [](Inputs& m) { m.windows[0].first = UINT32_MAX - 20; },
+                   [](Inputs& m) { m.windows[0].first = kLastFrame - 20; },
+                   [](Inputs& m) { m.acks[2] = kNoFrame; },
+                   [](Inputs& m) { m.lastDecision = Decision::Closed; },
                    [](Inputs& m) { m.ackMask = 0b10000; }, [](Inputs& m) { m.windowCount = 5; }});
-    expectRefused(MachineGone{1, 2, 5}, {[](MachineGone& m) { m.machine = 0; }});
+    // The "no frame" marker is no frame a packet can carry.
+    expectRefused(MachineGone{1, 2, 5}, {[](MachineGone& m) { m.machine = 0; },
+                                         [](MachineGone& m) { m.fromFrame = kNoFrame; },
+                                         [](MachineGone& m) { m.fromFrame = kLastFrame + 1; }});
+    Packet packet;
+    EXPECT_TRUE(encodeMessage(MachineGone{1, 2, UINT32_MAX}, packet));
+    EXPECT_TRUE(encodeMessage(MachineGone{1, 2, kLastFrame}, packet));
 }
 
 TEST(Protocol, ForeignOversizedAndLongWindedBytesAreRefused) {
@@ -115,11 +126,13 @@ TEST(Protocol, ForeignOversizedAndLongWindedBytesAreRefused) {
     EXPECT_FALSE(decodes({'D', 'V', 12}));
     EXPECT_TRUE(decodes({'D', 'V', 9, 1, 2, 0x00}));         // MachineGone, from frame 0
     EXPECT_FALSE(decodes({'D', 'V', 9, 1, 2, 0x80, 0x00}));  // frame 0 in two bytes
-    EXPECT_TRUE(decodes({'D', 'V', 9, 1, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));   // 2^32 - 1
-    EXPECT_FALSE(decodes({'D', 'V', 9, 1, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0x1F}));  // 2^33 - 1
+    EXPECT_TRUE(decodes({'D', 'V', 9, 1, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F}));  // 2^32 - 1
+    EXPECT_TRUE(decodes({'D', 'V', 9, 1, 2, 0x80, 0x80, 0x80, 0x80, 0x10}));  // 2^32
+    EXPECT_TRUE(decodes({'D', 'V', 9, 1, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x3F}));  // 2^48-1
+    EXPECT_FALSE(decodes({'D', 'V', 9, 1, 2, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x40}));  // 2^48
     // Input windows of 255 two-byte records: two fit in a packet, three do not.
     auto windows = [](int count) {
-        std::vector<uint8_t> bytes = {'D', 'V', 6, 0, 0, uint8_t(count)};
+        std::vector<uint8_t> bytes = {'D', 'V', 6, 0, 0, 0, uint8_t(count)};
         for (int w = 0; w < count; ++w) {
             bytes.insert(bytes.end(), {uint8_t(w), 0, 255});
             for (int f = 0; f < 255; ++f) bytes.insert(bytes.end(), {0x80, 0x01});

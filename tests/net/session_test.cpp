@@ -3,6 +3,9 @@
 // answering and a host that leaves.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/net/loopback_match.h"
 
 using namespace net;
@@ -21,13 +24,25 @@ NetEvent awaitEvent(NetSession& session, NetEvent::Kind kind) {
     return event;
 }
 
+MatchSetup sampleSetup() {
+    MatchSetup setup;
+    setup.settings = "001001000";
+    setup.playerTypes = {1, 1, 2, 0};
+    setup.framePeriodMs = loopback::kFramePeriodMs;
+    return setup;
+}
+
+// The reason the host gives a machine of `gameVersion`; the refusal names the host's version.
 RefusalReason refusalOf(const NetSession& host, uint32_t gameVersion) {
     SessionOptions options;
     options.gameVersion = gameVersion;
     std::string error;
     auto guest = NetSession::join("127.0.0.1:" + std::to_string(host.port()), options, error);
     EXPECT_TRUE(guest) << error;
-    return guest ? awaitEvent(*guest, NetEvent::Kind::Refused).refusal : RefusalReason{};
+    if (!guest) return RefusalReason{};
+    const NetEvent refused = awaitEvent(*guest, NetEvent::Kind::Refused);
+    EXPECT_EQ(refused.hostVersion, host.gameVersion());
+    return refused.refusal;
 }
 
 }  // namespace
@@ -95,4 +110,86 @@ TEST(Session, ASilentMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) {
     Checkpoint at;
     EXPECT_TRUE(machines.sessions[1]->stopped(reason, at));
     EXPECT_EQ(reason, StopReason::HostLeft);
+}
+
+// Control messages are never dropped without a word: a burst of slot changes larger than the
+// outbox all reach the joined machine (the game's side waits for room), and a host whose
+// outbox cannot keep up (no waiting allowed here) ends its session and says so, and the
+// joined machine learns that the host has gone.
+TEST(Session, ControlMessagesArriveOrTheSessionEndsWithAMessage) {
+    for (const uint32_t waitMs : {2000u, 0u}) {
+        SessionOptions options;
+        options.gameVersion = loopback::kGameVersion;
+        options.port = 0;
+        options.outboxWaitMs = waitMs;
+        std::string error;
+        auto host = NetSession::host(options, error);
+        ASSERT_TRUE(host) << error;
+        auto guest = NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
+        ASSERT_TRUE(guest) << error;
+        SCOPED_TRACE(waitMs);
+        awaitEvent(*guest, NetEvent::Kind::Welcomed);
+        bool allGiven = true;
+        for (int i = 0; i < 301; ++i) allGiven &= host->giveSlot(i % 4, uint8_t((i / 4) % 2));
+        if (waitMs > 0) {
+            EXPECT_TRUE(allGiven);
+            const Lobby last = host->lobby();
+            loopback::waitFor([&] { return guest->lobby() == last; });
+        } else {
+            EXPECT_FALSE(allGiven);
+            awaitEvent(*host, NetEvent::Kind::Failed);
+            awaitEvent(*guest, NetEvent::Kind::HostGone);
+        }
+    }
+}
+
+// A machine whose game stops taking frames while its network side goes on answering (a hung
+// game, a person who suspended it): after 3 s of waiting for it, its slot turns COM at the
+// same frame on the others and their match goes on.
+TEST(Session, AMachineThatAnswersButNoLongerAdvancesTurnsComAfterThreeSecondsOfWaiting) {
+    loopback::Machines machines = loopback::gather(3);
+    loopback::startMatch(machines);
+    const loopback::Script script{1000, 2, 300, [](int) {}};  // its session stays connected
+    const auto played = loopback::play(machines, script);
+    const double stallMs = played[2].atMs.back();
+    ASSERT_EQ(played[0].frames.size(), 1000u);
+    ASSERT_EQ(played[1].frames.size(), 1000u);
+    int comFrames = 0;
+    for (int f = 0; f < 1000; ++f) {
+        ASSERT_EQ(played[1].frames[f].input, played[0].frames[f].input) << f;
+        if (played[0].frames[f].input.toComputer == 0b0100) {
+            ++comFrames;
+            EXPECT_GE(played[0].atMs[f] - stallMs, 2900);  // waited for 3 s first
+        }
+    }
+    EXPECT_EQ(comFrames, 1);
+    EXPECT_EQ(awaitEvent(*machines.sessions[1], NetEvent::Kind::MachineLeft).machine, 2);
+}
+
+// A quick rematch: the host ends its match and starts the next one before a joined machine
+// has taken the end. That machine ends its match as the host did, and only then is the new
+// one there, with the new match's own decisions.
+TEST(Session, AJoinedMachineEndsItsMatchBeforeTheHostsNextOneBegins) {
+    loopback::Machines machines = loopback::gather(2);
+    NetSession& host = *machines.sessions[0];
+    NetSession& guest = *machines.sessions[1];
+    const MatchStart first = loopback::startMatch(machines);
+    loopback::play(machines, {100});
+    host.sendDecision(Decision::EndMatch);
+    MatchStart second;
+    loopback::waitFor([&] { return host.startMatch(sampleSetup(), second); });
+    host.sendDecision(Decision::NextRound);
+    // Both reach the guest in a few milliseconds over the loopback, in order (one reliable
+    // channel), while its game has not yet looked.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    Decision decision{};
+    ASSERT_EQ(guest.takeDecision(decision, 2000), FrameStatus::Ready);
+    EXPECT_EQ(decision, Decision::EndMatch);
+    MatchStart seen;
+    guest.matchLeft();
+    ASSERT_TRUE(guest.matchStart(seen));
+    EXPECT_NE(seen.match, first.match);
+    EXPECT_EQ(seen, second);
+    ASSERT_EQ(guest.takeDecision(decision, 2000), FrameStatus::Ready);
+    EXPECT_EQ(decision, Decision::NextRound);
 }

@@ -64,6 +64,8 @@ void UdpRelay::receive(Link& link, bool fromClient) {
     for (ssize_t size; (size = recvfrom(from, bytes.data(), bytes.size(), 0,
                                         reinterpret_cast<sockaddr*>(&sender), &length)) >= 0;) {
         if (fromClient) link.client = sender;
+        const int index = fromClient ? link.fromClient++ : link.fromHost++;
+        if (index == (fromClient ? link.loseFromClient : link.loseFromHost)) continue;
         if (link.cut || lost_(random_)) continue;
         pending_.push_back({Clock::now() + delay_,
                             fromClient ? link.hostSide : link.clientSide,

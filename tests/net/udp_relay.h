@@ -21,12 +21,17 @@ public:
     uint16_t port(int link) const;  // where the client of `link` connects
     // From now on the link passes nothing: its client seems to stop answering.
     void cut(int link) { links_[link]->cut = true; }
+    // The link loses the `index`-th datagram (0: the first) its client sends, or the host.
+    void loseFromClient(int link, int index) { links_[link]->loseFromClient = index; }
+    void loseFromHost(int link, int index) { links_[link]->loseFromHost = index; }
 
 private:
     struct Link {
         int clientSide, hostSide;
         sockaddr_in client{};
         std::atomic<bool> cut{false};
+        std::atomic<int> loseFromClient{-1}, loseFromHost{-1};
+        int fromClient = 0, fromHost = 0;  // datagrams seen
     };
     struct Datagram {
         std::chrono::steady_clock::time_point due;

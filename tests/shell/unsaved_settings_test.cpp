@@ -95,7 +95,9 @@ TEST(UnsavedSettings, ArePointedOutOnTheTitleAndEndExitWithStatusOne) {
                                                             : machine.refuseKeeping;
             EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                       "diraviru: cannot save the settings to " + path + ": " + reason + "\n");
-            if (obstacle != Storage) EXPECT_EQ(folderState(ref.dir), before);
+            if (obstacle != Storage) {
+                EXPECT_EQ(folderState(ref.dir), before);
+            }
             EXPECT_EQ(game->play.settings.wait, obstacle == Folder ? 7 : 1);
             ASSERT_NE(firstMs, 0u) << "no notice";
             if (leaving == ExitCutShort) {

@@ -1,0 +1,120 @@
+// A host against hostile machines on the loopback address: connections that never join,
+// connection requests from an address that never answers, and a flood of packets, while
+// real machines join and play.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+#include "tests/net/hostile_client.h"
+#include "tests/net/loopback_match.h"
+#include "tests/net/udp_relay.h"
+
+using namespace net;
+
+namespace {
+
+// Joins the host at `port` as the loopback machines do; the first of Welcomed and
+// ConnectFailed.
+NetEvent::Kind joinOutcome(uint16_t port, std::unique_ptr<NetSession>& guest) {
+    SessionOptions options;
+    options.gameVersion = loopback::kGameVersion;
+    options.name = "REAL";
+    std::string error;
+    guest = NetSession::join("127.0.0.1:" + std::to_string(port), options, error);
+    if (!guest) return NetEvent::Kind::ConnectFailed;
+    NetEvent::Kind outcome = NetEvent::Kind::ConnectFailed;
+    loopback::waitFor([&] {
+        NetEvent event;
+        while (guest->pollEvent(event)) {
+            if (event.kind == NetEvent::Kind::Welcomed || event.kind == NetEvent::Kind::Refused ||
+                event.kind == NetEvent::Kind::ConnectFailed) {
+                outcome = event.kind;
+                return true;
+            }
+        }
+        return false;
+    });
+    return outcome;
+}
+
+// The frame-to-frame gaps of a machine's play, longest last.
+std::vector<double> sortedGaps(const std::vector<double>& atMs) {
+    std::vector<double> gaps;
+    for (std::size_t f = 1; f < atMs.size(); ++f) gaps.push_back(atMs[f] - atMs[f - 1]);
+    std::sort(gaps.begin(), gaps.end());
+    return gaps;
+}
+
+}  // namespace
+
+// Connection requests that are never followed up and connections that never ask to join
+// take the host's places only for 2 s and never keep a real machine out; the host answers
+// an address that has not joined with no more bytes than came from it.
+TEST(Door, PendingConnectionsKeepNoRealJoinOutAndGetNoMoreBytesThanTheySent) {
+    loopback::Machines machines = loopback::gather(1);
+    const uint16_t port = machines.sessions[0]->port();
+
+    hostile::ForgedConnects forged(port);
+    forged.send(4);
+    std::thread listening([&] { forged.listen(2500); });  // past the time they may stay
+    hostile::IdleConnections idle(port, 20);
+    idle.service(100);
+
+    std::unique_ptr<NetSession> guest;
+    EXPECT_EQ(joinOutcome(port, guest), NetEvent::Kind::Welcomed);
+    idle.service(2400);
+    listening.join();
+
+    EXPECT_GT(forged.bytesReceived(), 0u);  // they were answered, each once
+    EXPECT_LE(forged.bytesReceived(), forged.bytesSent());
+    uint64_t sentByIt = 0;
+    const uint64_t most = idle.mostReceived(sentByIt);
+    EXPECT_GT(idle.connected(), 0);
+    EXPECT_LE(most, sentByIt);
+    // 2 s after their requests the host has forgotten them: a join request now is not heard.
+    EXPECT_EQ(idle.askToJoin(loopback::kGameVersion, 100), 0);
+
+    // The places are free again: another machine joins at once, and the two play.
+    std::unique_ptr<NetSession> second;
+    EXPECT_EQ(joinOutcome(port, second), NetEvent::Kind::Welcomed);
+}
+
+// Three machines that connected without joining flood the host with small packets while two
+// machines play a match at WAIT 1: every frame is played on both as it was pressed (the
+// host keeps hearing the other machine and sending to it: neither takes it for gone).
+TEST(Door, AFloodOfPacketsFromMachinesThatNeverJoinedStallsNoMatch) {
+    loopback::Machines machines = loopback::gather(2);
+    const uint16_t port = machines.sessions[0]->port();
+    hostile::Flood floods[] = {hostile::Flood(port), hostile::Flood(port), hostile::Flood(port)};
+    loopback::waitFor([&] {
+        return floods[0].connected() && floods[1].connected() && floods[2].connected();
+    });
+    const MatchStart start = loopback::startMatch(machines);
+    const auto played = loopback::play(machines, {750, -1, 0, nullptr, loopback::kFramePeriodMs});
+    const auto expected = loopback::expectedFrames(start, 750);
+    for (int m = 0; m < 2; ++m) {
+        ASSERT_EQ(played[m].frames.size(), 750u) << "machine " << m;
+        for (int f = 0; f < 750; ++f) ASSERT_EQ(played[m].frames[f].input, expected[f]) << f;
+    }
+    const std::vector<double> gaps = sortedGaps(played[0].atMs);
+    std::printf("host frames under a flood of %llu packets: median %.2f ms, 99th %.2f ms, "
+                "longest %.2f ms\n",
+                (unsigned long long)(floods[0].packetsSent() + floods[1].packetsSent() +
+                                     floods[2].packetsSent()),
+                gaps[gaps.size() / 2],
+                gaps[gaps.size() * 99 / 100], gaps.back());
+}
+
+// The door never turns away a real machine whose packets get lost: a machine whose
+// connection request's answer is lost, and one whose acknowledgement of it is, both join.
+TEST(Door, MachinesJoinWhenTheHandshakeLosesAPacket) {
+    loopback::Machines machines = loopback::gather(1);
+    UdpRelay relay(machines.sessions[0]->port(), 2, 0, 0, 1);
+    relay.loseFromHost(0, 0);    // the host's answer to the request
+    relay.loseFromClient(1, 1);  // the acknowledgement of that answer (and the join request)
+    std::unique_ptr<NetSession> first, second;
+    EXPECT_EQ(joinOutcome(relay.port(0), first), NetEvent::Kind::Welcomed);
+    EXPECT_EQ(joinOutcome(relay.port(1), second), NetEvent::Kind::Welcomed);
+}

@@ -1,0 +1,204 @@
+#include "tests/net/hostile_client.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+
+namespace hostile {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+net::LinkSettings quietSettings() {
+    net::LinkSettings settings;
+    settings.silenceMs = 10000;  // the host, not this side, decides when a connection ends
+    return settings;
+}
+
+std::unique_ptr<net::EnetLink> connectTo(uint16_t hostPort) {
+    std::string error;
+    auto link = net::EnetLink::connect("127.0.0.1", hostPort, quietSettings(), error);
+    if (!link) throw std::runtime_error("hostile client: " + error);
+    return link;
+}
+
+void putBig(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) out.push_back(uint8_t(value >> (8 * i)));
+}
+
+// A connection request as ENet's wire has it: the header of a machine without a peer number
+// yet, and the connect command with its settings, `identity` and the game's connect data.
+std::vector<uint8_t> connectDatagram(uint32_t identity) {
+    std::vector<uint8_t> d;
+    putBig(d, 0x8000 | 0x0FFF, 2);  // sent time follows; no peer number yet
+    putBig(d, 0, 2);                // sent time
+    d.push_back(0x80 | 2);          // connect, to be acknowledged
+    d.push_back(0xFF);              // no channel
+    putBig(d, 1, 2);                // reliable sequence number
+    putBig(d, 0, 2);                // the sender's peer number
+    d.push_back(0xFF);              // session numbers: any
+    d.push_back(0xFF);
+    putBig(d, 1392, 4);          // MTU
+    putBig(d, 32768, 4);         // window
+    putBig(d, 2, 4);             // channels
+    putBig(d, 0, 4);             // incoming bandwidth
+    putBig(d, 0, 4);             // outgoing bandwidth
+    putBig(d, 5000, 4);          // throttle interval
+    putBig(d, 2, 4);             // throttle acceleration
+    putBig(d, 2, 4);             // throttle deceleration
+    putBig(d, identity, 4);      // connect ID
+    putBig(d, net::kConnectMagic, 4);
+    return d;
+}
+
+}  // namespace
+
+IdleConnections::IdleConnections(uint16_t hostPort, int count) {
+    for (int i = 0; i < count; ++i) {
+        links_.push_back(connectTo(hostPort));
+        connected_.push_back(false);
+    }
+}
+
+IdleConnections::~IdleConnections() = default;
+
+void IdleConnections::service(int ms) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        for (std::size_t i = 0; i < links_.size(); ++i) {
+            net::LinkEvent event;
+            while (links_[i]->service(event, 0)) {
+                if (event.kind == net::LinkEvent::Kind::Connected) connected_[i] = true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (early_.empty()) early_ = connected_;
+}
+
+int IdleConnections::askToJoin(uint32_t gameVersion, int ms) {
+    net::JoinRequest request;
+    request.gameVersion = gameVersion;
+    request.name = net::makeName("LATE");
+    net::Packet packet;
+    net::encodeMessage(request, packet);
+    for (const auto& link : links_) link->send(0, packet, true);
+    std::vector<bool> answered(links_.size());
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+        for (std::size_t i = 0; i < links_.size(); ++i) {
+            net::LinkEvent event;
+            while (links_[i]->service(event, 0)) {
+                if (event.kind == net::LinkEvent::Kind::Received) answered[i] = true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < answered.size(); ++i) count += answered[i] && early_[i];
+    return count;
+}
+
+int IdleConnections::connected() const {
+    int count = 0;
+    for (bool c : connected_) count += c;
+    return count;
+}
+
+uint64_t IdleConnections::bytesSent() const {
+    uint64_t total = 0;
+    for (const auto& link : links_) total += link->bytesSent();
+    return total;
+}
+
+uint64_t IdleConnections::mostReceived(uint64_t& sentByIt) const {
+    uint64_t most = 0;
+    sentByIt = 0;
+    for (const auto& link : links_) {
+        if (link->bytesReceived() >= most) {
+            most = link->bytesReceived();
+            sentByIt = link->bytesSent();
+        }
+    }
+    return most;
+}
+
+ForgedConnects::ForgedConnects(uint16_t hostPort) : hostPort_(hostPort) {
+    socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (socket_ < 0) throw std::runtime_error("hostile client: no socket");
+}
+
+ForgedConnects::~ForgedConnects() { close(socket_); }
+
+void ForgedConnects::send(int count) {
+    sockaddr_in host{};
+    host.sin_family = AF_INET;
+    host.sin_port = htons(hostPort_);
+    host.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < count; ++i) {
+        const std::vector<uint8_t> datagram = connectDatagram(nextIdentity_++);
+        if (sendto(socket_, datagram.data(), datagram.size(), 0,
+                   reinterpret_cast<const sockaddr*>(&host), sizeof host) > 0) {
+            sent_ += datagram.size();
+        }
+    }
+}
+
+void ForgedConnects::listen(int ms) {
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    uint8_t buffer[2048];
+    for (auto now = Clock::now(); now < until; now = Clock::now()) {
+        pollfd p{socket_, POLLIN, 0};
+        const int left =
+            int(std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count());
+        if (poll(&p, 1, left + 1) <= 0) continue;
+        const ssize_t got = recv(socket_, buffer, sizeof buffer, 0);
+        if (got > 0) received_ += uint64_t(got);
+    }
+}
+
+Flood::Flood(uint16_t hostPort) {
+    thread_ = std::thread([this, hostPort] { run(hostPort); });
+}
+
+Flood::~Flood() {
+    quitting_ = true;
+    thread_.join();
+}
+
+// Packets of a few bytes that are no message of the game's, sent unreliably in bursts that
+// fill a datagram each. Connects again whenever its connection is lost (the host dropped it
+// and stopped answering).
+void Flood::run(uint16_t hostPort) {
+    net::Packet junk;
+    junk.size = 4;
+    for (std::size_t i = 0; i < junk.size; ++i) junk.bytes[i] = uint8_t(0xA5 + i);
+    net::LinkSettings settings;
+    settings.silenceMs = 1000;
+    while (!quitting_) {
+        std::string error;
+        auto link = net::EnetLink::connect("127.0.0.1", hostPort, settings, error);
+        if (!link) throw std::runtime_error("hostile client: " + error);
+        net::LinkEvent event;
+        bool up = false, lost = false;
+        while (!quitting_ && !up && !lost) {
+            if (link->service(event, 1)) {
+                up = event.kind == net::LinkEvent::Kind::Connected;
+                lost = event.kind == net::LinkEvent::Kind::Disconnected;
+            }
+        }
+        if (up) connected_ = true;
+        while (!quitting_ && up && !lost) {
+            for (int i = 0; i < 64; ++i) packets_ += link->send(0, junk, false);
+            link->flush();
+            while (link->service(event, 0)) lost |= event.kind == net::LinkEvent::Kind::Disconnected;
+        }
+    }
+}
+
+}  // namespace hostile
