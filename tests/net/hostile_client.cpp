@@ -172,23 +172,31 @@ Flood::~Flood() {
 }
 
 // Packets of a few bytes that are no message of the game's, sent unreliably in bursts that
-// fill a datagram each.
+// fill a datagram each. Connects again whenever its connection is lost (the host dropped it
+// and stopped answering).
 void Flood::run(uint16_t hostPort) {
-    auto link = connectTo(hostPort);
     net::Packet junk;
     junk.size = 4;
     for (std::size_t i = 0; i < junk.size; ++i) junk.bytes[i] = uint8_t(0xA5 + i);
-    net::LinkEvent event;
-    while (!quitting_ && !connected_) {
-        if (link->service(event, 1) && event.kind == net::LinkEvent::Kind::Connected) {
-            connected_ = true;
-        }
-    }
+    net::LinkSettings settings;
+    settings.silenceMs = 1000;
     while (!quitting_) {
-        for (int i = 0; i < 64; ++i) link->send(0, junk, false);
-        link->flush();
-        packets_ += 64;
-        while (link->service(event, 0)) {
+        std::string error;
+        auto link = net::EnetLink::connect("127.0.0.1", hostPort, settings, error);
+        if (!link) throw std::runtime_error("hostile client: " + error);
+        net::LinkEvent event;
+        bool up = false, lost = false;
+        while (!quitting_ && !up && !lost) {
+            if (link->service(event, 1)) {
+                up = event.kind == net::LinkEvent::Kind::Connected;
+                lost = event.kind == net::LinkEvent::Kind::Disconnected;
+            }
+        }
+        if (up) connected_ = true;
+        while (!quitting_ && up && !lost) {
+            for (int i = 0; i < 64; ++i) packets_ += link->send(0, junk, false);
+            link->flush();
+            while (link->service(event, 0)) lost |= event.kind == net::LinkEvent::Kind::Disconnected;
         }
     }
 }

@@ -59,7 +59,7 @@ private:
 };
 
 // A connected machine that never joins and sends small packets as fast as it can, on a
-// thread of its own, until destroyed.
+// thread of its own, until destroyed; it connects again whenever it loses its connection.
 class Flood {
 public:
     explicit Flood(uint16_t hostPort);
