@@ -48,3 +48,7 @@ bool Screen::LoadBitmap(const std::string& path, int width, int height, int x, i
     }
     return true;
 }
+
+bool Screen::LoadChars(const std::string& path, std::string& error) {
+    return LoadBitmap(path, kCharBitmapWidth, kCharBitmapHeight, 0, 0, 0, 0, SurfaceChars, error);
+}

@@ -141,10 +141,7 @@ public:
                     int srcY, SurfaceId destination, std::string& error);
     // The character bitmap's kCharBitmapWidth x kCharBitmapHeight pixels to the top-left of
     // SurfaceChars (LoadBitmap's result).
-    bool LoadChars(const std::string& path, std::string& error) {
-        return LoadBitmap(path, kCharBitmapWidth, kCharBitmapHeight, 0, 0, 0, 0, SurfaceChars,
-                          error);
-    }
+    bool LoadChars(const std::string& path, std::string& error);
 
     // --- copies (1:1) -------------------------------------------------------------------
     void CopyRect(int x, int y, Rect source, SurfaceId destination, SurfaceId from);
