@@ -128,9 +128,14 @@ uint64_t IdleConnections::mostReceived(uint64_t& sentByIt) const {
     return most;
 }
 
-ForgedConnects::ForgedConnects(uint16_t hostPort) : hostPort_(hostPort) {
+ForgedConnects::ForgedConnects(uint16_t hostPort, const char* from) : hostPort_(hostPort) {
     socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (socket_ < 0) throw std::runtime_error("hostile client: no socket");
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    if (socket_ < 0 || inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+        bind(socket_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        throw std::runtime_error(std::string("hostile client: no socket on ") + from);
+    }
 }
 
 ForgedConnects::~ForgedConnects() { close(socket_); }

@@ -42,7 +42,8 @@ private:
 // identity of its own: every one takes a connection place on the host until it is dropped.
 class ForgedConnects {
 public:
-    explicit ForgedConnects(uint16_t hostPort);
+    // Sends from `from` (another loopback address stands for another machine).
+    explicit ForgedConnects(uint16_t hostPort, const char* from = "127.0.0.1");
     ~ForgedConnects();
     void send(int count);
     // Counts what arrives for `ms`.
