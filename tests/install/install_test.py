@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """installed|package <cmake|cpack> <build folder>: the game installed into a temporary prefix,
-checked and played under Xvfb from a fresh home; its Debian package's files. 77: skipped."""
+checked and played under Xvfb from a fresh home; its Debian package's files. 77: skipped.
+chroot <root> <home>: the package installed in a Debian at root (scripts/check_package.sh)."""
 import os, shlex, shutil, subprocess, sys, tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
@@ -63,21 +64,43 @@ def installed(cmake, build, scratch):
     if not have("Xvfb", "xdotool"):
         return
     exec_line = open(os.path.join(prefix, FILES[2])).read().split("\nExec=")[1].split("\n")[0]
-    session = XvfbGame(os.path.join(prefix, FILES[0]), start_game=False)
-    try:  # From the home folder: OPTION, WAIT one up, back (saved), EXIT; then EXIT at once.
-        for folder, keys in ((home, ["Down"] * 5 + ["Return", "Down", "Right", "Up", "Return",
-                                                      "Up", "Return"]),
-                             (elsewhere, ["Up", "Return"])):
-            session.start_game(folder, stderr=subprocess.PIPE, env=env,
-                               command=shlex.split(exec_line))
+    play_twice(home, [(home, shlex.split(exec_line)), (elsewhere, [os.path.join(prefix, FILES[0])])],
+               env, elsewhere)
+
+
+def play_twice(home, starts, env, elsewhere=None):
+    """Starts the game twice, each (folder, command) in starts: in the first, OPTION, WAIT one
+    up, back (saved), EXIT; in the second EXIT at once. Each time only the settings file lies
+    in the home folder, in the data folder, and the folder elsewhere stays empty."""
+    session = XvfbGame(sys.executable, start_game=False)
+    try:
+        for (folder, command), keys in zip(starts, (["Down"] * 5 + [
+                "Return", "Down", "Right", "Up", "Return", "Up", "Return"], ["Up", "Return"])):
+            session.start_game(folder, stderr=subprocess.PIPE, env=env, command=[
+                part.replace("{display}", session.env["DISPLAY"]) for part in command])
             session.skip_logo()  # fails when the title does not come
             for key in keys:  # held longer: seen by a game slowed by a loaded machine
                 session.press(key, hold=0.2, new_page=key == "Return")
             assert session.wait_game(30) == (0, ""), f"from {folder}"
-            assert files_under(home) + os.listdir(elsewhere) == [SETTINGS], folder
-            assert open(f"{data}/dod_eved.dat", "rb").read() == SAVED, "the option not kept"
+            assert files_under(home) + (os.listdir(elsewhere) if elsewhere else []) == [
+                SETTINGS], folder
+            assert open(os.path.join(home, SETTINGS), "rb").read() == SAVED, "option not kept"
     finally:
         session.close()
+
+
+def chroot(root, home):
+    """The game installed from its package into the system at root (a Debian made by
+    scripts/check_package.sh), started twice from its desktop entry's Exec line in the
+    user's home folder (home, inside root), on this machine's Xvfb whose socket root shares."""
+    exec_line = open(f"{root}/usr/share/applications/diraviru.desktop").read().split(
+        "\nExec=")[1].split("\n")[0]
+    inside = "/" + os.path.relpath(home, root)
+    owner = f"{os.stat(home).st_uid}:{os.stat(home).st_gid}"
+    command = ["chroot", f"--userspec={owner}", root, "/usr/bin/env", "-i", f"HOME={inside}",
+               "PATH=/usr/local/bin:/usr/bin:/bin:/usr/games", "/bin/sh", "-c",
+               f'cd "$HOME" && DISPLAY={{display}} exec {exec_line}']
+    play_twice(home, [(home, command)] * 2, {}, None)
 
 
 def package(cpack, build, scratch):
@@ -103,7 +126,10 @@ def package(cpack, build, scratch):
 
 if __name__ == "__main__":
     with tempfile.TemporaryDirectory(prefix="diraviru-install-") as scratch:
-        {"installed": installed, "package": package}[sys.argv[1]](
-            sys.argv[2], os.path.abspath(sys.argv[3]), scratch)
+        if sys.argv[1] == "chroot":
+            chroot(os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3]))
+        else:
+            {"installed": installed, "package": package}[sys.argv[1]](
+                sys.argv[2], os.path.abspath(sys.argv[3]), scratch)
     print(f"{sys.argv[1]}: skipped, missing {' '.join(missing)}" if missing else "passed")
     sys.exit(77 if missing else 0)
