@@ -57,7 +57,7 @@ TEST(Door, PendingConnectionsKeepNoRealJoinOutAndGetNoMoreBytesThanTheySent) {
     loopback::Machines machines = loopback::gather(1);
     const uint16_t port = machines.sessions[0]->port();
 
-    hostile::ForgedConnects forged(port);
+    hostile::ForgedConnects forged(port, "127.0.0.2");  // another machine than the others
     forged.send(4);
     forged.listen(200);  // answered before the others push them out
     std::thread listening([&] { forged.listen(2300); });  // past the time they may stay

@@ -87,7 +87,9 @@ int IdleConnections::askToJoin(uint32_t gameVersion, int ms) {
     request.name = net::makeName("LATE");
     net::Packet packet;
     net::encodeMessage(request, packet);
-    for (const auto& link : links_) link->send(0, packet, true);
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+        if (early_[i]) links_[i]->send(0, packet, true);
+    }
     std::vector<bool> answered(links_.size());
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
