@@ -13,7 +13,7 @@ BenchGame::BenchGame() : game(makeGame(machine)) {
     installScreenWaitHook(g.devices);
     std::string error;
     if (!g.devices.screen.Open(machine, error) ||
-        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        !g.devices.screen.LoadChars(g.charBitmapName, error)) {
         std::fprintf(stderr, "benchmark set-up failed: %s\n", error.c_str());
         std::exit(1);
     }

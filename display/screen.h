@@ -14,11 +14,15 @@
 
 using platform::PaletteEntry;
 
+// The character bitmap ("char.bmp"): its glyphs and colour tiles.
+inline constexpr int kCharBitmapWidth = 512;
+inline constexpr int kCharBitmapHeight = 96;
+
 enum SurfaceId : int {
     SurfacePrimary = 0,  // the page being shown; during a round, the play field itself
     SurfaceBack = 1,     // the page the next Flip shows
-    SurfaceChars = 2,    // the character bitmap, 512 x 96 at the top-left
-    SurfacePage = 3,     // composed screens
+    SurfaceChars = 2,  // the character bitmap, kCharBitmapWidth x kCharBitmapHeight at the top-left
+    SurfacePage = 3,   // composed screens
     SurfaceOverlay = 4,  // effect drawings laid over the field with a keyed copy
     SurfaceSpare5 = 5,
     SurfaceSaved = 6,  // the visible page saved around an animation
@@ -135,6 +139,12 @@ public:
     // 8-bit bitmap large enough for the rectangle.
     bool LoadBitmap(const std::string& path, int width, int height, int x, int y, int srcX,
                     int srcY, SurfaceId destination, std::string& error);
+    // The character bitmap's kCharBitmapWidth x kCharBitmapHeight pixels to the top-left of
+    // SurfaceChars (LoadBitmap's result).
+    bool LoadChars(const std::string& path, std::string& error) {
+        return LoadBitmap(path, kCharBitmapWidth, kCharBitmapHeight, 0, 0, 0, 0, SurfaceChars,
+                          error);
+    }
 
     // --- copies (1:1) -------------------------------------------------------------------
     void CopyRect(int x, int y, Rect source, SurfaceId destination, SurfaceId from);

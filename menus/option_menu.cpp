@@ -12,15 +12,11 @@
 
 namespace {
 
+// The rows this file names.
 enum OptionRow {
     RowExit = 0,
-    RowWait = 1,
-    RowItem = 2,
     RowExplosionType = 3,
     RowExplosionValue = 4,
-    RowMeteorite = 5,
-    RowMeteoriteTime = 6,
-    RowMeteoriteValue = 7,
     RowKeys = 8,
 };
 
@@ -32,10 +28,6 @@ constexpr int kValueX = 422;
 constexpr int kHeadingY = 60;
 constexpr int kHeadingCell = 64;
 
-constexpr int32_t kBombStep = 1;
-constexpr int32_t kCosmoStep = 50;
-constexpr int32_t kMeteoriteValueStep = 50;
-
 // The explosion type as an index into the three-entry tables (loading keeps it in 0..2).
 int explosionIndex(const Settings& settings) {
     const int32_t type = settings.explosionType;
@@ -43,64 +35,69 @@ int explosionIndex(const Settings& settings) {
 }
 
 using ValueText = void (*)(const Settings& settings, char* text, std::size_t size);
+using RowOption = SettingsOption (*)(const Settings& settings);
+using RowEnter = bool (*)(Game& game);  // true: the screen is left
+
+void printNumber(const Settings& s, SettingsOption option, const char* format, char* text,
+                 std::size_t size) {
+    std::snprintf(text, size, format, optionValue(s, option));
+}
+
+// The key screen, and back to this screen with the pointer on the row that opened it.
+bool visitKeyMenu(Game& game);
 
 struct OptionRowLook {
     const char* label;
-    int tile;         // label and value
-    ValueText value;  // nullptr: the row has no value
+    int tile;          // label and value
+    ValueText value;   // nullptr: the row has no value
+    RowOption option;  // what Left and Right change; nullptr: nothing
+    RowEnter enter;    // what Enter does; nullptr: nothing
 };
 
 // WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION, the
-// key screen's row in 2P's.
+// key screen's row in 2P's. The EXPLOSION VALUE row shows and changes the value of the
+// explosion type shown above it.
 constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
-    {"EXIT", kTextTile, nullptr},
+    {"EXIT", kTextTile, nullptr, nullptr, [](Game&) { return true; }},
     {"WAIT", kHeaderTile,
      [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%03d", s.wait);
-     }},
+         printNumber(s, OptionWait, "%03d", text, size);
+     },
+     [](const Settings&) { return OptionWait; }, nullptr},
     {"ITEM", TileGreen,
      [](const Settings& s, char* text, std::size_t size) {
          std::snprintf(text, size, "%s", kOnOffLabels[s.itemsOn != 0]);
-     }},
+     },
+     [](const Settings&) { return OptionItems; }, nullptr},
     {"EXPLOSION TYPE", TileVermillion,
      [](const Settings& s, char* text, std::size_t size) {
          std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(s)]);
-     }},
+     },
+     [](const Settings&) { return OptionExplosionType; }, nullptr},
     {"EXPLOSION VALUE", TileVermillion,
      [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%04d", s.explosionValue[explosionIndex(s)]);
-     }},
+         printNumber(s, explosionValueOption(explosionIndex(s)), "%04d", text, size);
+     },
+     [](const Settings& s) { return explosionValueOption(explosionIndex(s)); }, nullptr},
     {"METEORITE", TilePurple,
      [](const Settings& s, char* text, std::size_t size) {
          std::snprintf(text, size, "%s", kOnOffLabels[s.meteoritesOn != 0]);
-     }},
+     },
+     [](const Settings&) { return OptionMeteorites; }, nullptr},
     {"METEORITE TIME", TilePurple,
      [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%03d", s.meteoriteTime);
-     }},
+         printNumber(s, OptionMeteoriteTime, "%03d", text, size);
+     },
+     [](const Settings&) { return OptionMeteoriteTime; }, nullptr},
     {"METEORITE VALUE", TilePurple,
      [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%04d", s.meteoriteValue);
-     }},
-    {"KEY CONFIG", TileSkyBlue, nullptr},
+         printNumber(s, OptionMeteoriteValue, "%04d", text, size);
+     },
+     [](const Settings&) { return OptionMeteoriteValue; }, nullptr},
+    {"KEY CONFIG", TileSkyBlue, nullptr, nullptr, visitKeyMenu},
 };
 
-void stepExplosionValue(Settings& settings, int delta) {
-    const int type = explosionIndex(settings);
-    if (type == ExplosionBomb) {
-        stepValue(settings.explosionValue[type], delta * kBombStep, 0, kBombValueMax, false);
-    } else {
-        stepValue(settings.explosionValue[type], delta * kCosmoStep, 0, kCosmoValueMax, false);
-    }
-}
-
 }  // namespace
-
-void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap) {
-    field += step;
-    if (field < min) field = wrap ? max : min;
-    if (field > max) field = wrap ? min : max;
-}
 
 void drawOptionValue(Game& game, SurfaceId surface, int row) {
     if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].value == nullptr) return;
@@ -131,48 +128,24 @@ void moveOptionCursor(Game& game, int delta) {
 }
 
 void changeOptionValue(Game& game, int delta) {
-    Settings& settings = game.play.settings;
     const int row = game.optionMenu.cursor;
-    switch (row) {
-        case RowWait:
-            stepValue(settings.wait, delta, kWaitMin, kWaitMax, false);
-            break;
-        case RowItem:
-            stepValue(settings.itemsOn, delta, 0, 1, true);
-            break;
-        case RowExplosionType:
-            stepValue(settings.explosionType, delta, ExplosionBomb, ExplosionCosmo2, true);
-            // Each type keeps its own value: row 4 now shows the new type's.
-            drawOptionValue(game, SurfacePrimary, RowExplosionValue);
-            break;
-        case RowExplosionValue:
-            stepExplosionValue(settings, delta);
-            break;
-        case RowMeteorite:
-            stepValue(settings.meteoritesOn, delta, 0, 1, true);
-            break;
-        case RowMeteoriteTime:
-            stepValue(settings.meteoriteTime, delta, kMeteoriteTimeMin, kMeteoriteTimeMax, false);
-            break;
-        case RowMeteoriteValue:
-            stepValue(settings.meteoriteValue, delta * kMeteoriteValueStep, kMeteoriteValueMin,
-                      kMeteoriteValueMax, false);
-            break;
-        default:
-            break;  // "EXIT" has no value
-    }
+    const RowOption option = kOptionRowLooks[row].option;
+    if (option == nullptr) return;
+    stepOption(game.play.settings, option(game.play.settings), delta);
+    // Each type keeps its own value: the row below now shows the new type's.
+    if (row == RowExplosionType) drawOptionValue(game, SurfacePrimary, RowExplosionValue);
     drawOptionValue(game, SurfacePrimary, row);
 }
 
 namespace {
 
-// The key screen, and back to this screen with the pointer on the row that opened it.
-void visitKeyMenu(Game& game) {
+bool visitKeyMenu(Game& game) {
     runKeyMenu(game);
     drawOptionMenu(game);
     drawMenuPointer(game.devices.screen, SurfacePrimary, kOptionMenu, RowExit, false);
     game.optionMenu.cursor = RowKeys;
     drawMenuPointer(game.devices.screen, SurfacePrimary, kOptionMenu, RowKeys, true);
+    return false;
 }
 
 }  // namespace
@@ -186,8 +159,8 @@ void runOptionMenu(Game& game) {
         if (keys.take(key::Left)) changeOptionValue(game, -1);
         if (keys.take(key::Right)) changeOptionValue(game, +1);
         if (keys.take(key::Enter)) {
-            if (game.optionMenu.cursor == RowExit) break;
-            if (game.optionMenu.cursor == RowKeys) visitKeyMenu(game);
+            const RowEnter enter = kOptionRowLooks[game.optionMenu.cursor].enter;
+            if (enter != nullptr && enter(game)) break;
         }
         waitSinceMark(game.devices, 0);
     }

@@ -21,8 +21,6 @@ void drawOptionMenu(Game& game);
 void drawOptionValue(Game& game, SurfaceId surface, int row);
 // Moves the pointer one row on the visible page (delta -1 or +1), wrapping over the rows.
 void moveOptionCursor(Game& game, int delta);
-// Changes the value under the pointer by one step (delta -1 or +1) and shows it.
+// Changes the option of the row under the pointer by one step (delta -1 or +1, within the
+// option's range in kOptionRanges) and shows it; a row without an option changes nothing.
 void changeOptionValue(Game& game, int delta);
-// field + step, then kept in min..max: clamped to the end it passed, or, when wrapping,
-// moved to the other end.
-void stepValue(int32_t& field, int32_t step, int32_t min, int32_t max, bool wrap);

@@ -12,12 +12,11 @@
 #include "menus/title_menu.h"
 #include "netplay/net_match.h"
 #include "netplay/net_screens.h"
+#include "replay/bytes.h"
 
 namespace {
 
 constexpr int kTypeCycle = 3;  // NON, MAN, COM; then the joined machines
-constexpr uint32_t kFnvOffset32 = 2166136261u;
-constexpr uint32_t kFnvPrime32 = 16777619u;
 
 net::SessionOptions sessionOptions(uint16_t port, uint32_t gameVersion, const std::string& name) {
     net::SessionOptions options;
@@ -30,11 +29,8 @@ net::SessionOptions sessionOptions(uint16_t port, uint32_t gameVersion, const st
 }  // namespace
 
 uint32_t netGameVersion(const char* version) {
-    uint32_t hash = kFnvOffset32;
-    for (const char* c = version; *c != '\0'; ++c) {
-        hash = (hash ^ uint8_t(*c)) * kFnvPrime32;
-    }
-    return hash;
+    const uint64_t hash = fnv1a64(version);
+    return uint32_t(hash ^ (hash >> 32));
 }
 
 std::string machineName() {

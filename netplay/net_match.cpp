@@ -261,15 +261,11 @@ MatchEnd playWithNetwork(Game& game, net::NetSession& session, std::vector<uint6
 
 // What the host's match starts from, on a joined machine.
 void applyMatchStart(Game& game, const net::MatchStart& start) {
-    Settings settings;
+    PlayStart from{start.randomState, start.frameCounters, Settings{}, start.playerTypes};
     decodeSettings(
         std::string(reinterpret_cast<const char*>(start.settings.data()), start.settingsLength),
-        settings);
-    game.play.settings = settings;
-    game.play.random.state = start.randomState;
-    std::copy(start.frameCounters.begin(), start.frameCounters.end(),
-              game.play.counters.frameCounters.begin());
-    std::copy(start.playerTypes.begin(), start.playerTypes.end(), game.play.players.type.begin());
+        from.settings);
+    startFrom(game.play, from);
     game.owners.machine = start.slotOwner;
 }
 
@@ -277,14 +273,13 @@ void applyMatchStart(Game& game, const net::MatchStart& start) {
 
 MatchEnd playHostMatch(Game& game, net::NetSession& session, std::vector<uint64_t>& roundSums,
                        MatchRunner run) {
-    const std::string settings = encodeSettings(game.play.settings);
+    const PlayStart from = startOf(game.play);
+    const std::string settings = encodeSettings(from.settings);
     net::MatchSetup setup;
-    setup.randomState = game.play.random.state;
-    std::copy(game.play.counters.frameCounters.begin(), game.play.counters.frameCounters.end(),
-              setup.frameCounters.begin());
+    setup.randomState = from.randomState;
+    setup.frameCounters = from.frameCounters;
     setup.settings = settings;
-    std::copy(game.play.players.type.begin(), game.play.players.type.end(),
-              setup.playerTypes.begin());
+    setup.playerTypes = from.playerTypes;
     setup.framePeriodMs = framePeriodMs(game.play.settings);
     setup.checksumEvery = kChecksumEvery;
     // Right after a match the session may still be seeing its last records through.

@@ -10,6 +10,7 @@
 #include "play/explosion_tables.h"
 #include "play/match_counters.h"
 #include "play/meteor_shower.h"
+#include "play/play_start.h"
 #include "play/player.h"
 #include "play/random.h"
 #include "settings/settings.h"
@@ -54,3 +55,15 @@ struct Play {
     Explosions explosions;
     Meteorites meteorites;
 };
+
+// The start of a match played from here on.
+inline PlayStart startOf(const Play& play) {
+    return {play.random.state, play.counters.frameCounters, play.settings, play.players.type};
+}
+// Sets the state of play to start a match from `start`.
+inline void startFrom(Play& play, const PlayStart& start) {
+    play.random.state = start.randomState;
+    play.counters.frameCounters = start.frameCounters;
+    play.settings = start.settings;
+    play.players.type = start.playerTypes;
+}

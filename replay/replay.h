@@ -9,7 +9,7 @@
 //                             played); a reader refuses a newer one
 //   game version     uint8 length (at most kMaxGameVersionBytes), printable ASCII
 //   random state     uint32   the random generator's state when the match started
-//   frame counters   5 bytes  Match::frameCounters when the match started (counter k in 0..k)
+//   frame counters   5 bytes  PlayStart::frameCounters when the match started (counter k in 0..k)
 //   settings         uint8 length (at most kMaxSettingsBytes), the settings file's bytes
 //   player types     4 bytes  1P..4P: 0 nobody, 1 a person, 2 the computer
 //   then records, each led by a uint8 kind, in the order the match read them:
@@ -58,7 +58,7 @@
 #include <vector>
 
 #include "input/match_input.h"
-#include "play/player.h"
+#include "play/play_start.h"
 #include "replay/frame_codec.h"
 #include "settings/settings.h"
 
@@ -70,15 +70,11 @@ inline constexpr std::size_t kMaxGameVersionBytes = 32;
 inline constexpr uint32_t kMaxRoundFrames = 21'600'000;
 inline constexpr std::size_t kMaxReplayBytes = std::size_t{64} << 20;
 
-using FrameCounters = std::array<int32_t, kFrameCounterCount>;  // as Match::frameCounters
+using FrameCounters = std::array<int32_t, kFrameCounterCount>;  // as PlayStart::frameCounters
 
-// What a match starts from, besides its input.
-struct ReplayStart {
+// What a match starts from, besides its input, and the version of the game that played it.
+struct ReplayStart : PlayStart {
     std::string gameVersion;
-    uint32_t randomState = 1;
-    FrameCounters frameCounters{};
-    Settings settings;
-    std::array<int8_t, kSlots> playerTypes{};
 
     bool operator==(const ReplayStart&) const = default;
 };

@@ -208,21 +208,18 @@ void decodeSettings(const std::string& bytes, Settings& settings) {
 }
 
 void clampSettings(Settings& settings) {
-    settings.wait = std::clamp(settings.wait, kWaitMin, kWaitMax);
-    settings.itemsOn = std::clamp(settings.itemsOn, 0, 1);
-    settings.explosionType =
-        std::clamp<int32_t>(settings.explosionType, ExplosionBomb, ExplosionCosmo2);
-    settings.explosionValue[ExplosionBomb] =
-        std::clamp(settings.explosionValue[ExplosionBomb], 0, kBombValueMax);
-    settings.explosionValue[ExplosionCosmo] =
-        std::clamp(settings.explosionValue[ExplosionCosmo], 0, kCosmoValueMax);
-    settings.explosionValue[ExplosionCosmo2] =
-        std::clamp(settings.explosionValue[ExplosionCosmo2], 0, kCosmoValueMax);
-    settings.meteoritesOn = std::clamp(settings.meteoritesOn, 0, 1);
-    settings.meteoriteTime =
-        std::clamp(settings.meteoriteTime, kMeteoriteTimeMin, kMeteoriteTimeMax);
-    settings.meteoriteValue =
-        std::clamp(settings.meteoriteValue, kMeteoriteValueMin, kMeteoriteValueMax);
+    for (const OptionRange& option : kOptionRanges) {
+        int32_t& value = option.field(settings);
+        value = std::clamp(value, option.min, option.max);
+    }
+}
+
+void stepOption(Settings& settings, SettingsOption option, int delta) {
+    const OptionRange& range = kOptionRanges[option];
+    int32_t& value = range.field(settings);
+    value += delta * range.step;
+    if (value < range.min) value = range.wraps ? range.max : range.min;
+    if (value > range.max) value = range.wraps ? range.min : range.max;
 }
 
 void Settings::loadSettings(const std::string& path) {

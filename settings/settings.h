@@ -14,7 +14,7 @@ inline constexpr std::size_t kMaxSettingsBytes = 82;
 // Explosion kinds, also the index into Settings::explosionValue.
 enum ExplosionType : int32_t { ExplosionBomb = 0, ExplosionCosmo = 1, ExplosionCosmo2 = 2 };
 
-// The option menu's ranges; every loaded record is brought into them.
+// The ends of the options' ranges (kOptionRanges ties each to its field).
 inline constexpr int32_t kWaitMin = 0;
 inline constexpr int32_t kWaitMax = 999;
 inline constexpr int32_t kBombValueMax = 100;    // explosionValue[ExplosionBomb]
@@ -23,6 +23,9 @@ inline constexpr int32_t kMeteoriteTimeMin = 1;  // seconds; 0 would divide by z
 inline constexpr int32_t kMeteoriteTimeMax = 999;
 inline constexpr int32_t kMeteoriteValueMin = 50;
 inline constexpr int32_t kMeteoriteValueMax = 9050;
+// The option screen's steps of the larger values.
+inline constexpr int32_t kCosmoValueStep = 50;
+inline constexpr int32_t kMeteoriteValueStep = 50;
 
 struct Settings {
     int32_t wait = 1;
@@ -50,4 +53,62 @@ struct Settings {
 // in `settings`, clamped afterwards). Exposed for tests and the fuzzer.
 std::string encodeSettings(const Settings& settings);
 void decodeSettings(const std::string& bytes, Settings& settings);
+// Brings every option into its range (kOptionRanges).
 void clampSettings(Settings& settings);
+
+// The record's options, in the option screen's order; the three explosion values follow each
+// other in the order of ExplosionType.
+enum SettingsOption : int {
+    OptionWait,
+    OptionItems,
+    OptionExplosionType,
+    OptionBombValue,
+    OptionCosmoValue,
+    OptionCosmo2Value,
+    OptionMeteorites,
+    OptionMeteoriteTime,
+    OptionMeteoriteValue,
+};
+inline constexpr int kSettingsOptions = 9;
+static_assert(OptionCosmo2Value - OptionBombValue == ExplosionCosmo2 - ExplosionBomb);
+
+// The explosion value that belongs to an explosion type.
+constexpr SettingsOption explosionValueOption(int32_t type) {
+    return static_cast<SettingsOption>(OptionBombValue + type);
+}
+
+// One option: its field, its range and how the option screen changes it. A loaded record is
+// brought into the range; one step on the screen moves the value by `step`, stopping at the
+// end it passes, or, where the option wraps (a switch, a choice), going round to the other.
+struct OptionRange {
+    int32_t& (*field)(Settings& settings);
+    int32_t min;
+    int32_t max;
+    int32_t step;
+    bool wraps;
+};
+
+inline constexpr OptionRange kOptionRanges[kSettingsOptions] = {
+    {[](Settings& s) -> int32_t& { return s.wait; }, kWaitMin, kWaitMax, 1, false},
+    {[](Settings& s) -> int32_t& { return s.itemsOn; }, 0, 1, 1, true},
+    {[](Settings& s) -> int32_t& { return s.explosionType; }, ExplosionBomb, ExplosionCosmo2, 1,
+     true},
+    {[](Settings& s) -> int32_t& { return s.explosionValue[ExplosionBomb]; }, 0, kBombValueMax, 1,
+     false},
+    {[](Settings& s) -> int32_t& { return s.explosionValue[ExplosionCosmo]; }, 0, kCosmoValueMax,
+     kCosmoValueStep, false},
+    {[](Settings& s) -> int32_t& { return s.explosionValue[ExplosionCosmo2]; }, 0, kCosmoValueMax,
+     kCosmoValueStep, false},
+    {[](Settings& s) -> int32_t& { return s.meteoritesOn; }, 0, 1, 1, true},
+    {[](Settings& s) -> int32_t& { return s.meteoriteTime; }, kMeteoriteTimeMin, kMeteoriteTimeMax,
+     1, false},
+    {[](Settings& s) -> int32_t& { return s.meteoriteValue; }, kMeteoriteValueMin,
+     kMeteoriteValueMax, kMeteoriteValueStep, false},
+};
+
+// An option's value.
+inline int32_t optionValue(const Settings& settings, SettingsOption option) {
+    return kOptionRanges[option].field(const_cast<Settings&>(settings));  // only read
+}
+// Moves the option `delta` steps (-1 or +1) within its range (see OptionRange).
+void stepOption(Settings& settings, SettingsOption option, int delta);

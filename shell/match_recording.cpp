@@ -11,15 +11,7 @@
 
 namespace {
 
-ReplayStart matchStart(const Game& game) {
-    ReplayStart start;
-    start.gameVersion = kGameVersion;
-    start.randomState = game.play.random.state;
-    start.frameCounters = game.play.counters.frameCounters;
-    start.settings = game.play.settings;
-    start.playerTypes = game.play.players.type;
-    return start;
-}
+ReplayStart matchStart(const Game& game) { return {startOf(game.play), kGameVersion}; }
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -83,37 +85,65 @@ void startUp(Game& game, const std::string& assetDir) {
     buildStartupTables(game);
 }
 
+namespace {
+
+// What Enter does on a title row: `row` is the row, `net` the hosted network game or nullptr.
+using TitleAction = void (*)(Game& game, HostedTitle* net, int row);
+
+// START plays with two players or more: with the joined machines when there are any.
+void startMatch(Game& game, HostedTitle* net, int) {
+    if (game.play.players.presentCount() < 2) return;
+    if (net != nullptr && net->othersJoined()) {
+        net->playHostMatch(game);
+    } else {
+        runLocalMatch(game);
+    }
+    drawTitle(game);
+}
+
+void changePlayer(Game& game, HostedTitle* net, int row) {
+    if (net != nullptr) {
+        net->cycleSlot(game, row - TitleRowFirstPlayer);
+    } else {
+        cyclePlayerType(game);
+    }
+}
+
+void visitOptions(Game& game, HostedTitle*, int) {
+    runOptionMenu(game);
+    // Saved on every leaving, changed or not, before the title comes back: a title on the
+    // screen means the settings are kept (a browser's storage takes a moment).
+    const bool saved = saveSettingsOrTell(game);
+    drawTitle(game);
+    if (!saved) showTitleNotice(game, kSettingsNotSaved);
+}
+
+void leaveProgram(Game& game, HostedTitle*, int) {
+    if (saveSettingsOrTell(game)) throw ProgramExit{0};
+    endAfterUnsavedNotice(game);
+}
+
+// What Enter does on each of the title's rows.
+constexpr auto kTitleActions = [] {
+    std::array<TitleAction, kTitleRows> actions{};
+    actions[TitleRowStart] = startMatch;
+    for (int row = TitleRowFirstPlayer; row <= TitleRowLastPlayer; ++row) {
+        actions[row] = changePlayer;
+    }
+    actions[TitleRowOption] = visitOptions;
+    actions[TitleRowExit] = leaveProgram;
+    return actions;
+}();
+static_assert(std::ranges::find(kTitleActions, nullptr) == kTitleActions.end());
+
+}  // namespace
+
 void runTopLevelLoop(Game& game, HostedTitle* net) {
     drawTitle(game);
     for (;;) {
         runTitleInput(game);
         const int row = game.titleMenu.cursor;
-        if (row == TitleRowStart) {
-            if (game.play.players.presentCount() >= 2) {
-                if (net != nullptr && net->othersJoined()) {
-                    net->playHostMatch(game);
-                } else {
-                    runLocalMatch(game);
-                }
-                drawTitle(game);
-            }
-        } else if (isPlayerRow(row)) {
-            if (net != nullptr) {
-                net->cycleSlot(game, row - TitleRowFirstPlayer);
-            } else {
-                cyclePlayerType(game);
-            }
-        } else if (row == TitleRowOption) {
-            runOptionMenu(game);
-            // Saved on every leaving, changed or not, before the title comes back: a title on
-            // the screen means the settings are kept (a browser's storage takes a moment).
-            const bool saved = saveSettingsOrTell(game);
-            drawTitle(game);
-            if (!saved) showTitleNotice(game, kSettingsNotSaved);
-        } else if (row == TitleRowExit) {
-            if (saveSettingsOrTell(game)) throw ProgramExit{0};
-            endAfterUnsavedNotice(game);
-        }
+        kTitleActions[row](game, net, row);
     }
 }
 

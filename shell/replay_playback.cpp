@@ -63,13 +63,6 @@ private:
     bool watching_;
 };
 
-void setMatchStart(Game& game, const ReplayStart& start) {
-    game.play.settings = start.settings;
-    game.play.players.type = start.playerTypes;
-    game.play.random.state = start.randomState;
-    game.play.counters.frameCounters = start.frameCounters;
-}
-
 std::string verdictLine(const Replay& replay, const ReplayCursor& cursor, bool stopped) {
     std::string line = cursor.verdict();
     if (stopped) line = "stopped by the viewer" + std::string(kVerdictPartBreak) + line;
@@ -126,7 +119,7 @@ int runPlayback(Game& game, const std::string& assetDir, const Options& options)
     buildTables(game);
     if (!watching)
         game.devices.keyboard.pacingOn = false;  // no waits at all: as fast as the machine can
-    setMatchStart(game, replay.start);
+    startFrom(game.play, replay.start);
 
     ReplayInput input(game, replay, watching);
     bool stopped = false;

@@ -40,7 +40,7 @@ void loadCharBitmap(Game& game, const std::string& assetDir) {
     std::string passedOver;  // the same for the places that hold a file
     for (const std::string& path : charBitmapPlaces(game, assetDir)) {
         std::string error;
-        if (game.devices.screen.LoadBitmap(path, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        if (game.devices.screen.LoadChars(path, error)) {
             if (!passedOver.empty()) {
                 std::fprintf(stderr, "diraviru: using %s, passed over %s\n", path.c_str(),
                              passedOver.c_str());

@@ -237,7 +237,7 @@ int probe(platform::SdlPlatform& sdl, ShowLog& shows, double seconds,
     installScreenWaitHook(g.devices);
     std::string error;
     if (!g.devices.screen.Open(watched, error) ||
-        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        !g.devices.screen.LoadChars(g.charBitmapName, error)) {
         std::fprintf(stderr, "pacing_probe: %s\n", error.c_str());
         return 1;
     }

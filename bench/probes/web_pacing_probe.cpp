@@ -94,8 +94,7 @@ int main() {
     installScreenWaitHook(g.devices);
     std::string error;
     const std::string charBitmap = "/program/char.bmp";
-    if (!g.devices.screen.Open(machine, error) ||
-        !g.devices.screen.LoadBitmap(charBitmap, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+    if (!g.devices.screen.Open(machine, error) || !g.devices.screen.LoadChars(charBitmap, error)) {
         std::fprintf(stderr, "web_pacing_probe: %s\n", error.c_str());
         return 1;
     }

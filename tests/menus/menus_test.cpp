@@ -43,6 +43,22 @@ TEST(OptionMenu, NumbersStopAtTheEndsOfTheirRangesAndTheOthersWrap) {
     }
 }
 
+// Enter on a row with a value does nothing: the screen is left only by Enter on EXIT.
+TEST(OptionMenu, EnterLeavesOnlyFromExit) {
+    for (int row = 1; row <= 7; ++row) {
+        TestGame test;
+        uint32_t at = 100;
+        const auto press = [&](int code, int times) {
+            for (int i = 0; i < times; ++i) test.machine.keyPress(at += 100, code);
+        };
+        press(key::Down, row), press(key::Enter, 1), press(key::Up, row), press(key::Enter, 1);
+        test.machine.quitWhenIdleAfter(at + 1000);
+        runOptionMenu(*test);
+        EXPECT_GE(test.machine.ticks(), at) << "left from row " << row;
+        EXPECT_TRUE(test->play.settings == Settings{});
+    }
+}
+
 // The title follows the logo after 5.8 s, or at once while Ctrl is held. START with one
 // player does nothing. Pause, the right button, closing the window and a quit request end the
 // program at once with status 0, the display black and given back, and nothing saved.

@@ -53,11 +53,11 @@ inline PlayedRound playedRound(int frames, int people, uint32_t seed, int pauseF
 
 // Where a match starts: two people (1P, 2P) against two computer players.
 inline ReplayStart playedStart() {
-    return {"1.0",
-            0x1234ABCDu,
-            {0, 1, 2, 0, 4},
-            Settings{.meteoritesOn = 1},
-            {PlayerMan, PlayerMan, PlayerCom, PlayerCom}};
+    return {{0x1234ABCDu,
+             {0, 1, 2, 0, 4},
+             Settings{.meteoritesOn = 1},
+             {PlayerMan, PlayerMan, PlayerCom, PlayerCom}},
+            "1.0"};
 }
 
 // How round r (0-based) ends.

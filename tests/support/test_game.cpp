@@ -33,7 +33,7 @@ TestGame::TestGame() : game(makeGame(machine)) {
     installScreenWaitHook(g.devices);
     std::string error;
     if (!g.devices.screen.Open(machine, error) ||
-        !g.devices.screen.LoadBitmap(g.charBitmapName, 512, 96, 0, 0, 0, 0, SurfaceChars, error)) {
+        !g.devices.screen.LoadChars(g.charBitmapName, error)) {
         ADD_FAILURE() << error;
     }
     g.devices.screen.LoadPalette(g.charBitmapName);
