@@ -494,9 +494,8 @@ TEST(NetPlay, ASlotSteppedOnFromAMachineLosesItsNoticeAtOnce) {
 // The real program on loopback, three joined machines in processes of their own (each joins
 // after its logo). In the first match, as the host's round shows, one is stopped (SIGSTOP) and
 // one killed (SIGKILL): the host's match goes on with their slots COM, to its end, and its
-// replay plays back. As that match reaches its last score table the third is stopped for a
-// second and a half (a slow machine) while the host ends the match and starts the next at once
-// (its records all acknowledged, the host does not linger): that
+// replay plays back. As that match reaches its last score table the third is stopped (a slow
+// machine) until the host has ended the match and started the next: that
 // machine ends the first match as the host did and plays the second with it (no checksum
 // differs, its slot stays its own), and its replay has the host's checksums and plays back.
 TEST(NetPlay, StoppedKilledAndSlowProgramsInAMatchAndAQuickRematch) {
@@ -529,8 +528,9 @@ TEST(NetPlay, StoppedKilledAndSlowProgramsInAMatchAndAQuickRematch) {
             processes.signal(2, SIGKILL);
         } else if (now == Sight::Table && ++tables == 2) {
             processes.signal(0, SIGSTOP);
+        } else if (now == Sight::Table && tables == 3) {  // the next match has been sent
             resume = std::thread([&] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 processes.signal(0, SIGCONT);
             });
         } else if (now == Sight::Title && tables == 2) {

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "net/enet_link.h"
 #include "tests/net/loopback_match.h"
 
 using namespace net;
@@ -192,4 +193,40 @@ TEST(Session, AJoinedMachineEndsItsMatchBeforeTheHostsNextOneBegins) {
     EXPECT_EQ(seen, second);
     ASSERT_EQ(guest.takeDecision(decision, 2000), FrameStatus::Ready);
     EXPECT_EQ(decision, Decision::NextRound);
+}
+
+// The host's decisions ride on its inputs as well: a joined machine whose decision message
+// never came (here the host, played by the test, sends none) takes it from them.
+TEST(Session, AJoinedMachineTakesTheHostsDecisionFromItsInputs) {
+    std::string error;
+    auto host = EnetLink::listen(0, 2, {}, error);
+    ASSERT_TRUE(host) << error;
+    SessionOptions options;
+    auto guest = NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
+    ASSERT_TRUE(guest) << error;
+    Lobby lobby{0b11, {makeName("HOST"), makeName("GUEST")}, {0, 1, 0, 0}};
+    MatchStart start{5, 1, {}, 0, {}, {1, 1, 0, 0}, lobby.slotOwner, 0b11, 3, 12, 250};
+    Inputs inputs{5, 0, {}, 1, Decision::EndMatch, 0, {}};
+    Decision decision{};
+    int peer = -1;
+    loopback::waitFor([&] {
+        LinkEvent event;
+        Message message;
+        while (host->service(event, 1)) {
+            if (event.kind != LinkEvent::Kind::Received ||
+                !decodeMessage(event.data, event.size, message) ||
+                !std::holds_alternative<JoinRequest>(message)) {
+                continue;
+            }
+            host->admit(peer = event.peer);
+            for (const Message& reply : {Message(Welcome{1, lobby}), Message(start)}) {
+                Packet packet;
+                if (encodeMessage(reply, packet)) host->send(peer, packet, true);
+            }
+        }
+        Packet packet;
+        if (peer >= 0 && encodeMessage(inputs, packet)) host->send(peer, packet, false);
+        return guest->takeDecision(decision, 0) == FrameStatus::Ready;
+    });
+    EXPECT_EQ(decision, Decision::EndMatch);
 }
