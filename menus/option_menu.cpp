@@ -4,6 +4,7 @@
 // once; every change after that is drawn straight onto the visible page.
 #include "menus/option_menu.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "game/game.h"
@@ -34,13 +35,18 @@ int explosionIndex(const Settings& settings) {
     return type < ExplosionBomb || type > ExplosionCosmo2 ? ExplosionBomb : type;
 }
 
-using ValueText = void (*)(const Settings& settings, char* text, std::size_t size);
 using RowOption = SettingsOption (*)(const Settings& settings);
 using RowEnter = bool (*)(Game& game);  // true: the screen is left
 
-void printNumber(const Settings& s, SettingsOption option, const char* format, char* text,
-                 std::size_t size) {
-    std::snprintf(text, size, format, optionValue(s, option));
+// A row that always changes the same option.
+template <SettingsOption option>
+SettingsOption always(const Settings&) {
+    return option;
+}
+
+// The EXPLOSION VALUE row's option: the value of the explosion type shown above it.
+SettingsOption shownTypesValue(const Settings& settings) {
+    return explosionValueOption(explosionIndex(settings));
 }
 
 // The key screen, and back to this screen with the pointer on the row that opened it.
@@ -48,61 +54,43 @@ bool visitKeyMenu(Game& game);
 
 struct OptionRowLook {
     const char* label;
-    int tile;          // label and value
-    ValueText value;   // nullptr: the row has no value
-    RowOption option;  // what Left and Right change; nullptr: nothing
-    RowEnter enter;    // what Enter does; nullptr: nothing
+    int tile;                   // label and value
+    RowOption option;           // what the row shows, and Left and Right change; or nullptr
+    const char* format;         // the option's value as a number ...
+    const char* const* labels;  // ... or as the label of its place in its range
+    RowEnter enter;             // what Enter does; nullptr: nothing
 };
 
 // WAIT in the header's colour, the explosion rows in 1P's, the meteorite rows as OPTION, the
-// key screen's row in 2P's. The EXPLOSION VALUE row shows and changes the value of the
-// explosion type shown above it.
+// key screen's row in 2P's.
 constexpr OptionRowLook kOptionRowLooks[kOptionRows] = {
-    {"EXIT", kTextTile, nullptr, nullptr, [](Game&) { return true; }},
-    {"WAIT", kHeaderTile,
-     [](const Settings& s, char* text, std::size_t size) {
-         printNumber(s, OptionWait, "%03d", text, size);
-     },
-     [](const Settings&) { return OptionWait; }, nullptr},
-    {"ITEM", TileGreen,
-     [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%s", kOnOffLabels[s.itemsOn != 0]);
-     },
-     [](const Settings&) { return OptionItems; }, nullptr},
-    {"EXPLOSION TYPE", TileVermillion,
-     [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%s", kExplosionTypeLabels[explosionIndex(s)]);
-     },
-     [](const Settings&) { return OptionExplosionType; }, nullptr},
-    {"EXPLOSION VALUE", TileVermillion,
-     [](const Settings& s, char* text, std::size_t size) {
-         printNumber(s, explosionValueOption(explosionIndex(s)), "%04d", text, size);
-     },
-     [](const Settings& s) { return explosionValueOption(explosionIndex(s)); }, nullptr},
-    {"METEORITE", TilePurple,
-     [](const Settings& s, char* text, std::size_t size) {
-         std::snprintf(text, size, "%s", kOnOffLabels[s.meteoritesOn != 0]);
-     },
-     [](const Settings&) { return OptionMeteorites; }, nullptr},
-    {"METEORITE TIME", TilePurple,
-     [](const Settings& s, char* text, std::size_t size) {
-         printNumber(s, OptionMeteoriteTime, "%03d", text, size);
-     },
-     [](const Settings&) { return OptionMeteoriteTime; }, nullptr},
-    {"METEORITE VALUE", TilePurple,
-     [](const Settings& s, char* text, std::size_t size) {
-         printNumber(s, OptionMeteoriteValue, "%04d", text, size);
-     },
-     [](const Settings&) { return OptionMeteoriteValue; }, nullptr},
-    {"KEY CONFIG", TileSkyBlue, nullptr, nullptr, visitKeyMenu},
+    {"EXIT", kTextTile, nullptr, nullptr, nullptr, [](Game&) { return true; }},
+    {"WAIT", kHeaderTile, always<OptionWait>, "%03d", nullptr, nullptr},
+    {"ITEM", TileGreen, always<OptionItems>, nullptr, kOnOffLabels, nullptr},
+    {"EXPLOSION TYPE", TileVermillion, always<OptionExplosionType>, nullptr, kExplosionTypeLabels,
+     nullptr},
+    {"EXPLOSION VALUE", TileVermillion, shownTypesValue, "%04d", nullptr, nullptr},
+    {"METEORITE", TilePurple, always<OptionMeteorites>, nullptr, kOnOffLabels, nullptr},
+    {"METEORITE TIME", TilePurple, always<OptionMeteoriteTime>, "%03d", nullptr, nullptr},
+    {"METEORITE VALUE", TilePurple, always<OptionMeteoriteValue>, "%04d", nullptr, nullptr},
+    {"KEY CONFIG", TileSkyBlue, nullptr, nullptr, nullptr, visitKeyMenu},
 };
 
 }  // namespace
 
 void drawOptionValue(Game& game, SurfaceId surface, int row) {
-    if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].value == nullptr) return;
+    if (row < 0 || row >= kOptionRows || kOptionRowLooks[row].option == nullptr) return;
+    const OptionRowLook& look = kOptionRowLooks[row];
+    const SettingsOption option = look.option(game.play.settings);
+    const int32_t value = optionValue(game.play.settings, option);
     char text[16];
-    kOptionRowLooks[row].value(game.play.settings, text, sizeof text);
+    if (look.labels != nullptr) {  // a label for each place of the range, from its start
+        const OptionRange& range = kOptionRanges[option];
+        std::snprintf(text, sizeof text, "%s",
+                      look.labels[std::clamp(value, range.min, range.max) - range.min]);
+    } else {
+        std::snprintf(text, sizeof text, look.format, value);
+    }
     game.devices.screen.DrawColourText(surface, text, kValueX, kOptionMenu.rowY(row), kGlyphCell,
                                        kGlyphCell, kOptionRowLooks[row].tile);
 }

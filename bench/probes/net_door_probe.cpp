@@ -167,11 +167,12 @@ void playMatch(int seconds, int floods) {
     for (const auto& flood : flooding) packets += flood->packetsSent();
     host.reset();  // the host leaves: the joined machine's lobby ends
     joined.join();
-    std::printf("2 machines, WAIT 1, %s: host frames %zu, period median %.3f ms, p99 %.3f ms, "
-                "longest %.3f ms\n",
-                floods ? "3 connections that never joined flooding the host" : "no flood",
-                hostTimes.periods.size(), percentile(hostTimes.periods, 0.5),
-                percentile(hostTimes.periods, 0.99), percentile(hostTimes.periods, 1.0));
+    std::printf(
+        "2 machines, WAIT 1, %s: host frames %zu, period median %.3f ms, p99 %.3f ms, "
+        "longest %.3f ms\n",
+        floods ? "3 connections that never joined flooding the host" : "no flood",
+        hostTimes.periods.size(), percentile(hostTimes.periods, 0.5),
+        percentile(hostTimes.periods, 0.99), percentile(hostTimes.periods, 1.0));
     if (floods) std::printf("  the floods sent %llu packets\n", (unsigned long long)packets);
 }
 
@@ -189,8 +190,8 @@ void timeJoins(int idle, int joins) {
         hostile::IdleConnections holding(host->port(), idle);
         holding.service(300);
         const auto asked = Clock::now();
-        auto guest = net::NetSession::join("127.0.0.1:" + std::to_string(host->port()), options,
-                                           error);
+        auto guest =
+            net::NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
         if (!guest) throw std::runtime_error(error);
         bool welcomed = false, over = false;
         while (!over && msSince(asked) < 10000) {
@@ -208,9 +209,10 @@ void timeJoins(int idle, int joins) {
             ++failed;
         }
     }
-    std::printf("a real join while %d connections that never join are held: %d of %d welcomed, "
-                "median %.1f ms, longest %.1f ms\n",
-                idle, joins - failed, joins, percentile(times, 0.5), percentile(times, 1.0));
+    std::printf(
+        "a real join while %d connections that never join are held: %d of %d welcomed, "
+        "median %.1f ms, longest %.1f ms\n",
+        idle, joins - failed, joins, percentile(times, 0.5), percentile(times, 1.0));
 }
 
 // What the host sends to addresses that never joined.
@@ -229,13 +231,15 @@ void countBytes(int seconds) {
     listening.join();
     uint64_t sentByIt = 0;
     const uint64_t most = idle.mostReceived(sentByIt);
-    std::printf("20 connection requests never followed up, from one address: it sent %llu "
-                "bytes, the host sent it %llu in %d s\n",
-                (unsigned long long)forged.bytesSent(), (unsigned long long)forged.bytesReceived(),
-                seconds);
-    std::printf("8 connections that never join: the one the host sent most received %llu bytes "
-                "and sent %llu\n",
-                (unsigned long long)most, (unsigned long long)sentByIt);
+    std::printf(
+        "20 connection requests never followed up, from one address: it sent %llu "
+        "bytes, the host sent it %llu in %d s\n",
+        (unsigned long long)forged.bytesSent(), (unsigned long long)forged.bytesReceived(),
+        seconds);
+    std::printf(
+        "8 connections that never join: the one the host sent most received %llu bytes "
+        "and sent %llu\n",
+        (unsigned long long)most, (unsigned long long)sentByIt);
 }
 
 }  // namespace

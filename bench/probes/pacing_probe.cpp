@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/probes/probe_arguments.h"
+#include "bench/probes/probe_rounds.h"
 #include "game/game.h"
 #include "input/keyboard.h"
 #include "input/live_input.h"
@@ -117,29 +118,6 @@ struct Frame {
     Clock::time_point start;
     double periodMs;  // from this frame's start to the next one's
 };
-
-double percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t at = std::min(values.size() - 1, size_t(fraction * double(values.size())));
-    return values[at];
-}
-
-int inPlayCount(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.play.players.inPlay(slot) ? 1 : 0;
-    return count;
-}
-
-// A new round with its countdown run through at once (as with Ctrl held).
-void setUpRound(Game& game, MatchStream& stream) {
-    startRound(game);
-    game.devices.keyboard.pacingOn = false;
-    runCountdown(game);
-    game.devices.keyboard.pacingOn = true;
-    game.play.itemBox.itemKind = ItemNone;
-    stream.beginRound();
-}
 
 // Plays rounds at the given WAIT for about `seconds`; the frames of every round but its
 // last (which waits for Enter) are kept.

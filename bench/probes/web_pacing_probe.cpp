@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/probes/probe_rounds.h"
 #include "game/game.h"
 #include "input/live_input.h"
 #include "input/pacing.h"
@@ -25,28 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kSecondsPerWait = 6;
 constexpr int kWaits[] = {1, 2, 10};
 constexpr double kMedianTolerance = 0.05;
-
-double percentile(std::vector<double> values, double fraction) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
-}
-
-int inPlayCount(const Game& game) {
-    int count = 0;
-    for (int slot = 0; slot < kSlots; ++slot) count += game.play.players.inPlay(slot) ? 1 : 0;
-    return count;
-}
-
-// A new round with its countdown run through at once (as with Ctrl held).
-void setUpRound(Game& game, MatchStream& stream) {
-    startRound(game);
-    game.devices.keyboard.pacingOn = false;
-    runCountdown(game);
-    game.devices.keyboard.pacingOn = true;
-    game.play.itemBox.itemKind = ItemNone;
-    stream.beginRound();
-}
 
 // Frame periods of rounds played at `wait` for about kSecondsPerWait. A round is left as soon
 // as fewer than two heads run (its end waits for Enter).
