@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 namespace net {
@@ -312,9 +313,26 @@ void EnetLink::answerAgain(int peer) {
     }
 }
 
+// Which of two pending connections gives way first: the one from the address (the machine)
+// that holds more pending places, then an unfinished handshake before a finished one, then
+// the older. One machine asking again and again thus pushes out only its own requests.
+bool EnetLink::giveWayBefore(int a, int b) const {
+    const auto rank = [&](int p) {
+        int fromThere = 0;
+        for (std::size_t i = 0; i < host_->peerCount; ++i) {
+            fromThere += places_[i].pending &&
+                         host_->peers[i].address.host == host_->peers[p].address.host;
+        }
+        return std::tuple(-fromThere,
+                          host_->peers[p].state != ENET_PEER_STATE_ACKNOWLEDGING_CONNECT,
+                          places_[p].sinceMs);
+    };
+    return rank(a) < rank(b);
+}
+
 // A connection request: one repeated (its answer was lost) is answered afresh; a new one
-// finds a place, the oldest pending connection giving way when none is free. ENet takes the
-// first free place, whose account starts with the request and its answer.
+// finds a place, a pending connection giving way when none is free (giveWayBefore). ENet
+// takes the first free place, whose account starts with the request and its answer.
 void EnetLink::makeRoom(const uint8_t* command, std::size_t size) {
     if (size < sizeof(ENetProtocolConnect) ||
         (command[0] & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT) {
@@ -334,12 +352,7 @@ void EnetLink::makeRoom(const uint8_t* command, std::size_t size) {
             oldest = -1;
             break;
         }
-        // Unfinished handshakes give way before finished ones, the oldest first.
-        const auto rank = [&](int p) {
-            return std::pair(host_->peers[p].state != ENET_PEER_STATE_ACKNOWLEDGING_CONNECT,
-                             places_[p].sinceMs);
-        };
-        if (oldest < 0 || rank(int(i)) < rank(oldest)) oldest = int(i);
+        if (oldest < 0 || giveWayBefore(int(i), oldest)) oldest = int(i);
     }
     std::size_t free = 0;
     while (free < host_->peerCount && host_->peers[free].state != ENET_PEER_STATE_DISCONNECTED) {

@@ -5,9 +5,9 @@
 // A listening link keeps its door: a connection is pending until the session admits it
 // (its join request was accepted). A pending connection
 // - is dropped without a word kJoinWithinMs after its connection request;
-// - gives way, the oldest first, when a new request finds every place taken (those whose
-//   handshake is not finished before those that finished it), so pending ones never keep
-//   out a real join;
+// - gives way when a new request finds every place taken (those from the machine holding
+//   the most places first, then unfinished handshakes, then the oldest), so pending ones
+//   never keep out a real join;
 // - is never sent more bytes than arrived from its address: each connection request is
 //   answered once (a repeated request, or datagrams that show the answer was lost, once
 //   more), ENet resends nothing to it by itself, and a datagram whose acknowledgements would
@@ -97,6 +97,7 @@ private:
     static int intercept(_ENetHost* host, _ENetEvent* event);
     bool screen(const uint8_t* data, std::size_t size);
     void makeRoom(const uint8_t* data, std::size_t size);
+    bool giveWayBefore(int a, int b) const;
     void answerAgain(int peer);
     bool spend(int peer, int64_t bytes);
     void keepDoor();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -56,9 +57,10 @@ TEST(Door, PendingConnectionsKeepNoRealJoinOutAndGetNoMoreBytesThanTheySent) {
     loopback::Machines machines = loopback::gather(1);
     const uint16_t port = machines.sessions[0]->port();
 
-    hostile::ForgedConnects forged(port);
+    hostile::ForgedConnects forged(port, "127.0.0.2");  // another machine than the others
     forged.send(4);
-    std::thread listening([&] { forged.listen(2500); });  // past the time they may stay
+    forged.listen(200);  // answered before the others push them out
+    std::thread listening([&] { forged.listen(2300); });  // past the time they may stay
     hostile::IdleConnections idle(port, 20);
     idle.service(100);
 
@@ -117,4 +119,24 @@ TEST(Door, MachinesJoinWhenTheHandshakeLosesAPacket) {
     std::unique_ptr<NetSession> first, second;
     EXPECT_EQ(joinOutcome(relay.port(0), first), NetEvent::Kind::Welcomed);
     EXPECT_EQ(joinOutcome(relay.port(1), second), NetEvent::Kind::Welcomed);
+}
+
+// A machine that sends connection requests faster than a real machine far away can finish
+// its handshake pushes out only its own requests: the real machine joins.
+TEST(Door, AMachineAskingAgainAndAgainKeepsNoOtherMachineOut) {
+    loopback::Machines machines = loopback::gather(1);
+    const uint16_t port = machines.sessions[0]->port();
+    UdpRelay far(port, 1, 50, 0, 1);  // 100 ms there and back
+    hostile::ForgedConnects forged(port, "127.0.0.2");
+    std::atomic<bool> joining{true};
+    std::thread asking([&] {
+        while (joining) {
+            forged.send(10);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    std::unique_ptr<NetSession> guest;
+    EXPECT_EQ(joinOutcome(far.port(0), guest), NetEvent::Kind::Welcomed);
+    joining = false;
+    asking.join();
 }

@@ -87,7 +87,9 @@ int IdleConnections::askToJoin(uint32_t gameVersion, int ms) {
     request.name = net::makeName("LATE");
     net::Packet packet;
     net::encodeMessage(request, packet);
-    for (const auto& link : links_) link->send(0, packet, true);
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+        if (early_[i]) links_[i]->send(0, packet, true);
+    }
     std::vector<bool> answered(links_.size());
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
@@ -128,9 +130,14 @@ uint64_t IdleConnections::mostReceived(uint64_t& sentByIt) const {
     return most;
 }
 
-ForgedConnects::ForgedConnects(uint16_t hostPort) : hostPort_(hostPort) {
+ForgedConnects::ForgedConnects(uint16_t hostPort, const char* from) : hostPort_(hostPort) {
     socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (socket_ < 0) throw std::runtime_error("hostile client: no socket");
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    if (socket_ < 0 || inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+        bind(socket_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        throw std::runtime_error(std::string("hostile client: no socket on ") + from);
+    }
 }
 
 ForgedConnects::~ForgedConnects() { close(socket_); }

@@ -24,9 +24,9 @@ public:
     // Services every connection for `ms` (they answer what ENet answers by itself).
     void service(int ms);
     int connected() const;     // how many the host let finish the handshake
-    // Each asks to join (late, perhaps) as the game would, as a machine of `gameVersion`;
-    // how many of those that finished the handshake in the first service() heard anything
-    // back within `ms` (the others may have asked for a connection again since).
+    // Those that finished the handshake in the first service() ask to join (late, perhaps)
+    // as the game would, as machines of `gameVersion`; how many heard anything back within
+    // `ms`. (The others may have asked for a connection again since.)
     int askToJoin(uint32_t gameVersion, int ms);
     uint64_t bytesSent() const;  // by all of them, UDP payloads
     // The most any one of them received from the host, against what that one sent.
@@ -42,7 +42,8 @@ private:
 // identity of its own: every one takes a connection place on the host until it is dropped.
 class ForgedConnects {
 public:
-    explicit ForgedConnects(uint16_t hostPort);
+    // Sends from `from` (another loopback address stands for another machine).
+    explicit ForgedConnects(uint16_t hostPort, const char* from = "127.0.0.1");
     ~ForgedConnects();
     void send(int count);
     // Counts what arrives for `ms`.
