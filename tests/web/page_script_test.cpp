@@ -21,19 +21,14 @@ using Page = platform::ScriptedPlatform::PresentedPage;
 
 constexpr uint32_t kPressMs = 40;  // how long a key is held
 constexpr uint32_t kStepMs = 300;  // from one key to the next
-constexpr uint32_t kFnvOffset = 2166136261u;
-constexpr uint32_t kFnvPrime = 16777619u;
 
 // FNV-1a over the page as a canvas holds it: red, green, blue, alpha for every pixel.
 uint32_t canvasHash(const Page& page) {
-    uint32_t hash = kFnvOffset;
-    const auto mix = [&hash](uint8_t byte) { hash = (hash ^ byte) * kFnvPrime; };
+    uint32_t hash = 2166136261u;
     for (const uint8_t index : page.pixels) {
         const platform::PaletteEntry& colour = page.palette[index];
-        mix(colour.red);
-        mix(colour.green);
-        mix(colour.blue);
-        mix(0xFF);
+        for (const uint8_t byte : {colour.red, colour.green, colour.blue, uint8_t{0xFF}})
+            hash = (hash ^ byte) * 16777619u;
     }
     return hash;
 }
@@ -140,13 +135,13 @@ TEST(PageScript, TheDesktopGameShowsEveryPageTheBrowserTestLooksFor) {
     size_t look = 0;
     for (const Step& step : steps) {
         if (step.action != "see") continue;
-        char line[64];
-        std::snprintf(line, sizeof line, "see %s 0x%08x\n", step.name.c_str(), step.value);
-        expected += line;
-        std::snprintf(line, sizeof line, "see %s 0x%08x\n", step.name.c_str(),
-                      look < seen.size() ? seen[look] : 0u);
-        actual += line;
-        ++look;
+        const auto line = [&](uint32_t hash) {
+            char text[64];
+            std::snprintf(text, sizeof text, "see %s 0x%08x\n", step.name.c_str(), hash);
+            return std::string(text);
+        };
+        expected += line(step.value);
+        actual += line(look < seen.size() ? seen[look++] : 0u);
     }
     EXPECT_EQ(actual, expected) << "the desktop game shows other pages (see above)";
 }
@@ -163,33 +158,22 @@ TEST(PageScript, EveryKeyOfTheScriptChangesWhatThePageShows) {
     }
 }
 
+// 1P's Q A Z, 2P's B N M, 3P's arrows, 4P's keypad 3 6 9, punctuation and the other keys
+// players may choose: by their place on the keyboard. Keys the game does not read (0) stay
+// the browser's.
 TEST(WebKeys, KeysAreTakenByTheirPlaceOnTheKeyboard) {
-    using platform::virtualKeyForCode;
-    // 1P's Q A Z, 2P's B N M, 3P's arrows, 4P's keypad 3 6 9: the codes of those places.
-    EXPECT_EQ(virtualKeyForCode("KeyQ"), key::letter('Q'));
-    EXPECT_EQ(virtualKeyForCode("KeyA"), key::letter('A'));
-    EXPECT_EQ(virtualKeyForCode("KeyZ"), key::letter('Z'));
-    EXPECT_EQ(virtualKeyForCode("KeyM"), key::letter('M'));
-    EXPECT_EQ(virtualKeyForCode("ArrowLeft"), key::Left);
-    EXPECT_EQ(virtualKeyForCode("ArrowUp"), key::Up);
-    EXPECT_EQ(virtualKeyForCode("ArrowRight"), key::Right);
-    EXPECT_EQ(virtualKeyForCode("ArrowDown"), key::Down);
-    EXPECT_EQ(virtualKeyForCode("Numpad3"), key::numpad(3));
-    EXPECT_EQ(virtualKeyForCode("Numpad9"), key::numpad(9));
-    EXPECT_EQ(virtualKeyForCode("Digit7"), key::digit(7));
-    EXPECT_EQ(virtualKeyForCode("NumpadEnter"), key::Enter);
-    EXPECT_EQ(virtualKeyForCode("ControlRight"), key::Ctrl);
-    EXPECT_EQ(virtualKeyForCode("PageDown"), key::PageDown);
-    EXPECT_EQ(virtualKeyForCode("Pause"), key::Pause);
-    // Punctuation and the other keys players may choose, by place too.
-    EXPECT_EQ(virtualKeyForCode("Semicolon"), key::Semicolon);
-    EXPECT_EQ(virtualKeyForCode("ShiftRight"), key::RightShift);
-    // Keys the game does not read stay the browser's.
-    EXPECT_EQ(virtualKeyForCode("F5"), 0);
-    EXPECT_EQ(virtualKeyForCode("AltLeft"), 0);
-    EXPECT_EQ(virtualKeyForCode("ContextMenu"), 0);
-    EXPECT_EQ(virtualKeyForCode("Key"), 0);
-    EXPECT_EQ(virtualKeyForCode(""), 0);
+    // clang-format off
+    const std::pair<const char*, int> places[] = {
+        {"KeyQ", key::letter('Q')}, {"KeyA", key::letter('A')}, {"KeyZ", key::letter('Z')},
+        {"KeyM", key::letter('M')}, {"ArrowLeft", key::Left}, {"ArrowUp", key::Up},
+        {"ArrowRight", key::Right}, {"ArrowDown", key::Down}, {"Numpad3", key::numpad(3)},
+        {"Numpad9", key::numpad(9)}, {"Digit7", key::digit(7)}, {"NumpadEnter", key::Enter},
+        {"ControlRight", key::Ctrl}, {"PageDown", key::PageDown}, {"Pause", key::Pause},
+        {"Semicolon", key::Semicolon}, {"ShiftRight", key::RightShift}, {"F5", 0},
+        {"AltLeft", 0}, {"ContextMenu", 0}, {"Key", 0}, {"", 0}};
+    // clang-format on
+    for (const auto& [code, expected] : places)
+        EXPECT_EQ(platform::virtualKeyForCode(code), expected) << code;
 }
 
 // The page gets every key of the table, each with a name (the key screen can show it, the
