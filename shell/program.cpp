@@ -134,7 +134,9 @@ constexpr auto kTitleActions = [] {
     actions[TitleRowExit] = leaveProgram;
     return actions;
 }();
-static_assert(std::ranges::find(kTitleActions, nullptr) == kTitleActions.end());
+// (std::find: the web build's standard library has no std::ranges::find.)
+static_assert(std::find(kTitleActions.begin(), kTitleActions.end(), nullptr) ==
+              kTitleActions.end());
 
 }  // namespace
 
