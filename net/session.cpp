@@ -261,14 +261,18 @@ void NetSession::handleClient(const Message& message) {
     }
 }
 
-void NetSession::beginMatch(const MatchStart& start) {
-    lockstep_.start(start, self_, nowMs());
+void NetSession::enterMatch(const MatchStart& start, uint8_t machine) {
+    lockstep_.start(start, machine, nowMs());
     phase_ = Phase::Match;
     stopped_ = false;
     decisionsMade_ = decisionsTaken_ = 0;
     lastSent_.fill(0);
     gameWaiting_ = false;
     waitSince_.fill(-1);
+}
+
+void NetSession::beginMatch(const MatchStart& start) {
+    enterMatch(start, self_);
     pushEvent(eventOf(NetEvent::Kind::MatchStarted));
 }
 
@@ -585,13 +589,7 @@ bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
     start.checksumEvery = setup.checksumEvery;
     Packet check;
     if (!encodeMessage(start, check)) return false;
-    lockstep_.start(start, kHostMachine, nowMs());
-    phase_ = Phase::Match;
-    stopped_ = false;
-    decisionsMade_ = decisionsTaken_ = 0;
-    lastSent_.fill(0);
-    gameWaiting_ = false;
-    waitSince_.fill(-1);
+    enterMatch(start, kHostMachine);
     queue(otherMachines(), start, &lock);
     started = start;
     return true;

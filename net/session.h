@@ -188,6 +188,8 @@ private:
     void stopMatch(StopReason reason, Checkpoint at);
     void tick();
     void checkStalls();
+    // The match's lockstep and this session's account of it, afresh; `machine` is this one.
+    void enterMatch(const MatchStart& start, uint8_t machine);
     void beginMatch(const MatchStart& start);
     void takeHostDecision(uint32_t index, Decision decision);
     void sendInputs();

@@ -16,104 +16,24 @@
 #include <thread>
 #include <vector>
 
+#include "bench/probes/net_probe_machines.h"
 #include "bench/probes/probe_arguments.h"
-#include "game/game.h"
-#include "match/match.h"
 #include "netplay/net_game.h"
 #include "shell/program.h"
-#include "shell/start_up.h"
 #include "tests/net/hostile_client.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = ProbeClock;
 constexpr uint32_t kVersion = 0xD00E;
-constexpr uint32_t kEnterEveryMs = 400;
-constexpr uint32_t kHoldMs = 50;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// No display, the real clock; the host's person presses Enter now and then, Esc at the end.
-class HeadlessPlatform final : public platform::Platform {
-public:
-    HeadlessPlatform(bool presses, uint32_t escAfterMs) : presses_(presses), escAt_(escAfterMs) {}
-    bool openDisplay(std::string&) override { return true; }
-    void closeDisplay() override {}
-    bool pollEvent(platform::Event& event) override { return take(event); }
-    bool waitEvent(platform::Event& event, uint32_t timeoutMs) override {
-        const uint32_t until = ticks() + timeoutMs;
-        while (!take(event)) {
-            if (int32_t(until - ticks()) <= 0) return false;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return true;
-    }
-    uint32_t ticks() override { return uint32_t(msSince(start_)); }
-    int64_t calendarTime() override { return 1; }
-    uint32_t refreshIntervalMs() override { return 17; }
-    void present(const uint8_t*, int, const platform::PaletteEntry*) override {}
-
-private:
-    bool take(platform::Event& event) {
-        if (!presses_) return false;
-        const uint32_t now = ticks();
-        if (down_ && now >= upAt_) {
-            down_ = false;
-            event = {platform::EventKind::KeyUp, key_};
-            return true;
-        }
-        if (!down_ && now >= nextAt_) {
-            key_ = now >= escAt_ ? key::Esc : key::Enter;
-            down_ = true;
-            upAt_ = now + kHoldMs;
-            nextAt_ = now + kEnterEveryMs;
-            event = {platform::EventKind::KeyDown, key_};
-            return true;
-        }
-        return false;
-    }
-
-    const Clock::time_point start_ = Clock::now();
-    bool presses_;
-    uint32_t escAt_;
-    bool down_ = false;
-    int key_ = 0;
-    uint32_t upAt_ = 0, nextAt_ = 1000;
-};
-
-// The host's frame periods while rounds run, through the match's observer.
-struct FrameTimes final : public MatchObserver {
-    void decided(Decision decision) override {
-        last = {};
-        inRound = decision == Decision::NextRound;
-    }
-    void frame(const FrameInput&) override {
-        if (!inRound) return;
-        const auto now = Clock::now();
-        if (last != Clock::time_point{} && periods.size() < periods.capacity()) {
-            periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
-        }
-        last = now;
-    }
-    void roundEnded(const RoundResult&) override { inRound = false; }
-    void roundLeft() override {}
-
-    Clock::time_point last{};
-    bool inRound = false;
-    std::vector<double> periods;
-};
-
 thread_local FrameTimes* frameTimes = nullptr;
 
 void timedMatch(Game& game, MatchInput& input) { runMatch(game, input, frameTimes); }
-
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(share * double(values.size())))];
-}
 
 void playMatch(int seconds, int floods) {
     std::string error;
@@ -130,14 +50,9 @@ void playMatch(int seconds, int floods) {
         while (!flood->connected()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     FrameTimes hostTimes;
-    hostTimes.periods.reserve(1 << 20);
     std::thread joined([&] {
         HeadlessPlatform machine(false, 0);
-        auto game = makeGame(machine);
-        game->charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
-        game->recordPath = "/dev/null";
-        openDisplay(*game, "");
-        buildTables(*game);
+        auto game = readyGame(machine);
         guest->setMatchRunner(timedMatch);
         try {
             guest->runLobby(*game);
@@ -147,16 +62,9 @@ void playMatch(int seconds, int floods) {
     {
         frameTimes = &hostTimes;
         HeadlessPlatform machine(true, uint32_t(seconds) * 1000);
-        auto game = makeGame(machine);
-        game->charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
-        game->recordPath = "/dev/null";
-        openDisplay(*game, "");
-        buildTables(*game);
+        auto game = readyGame(machine);
         host->setMatchRunner(timedMatch);
-        for (int slot = 0; slot < kSlots; ++slot) {
-            game->play.players.type[slot] = slot < 2 ? PlayerMan : PlayerNon;
-            game->owners.machine[slot] = uint8_t(slot < 2 ? slot : 0);
-        }
+        seatOnePlayerPerMachine(*game, 2);
         try {
             host->playHostMatch(*game);
         } catch (const ProgramExit&) {

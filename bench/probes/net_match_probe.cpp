@@ -18,93 +18,15 @@
 #include <thread>
 #include <vector>
 
+#include "bench/probes/net_probe_machines.h"
 #include "bench/probes/probe_arguments.h"
-#include "game/game.h"
-#include "match/match.h"
 #include "netplay/net_game.h"
 #include "shell/program.h"
-#include "shell/start_up.h"
 #include "tests/net/udp_relay.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr uint32_t kEnterEveryMs = 400;
-constexpr uint32_t kHoldMs = 50;
-
-// No display, the real clock, and the host's person: Enter now and then, Esc at the end.
-class HeadlessPlatform final : public platform::Platform {
-public:
-    explicit HeadlessPlatform(bool presses, uint32_t escAfterMs)
-        : presses_(presses), escAfterMs_(escAfterMs) {}
-    bool openDisplay(std::string&) override { return true; }
-    void closeDisplay() override {}
-    bool pollEvent(platform::Event& event) override { return take(event); }
-    bool waitEvent(platform::Event& event, uint32_t timeoutMs) override {
-        const uint32_t until = ticks() + timeoutMs;
-        while (!take(event)) {
-            if (int32_t(until - ticks()) <= 0) return false;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return true;
-    }
-    uint32_t ticks() override {
-        return uint32_t(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count());
-    }
-    int64_t calendarTime() override { return 1; }
-    uint32_t refreshIntervalMs() override { return 17; }
-    void present(const uint8_t*, int, const platform::PaletteEntry*) override {}
-
-private:
-    bool take(platform::Event& event) {
-        if (!presses_) return false;
-        const uint32_t now = ticks();
-        if (down_ && now >= upAt_) {
-            down_ = false;
-            event = {platform::EventKind::KeyUp, key_};
-            return true;
-        }
-        if (!down_ && now >= nextAt_) {
-            key_ = now >= escAfterMs_ ? key::Esc : key::Enter;
-            down_ = true;
-            upAt_ = now + kHoldMs;
-            nextAt_ = now + kEnterEveryMs;
-            event = {platform::EventKind::KeyDown, key_};
-            return true;
-        }
-        return false;
-    }
-
-    const Clock::time_point start_ = Clock::now();
-    bool presses_;
-    uint32_t escAfterMs_;
-    bool down_ = false;
-    int key_ = 0;
-    uint32_t upAt_ = 0, nextAt_ = 1000;
-};
-
-// Frame periods of the rounds a machine plays, through the match's observer.
-struct FrameTimes final : public MatchObserver {
-    void decided(Decision decision) override {
-        last = {};
-        inRound = decision == Decision::NextRound;
-    }
-    void frame(const FrameInput&) override {
-        if (!inRound) return;  // the pause after the round
-        const auto now = Clock::now();
-        if (last != Clock::time_point{} && periods.size() < periods.capacity()) {
-            periods.push_back(std::chrono::duration<double, std::milli>(now - last).count());
-        }
-        last = now;
-    }
-    void roundEnded(const RoundResult&) override { inRound = false; }
-    void roundLeft() override {}
-
-    Clock::time_point last{};
-    bool inRound = false;
-    std::vector<double> periods;
-};
+using Clock = ProbeClock;
 
 thread_local FrameTimes* frameTimes = nullptr;
 net::NetSession* hostSession = nullptr;
@@ -114,21 +36,6 @@ void timedMatch(Game& game, MatchInput& input) {
     net::MatchStart start;
     if (game.owners.self == 0 && hostSession->matchStart(start)) inputDelay = start.inputDelay;
     runMatch(game, input, frameTimes);
-}
-
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(share * double(values.size())))];
-}
-
-std::unique_ptr<Game> readyGame(platform::Platform& machine) {
-    auto game = makeGame(machine);
-    game->charBitmapName = std::string(DIRAVIRU_SOURCE_DIR) + "/assets/char.bmp";
-    game->recordPath = "/dev/null";
-    openDisplay(*game, "");
-    buildTables(*game);
-    return game;
 }
 
 void runCase(int count, int seconds) {
@@ -159,7 +66,6 @@ void runCase(int count, int seconds) {
     for (int m = 0; m < count; ++m) {
         threads.emplace_back([&, m] {
             FrameTimes& mine = times[m];
-            mine.periods.reserve(1 << 20);
             frameTimes = &mine;
             HeadlessPlatform machine(m == 0, uint32_t(seconds) * 1000);
             auto game = readyGame(machine);
@@ -168,10 +74,7 @@ void runCase(int count, int seconds) {
             const auto begin = Clock::now();
             try {
                 if (m == 0) {
-                    for (int slot = 0; slot < kSlots; ++slot) {
-                        game->play.players.type[slot] = slot < count ? PlayerMan : PlayerNon;
-                        game->owners.machine[slot] = uint8_t(slot < count ? slot : 0);
-                    }
+                    seatOnePlayerPerMachine(*game, count);
                     net.playHostMatch(*game);
                 } else {
                     net.runLobby(*game);
