@@ -67,17 +67,21 @@ IdleConnections::IdleConnections(uint16_t hostPort, int count) {
 
 IdleConnections::~IdleConnections() = default;
 
-void IdleConnections::service(int ms) {
+void IdleConnections::serviceAll(int ms, net::LinkEvent::Kind kind, std::vector<bool>& seen) {
     const auto until = Clock::now() + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
         for (std::size_t i = 0; i < links_.size(); ++i) {
             net::LinkEvent event;
             while (links_[i]->service(event, 0)) {
-                if (event.kind == net::LinkEvent::Kind::Connected) connected_[i] = true;
+                if (event.kind == kind) seen[i] = true;
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+void IdleConnections::service(int ms) {
+    serviceAll(ms, net::LinkEvent::Kind::Connected, connected_);
     if (early_.empty()) early_ = connected_;
 }
 
@@ -91,16 +95,7 @@ int IdleConnections::askToJoin(uint32_t gameVersion, int ms) {
         if (early_[i]) links_[i]->send(0, packet, true);
     }
     std::vector<bool> answered(links_.size());
-    const auto until = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < until) {
-        for (std::size_t i = 0; i < links_.size(); ++i) {
-            net::LinkEvent event;
-            while (links_[i]->service(event, 0)) {
-                if (event.kind == net::LinkEvent::Kind::Received) answered[i] = true;
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    serviceAll(ms, net::LinkEvent::Kind::Received, answered);
     int count = 0;
     for (std::size_t i = 0; i < answered.size(); ++i) count += answered[i] && early_[i];
     return count;

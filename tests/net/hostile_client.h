@@ -33,6 +33,9 @@ public:
     uint64_t mostReceived(uint64_t& sentByIt) const;
 
 private:
+    // Services every link for `ms`, marking in `seen` those that had an event of `kind`.
+    void serviceAll(int ms, net::LinkEvent::Kind kind, std::vector<bool>& seen);
+
     std::vector<std::unique_ptr<net::EnetLink>> links_;
     std::vector<bool> connected_;
     std::vector<bool> early_;  // connected in the first service()

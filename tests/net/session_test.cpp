@@ -83,24 +83,34 @@ TEST(Session, TwoAndFourMachinesPlayTheSameFramesDirectlyAndThroughDelayAndLoss)
     }
 }
 
+namespace {
+
+// Machines 0 and 1 played `frames` frames alike, in which machine 2's slot (which stopped
+// after its last frame) turned COM once, 3 s after machine 2's last frame.
+void expectMachine2TurnsComOnceAfterThreeSeconds(const std::vector<loopback::Played>& played,
+                                                 int frames) {
+    const double stopMs = played[2].atMs.back();
+    ASSERT_EQ(played[0].frames.size(), std::size_t(frames));
+    ASSERT_EQ(played[1].frames.size(), std::size_t(frames));
+    int comFrames = 0;
+    for (int f = 0; f < frames; ++f) {
+        ASSERT_EQ(played[1].frames[f].input, played[0].frames[f].input) << f;
+        if (played[0].frames[f].input.toComputer == 0b0100) {
+            ++comFrames;
+            EXPECT_GE(played[0].atMs[f] - stopMs, 2900);
+        }
+    }
+    EXPECT_EQ(comFrames, 1);
+}
+
+}  // namespace
+
 TEST(Session, ASilentMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) {
     loopback::Machines machines = loopback::gather(3, {20, 0});
     loopback::startMatch(machines);
     // Machine 2 falls silent after 300 frames.
     const loopback::Script script{1500, 2, 300, [&](int) { machines.relay->cut(1); }};
-    const auto played = loopback::play(machines, script);
-    const double quitMs = played[2].atMs.back();
-    ASSERT_EQ(played[0].frames.size(), 1500u);
-    ASSERT_EQ(played[1].frames.size(), 1500u);
-    int comFrames = 0;
-    for (int f = 0; f < 1500; ++f) {
-        ASSERT_EQ(played[1].frames[f].input, played[0].frames[f].input) << f;
-        if (played[0].frames[f].input.toComputer == 0b0100) {
-            ++comFrames;
-            EXPECT_GE(played[0].atMs[f] - quitMs, 2900);  // silent for 3 s first
-        }
-    }
-    EXPECT_EQ(comFrames, 1);
+    expectMachine2TurnsComOnceAfterThreeSeconds(loopback::play(machines, script), 1500);
     awaitEvent(*machines.sessions[0], NetEvent::Kind::MachineLeft);
 
     machines.sessions[0].reset();
@@ -151,19 +161,7 @@ TEST(Session, AMachineThatAnswersButNoLongerAdvancesTurnsComAfterThreeSecondsOfW
     loopback::Machines machines = loopback::gather(3);
     loopback::startMatch(machines);
     const loopback::Script script{1000, 2, 300, [](int) {}};  // its session stays connected
-    const auto played = loopback::play(machines, script);
-    const double stallMs = played[2].atMs.back();
-    ASSERT_EQ(played[0].frames.size(), 1000u);
-    ASSERT_EQ(played[1].frames.size(), 1000u);
-    int comFrames = 0;
-    for (int f = 0; f < 1000; ++f) {
-        ASSERT_EQ(played[1].frames[f].input, played[0].frames[f].input) << f;
-        if (played[0].frames[f].input.toComputer == 0b0100) {
-            ++comFrames;
-            EXPECT_GE(played[0].atMs[f] - stallMs, 2900);  // waited for 3 s first
-        }
-    }
-    EXPECT_EQ(comFrames, 1);
+    expectMachine2TurnsComOnceAfterThreeSeconds(loopback::play(machines, script), 1000);
     EXPECT_EQ(awaitEvent(*machines.sessions[1], NetEvent::Kind::MachineLeft).machine, 2);
 }
 
