@@ -100,7 +100,7 @@ Machines gather(int count, Distance distance) {
     return machines;
 }
 
-net::MatchStart startMatch(Machines& machines) {
+net::MatchSetup matchSetup() {
     net::MatchSetup setup;
     setup.randomState = 0x2545F491;
     setup.frameCounters = {0, 1, 2, 3, 4};
@@ -108,8 +108,12 @@ net::MatchStart startMatch(Machines& machines) {
     setup.playerTypes = {1, 2, 2, 0};
     setup.framePeriodMs = kFramePeriodMs;
     setup.checksumEvery = 100;
+    return setup;
+}
+
+net::MatchStart startMatch(Machines& machines) {
     net::MatchStart start;
-    if (!machines.sessions[0]->startMatch(setup, start)) throw std::runtime_error("no match");
+    if (!machines.sessions[0]->startMatch(matchSetup(), start)) throw std::runtime_error("no match");
     for (auto& session : machines.sessions) {
         waitFor([&] {
             net::MatchStart seen;

@@ -33,7 +33,9 @@ struct Machines {
 Machines gather(int count, Distance distance = {});
 // The frames of the matches started here, as the game's WAIT 1 makes them.
 constexpr double kFramePeriodMs = 4;
-// The host starts a match of kFramePeriodMs frames; returns once every machine has it.
+// The match the host starts here: frames of kFramePeriodMs, a checksum every 100 frames.
+net::MatchSetup matchSetup();
+// The host starts that match; returns once every machine has it.
 net::MatchStart startMatch(Machines& machines);
 
 struct Script {
