@@ -8,6 +8,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace hostile {
 namespace {
@@ -27,32 +28,20 @@ std::unique_ptr<net::EnetLink> connectTo(uint16_t hostPort) {
     return link;
 }
 
-void putBig(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(uint8_t(value >> (8 * i)));
-}
-
 // A connection request as ENet's wire has it: the header of a machine without a peer number
-// yet, and the connect command with its settings, `identity` and the game's connect data.
+// yet (sent time follows), the connect command (acknowledged, no channel, reliable sequence 1,
+// the sender's peer 0, any session numbers), its settings (MTU 1392, window 32768, 2 channels,
+// no bandwidth limits, throttle interval 5000, acceleration and deceleration 2), `identity` as
+// the connect ID, and the game's connect data. Each field big-endian, of the size beside it.
 std::vector<uint8_t> connectDatagram(uint32_t identity) {
+    const std::pair<uint32_t, int> fields[] = {
+        {0x8FFF, 2}, {0, 2},     {0x82, 1}, {0xFF, 1}, {1, 2},        {0, 2},
+        {0xFF, 1},   {0xFF, 1},  {1392, 4}, {32768, 4}, {2, 4},       {0, 4},
+        {0, 4},      {5000, 4},  {2, 4},    {2, 4},    {identity, 4}, {net::kConnectMagic, 4}};
     std::vector<uint8_t> d;
-    putBig(d, 0x8000 | 0x0FFF, 2);  // sent time follows; no peer number yet
-    putBig(d, 0, 2);                // sent time
-    d.push_back(0x80 | 2);          // connect, to be acknowledged
-    d.push_back(0xFF);              // no channel
-    putBig(d, 1, 2);                // reliable sequence number
-    putBig(d, 0, 2);                // the sender's peer number
-    d.push_back(0xFF);              // session numbers: any
-    d.push_back(0xFF);
-    putBig(d, 1392, 4);          // MTU
-    putBig(d, 32768, 4);         // window
-    putBig(d, 2, 4);             // channels
-    putBig(d, 0, 4);             // incoming bandwidth
-    putBig(d, 0, 4);             // outgoing bandwidth
-    putBig(d, 5000, 4);          // throttle interval
-    putBig(d, 2, 4);             // throttle acceleration
-    putBig(d, 2, 4);             // throttle deceleration
-    putBig(d, identity, 4);      // connect ID
-    putBig(d, net::kConnectMagic, 4);
+    for (const auto& [value, bytes] : fields) {
+        for (int i = bytes - 1; i >= 0; --i) d.push_back(uint8_t(value >> (8 * i)));
+    }
     return d;
 }
 

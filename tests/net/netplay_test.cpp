@@ -368,7 +368,7 @@ TEST_P(InLockstep, MachinesPlayTheHostsMatchWithEqualChecksums) {
     for (int m = 0; m < c.machines; ++m) {
         EXPECT_EQ(seen[m].sums, seen[0].sums) << "machine " << m;
         bool playsBack = false;
-        EXPECT_EQ(replaySums(machines[m]->replayPath(), playsBack), seen[0].sums) << "machine " << m;
+        EXPECT_EQ(replaySums(machines[m]->replayPath(), playsBack), seen[0].sums) << m;
         EXPECT_TRUE(playsBack) << "machine " << m;
         EXPECT_EQ(seen[m].rounds, c.rounds) << "machine " << m;
         EXPECT_EQ(seen[m].scoreTables, c.rounds + 1) << "machine " << m;
