@@ -14,34 +14,6 @@
 
 using namespace net;
 
-namespace {
-
-// Joins the host at `port` as the loopback machines do; the first of Welcomed and
-// ConnectFailed.
-NetEvent::Kind joinOutcome(uint16_t port, std::unique_ptr<NetSession>& guest) {
-    SessionOptions options;
-    options.gameVersion = loopback::kGameVersion;
-    options.name = "REAL";
-    std::string error;
-    guest = NetSession::join("127.0.0.1:" + std::to_string(port), options, error);
-    if (!guest) return NetEvent::Kind::ConnectFailed;
-    NetEvent::Kind outcome = NetEvent::Kind::ConnectFailed;
-    loopback::waitFor([&] {
-        NetEvent event;
-        while (guest->pollEvent(event)) {
-            if (event.kind == NetEvent::Kind::Welcomed || event.kind == NetEvent::Kind::Refused ||
-                event.kind == NetEvent::Kind::ConnectFailed) {
-                outcome = event.kind;
-                return true;
-            }
-        }
-        return false;
-    });
-    return outcome;
-}
-
-}  // namespace
-
 // Connection requests that are never followed up and connections that never ask to join
 // take the host's places only for 2 s and never keep a real machine out; the host answers
 // an address that has not joined with no more bytes than came from it.
@@ -63,7 +35,7 @@ TEST(Door, PendingConnectionsKeepNoRealJoinOutAndGetNoMoreBytesThanTheySent) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     std::unique_ptr<NetSession> guest;
-    EXPECT_EQ(joinOutcome(port, guest), NetEvent::Kind::Welcomed);
+    EXPECT_EQ(loopback::join(port, guest).kind, NetEvent::Kind::Welcomed);
     holding.join();
     listening.join();
 
@@ -78,7 +50,7 @@ TEST(Door, PendingConnectionsKeepNoRealJoinOutAndGetNoMoreBytesThanTheySent) {
 
     // The places are free again: another machine joins at once, and the two play.
     std::unique_ptr<NetSession> second;
-    EXPECT_EQ(joinOutcome(port, second), NetEvent::Kind::Welcomed);
+    EXPECT_EQ(loopback::join(port, second).kind, NetEvent::Kind::Welcomed);
 }
 
 // Three machines that connected without joining flood the host with small packets while two
@@ -107,8 +79,8 @@ TEST(Door, MachinesJoinWhenTheHandshakeLosesAPacket) {
     relay.loseFromHost(0, 0);    // the host's answer to the request
     relay.loseFromClient(1, 1);  // the acknowledgement of that answer (and the join request)
     std::unique_ptr<NetSession> first, second;
-    EXPECT_EQ(joinOutcome(relay.port(0), first), NetEvent::Kind::Welcomed);
-    EXPECT_EQ(joinOutcome(relay.port(1), second), NetEvent::Kind::Welcomed);
+    EXPECT_EQ(loopback::join(relay.port(0), first).kind, NetEvent::Kind::Welcomed);
+    EXPECT_EQ(loopback::join(relay.port(1), second).kind, NetEvent::Kind::Welcomed);
 }
 
 // A machine that sends connection requests faster than a real machine far away can finish
@@ -126,7 +98,7 @@ TEST(Door, AMachineAskingAgainAndAgainKeepsNoOtherMachineOut) {
         }
     });
     std::unique_ptr<NetSession> guest;
-    EXPECT_EQ(joinOutcome(far.port(0), guest), NetEvent::Kind::Welcomed);
+    EXPECT_EQ(loopback::join(far.port(0), guest).kind, NetEvent::Kind::Welcomed);
     joining = false;
     asking.join();
 }

@@ -1,5 +1,6 @@
 #include "tests/net/loopback_match.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <new>
@@ -43,6 +44,29 @@ void waitFor(const std::function<bool()>& done) {
         if (Clock::now() > until) throw std::runtime_error("loopback: gave up waiting");
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+net::NetEvent awaitEvent(net::NetSession& session,
+                         std::initializer_list<net::NetEvent::Kind> kinds) {
+    net::NetEvent event;
+    waitFor([&] {
+        while (session.pollEvent(event)) {
+            if (std::find(kinds.begin(), kinds.end(), event.kind) != kinds.end()) return true;
+        }
+        return false;
+    });
+    return event;
+}
+
+net::NetEvent join(uint16_t port, std::unique_ptr<net::NetSession>& guest, uint32_t gameVersion) {
+    net::SessionOptions options;
+    options.gameVersion = gameVersion;
+    options.name = "REAL";
+    std::string error;
+    guest = net::NetSession::join("127.0.0.1:" + std::to_string(port), options, error);
+    if (!guest) return net::NetEvent{.kind = net::NetEvent::Kind::ConnectFailed};
+    using Kind = net::NetEvent::Kind;
+    return awaitEvent(*guest, {Kind::Welcomed, Kind::Refused, Kind::ConnectFailed});
 }
 
 uint32_t scriptedChanges(int machine, uint32_t frame) {

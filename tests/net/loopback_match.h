@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -17,6 +18,14 @@ void waitFor(const std::function<bool()>& done);
 
 // The game version of the machines gathered here.
 constexpr uint32_t kGameVersion = 7;
+
+// Polls `session` for its next event of one of `kinds`; throws after 10 s.
+net::NetEvent awaitEvent(net::NetSession& session,
+                         std::initializer_list<net::NetEvent::Kind> kinds);
+// Joins the host at `port` as a machine of `gameVersion`, kept in `guest`; its first event of
+// Welcomed, Refused and ConnectFailed.
+net::NetEvent join(uint16_t port, std::unique_ptr<net::NetSession>& guest,
+                   uint32_t gameVersion = kGameVersion);
 
 struct Distance {
     int oneWayDelayMs = 0;  // 0 and no loss: the machines talk directly

@@ -10,30 +10,15 @@
 #include "tests/net/loopback_match.h"
 
 using namespace net;
+using loopback::awaitEvent;
 
 namespace {
 
-// Polls `session` for the next event of `kind`; throws after 10 s.
-NetEvent awaitEvent(NetSession& session, NetEvent::Kind kind) {
-    NetEvent event;
-    loopback::waitFor([&] {
-        while (session.pollEvent(event)) {
-            if (event.kind == kind) return true;
-        }
-        return false;
-    });
-    return event;
-}
-
 // The reason the host gives a machine of `gameVersion`; the refusal names the host's version.
 RefusalReason refusalOf(const NetSession& host, uint32_t gameVersion) {
-    SessionOptions options;
-    options.gameVersion = gameVersion;
-    std::string error;
-    auto guest = NetSession::join("127.0.0.1:" + std::to_string(host.port()), options, error);
-    EXPECT_TRUE(guest) << error;
-    if (!guest) return RefusalReason{};
-    const NetEvent refused = awaitEvent(*guest, NetEvent::Kind::Refused);
+    std::unique_ptr<NetSession> guest;
+    const NetEvent refused = loopback::join(host.port(), guest, gameVersion);
+    EXPECT_EQ(refused.kind, NetEvent::Kind::Refused);
     EXPECT_EQ(refused.hostVersion, host.gameVersion());
     return refused.refusal;
 }
@@ -46,7 +31,7 @@ TEST(Session, JoinsAreRefusedFromAnotherVersionToAFullGameAndDuringAMatch) {
     EXPECT_EQ(refusalOf(*machines.sessions[0], 8), RefusalReason::OtherVersion);
     EXPECT_EQ(refusalOf(*machines.sessions[0], 7), RefusalReason::GameFull);
     machines.sessions.pop_back();  // machine 3 leaves: its slot goes back to the host
-    EXPECT_EQ(awaitEvent(*machines.sessions[1], NetEvent::Kind::MachineLeft).name.view(), "GUEST3");
+    EXPECT_EQ(awaitEvent(*machines.sessions[1], {NetEvent::Kind::MachineLeft}).name.view(), "GUEST3");
     EXPECT_EQ(machines.sessions[1]->lobby().slotOwner[3], kHostMachine);
     loopback::startMatch(machines);
     EXPECT_EQ(refusalOf(*machines.sessions[0], 7), RefusalReason::MatchUnderWay);
@@ -100,10 +85,10 @@ TEST(Session, AStoppedMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) 
             }
         }
         EXPECT_EQ(comFrames, 1);
-        EXPECT_EQ(awaitEvent(*machines.sessions[1], NetEvent::Kind::MachineLeft).machine, 2);
+        EXPECT_EQ(awaitEvent(*machines.sessions[1], {NetEvent::Kind::MachineLeft}).machine, 2);
         if (!cut) continue;
         machines.sessions[0].reset();
-        awaitEvent(*machines.sessions[1], NetEvent::Kind::HostGone);
+        awaitEvent(*machines.sessions[1], {NetEvent::Kind::HostGone});
         NetFrame frame;
         EXPECT_EQ(machines.sessions[1]->takeFrame(frame), FrameStatus::Stopped);
         StopReason reason{};
@@ -129,7 +114,7 @@ TEST(Session, ControlMessagesArriveOrTheSessionEndsWithAMessage) {
         auto guest = NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
         ASSERT_TRUE(guest) << error;
         SCOPED_TRACE(waitMs);
-        awaitEvent(*guest, NetEvent::Kind::Welcomed);
+        awaitEvent(*guest, {NetEvent::Kind::Welcomed});
         bool allGiven = true;
         for (int i = 0; i < 301; ++i) allGiven &= host->giveSlot(i % 4, uint8_t((i / 4) % 2));
         if (waitMs > 0) {
@@ -138,8 +123,8 @@ TEST(Session, ControlMessagesArriveOrTheSessionEndsWithAMessage) {
             loopback::waitFor([&] { return guest->lobby() == last; });
         } else {
             EXPECT_FALSE(allGiven);
-            awaitEvent(*host, NetEvent::Kind::Failed);
-            awaitEvent(*guest, NetEvent::Kind::HostGone);
+            awaitEvent(*host, {NetEvent::Kind::Failed});
+            awaitEvent(*guest, {NetEvent::Kind::HostGone});
         }
     }
 }
