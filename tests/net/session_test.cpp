@@ -31,7 +31,8 @@ TEST(Session, JoinsAreRefusedFromAnotherVersionToAFullGameAndDuringAMatch) {
     EXPECT_EQ(refusalOf(*machines.sessions[0], 8), RefusalReason::OtherVersion);
     EXPECT_EQ(refusalOf(*machines.sessions[0], 7), RefusalReason::GameFull);
     machines.sessions.pop_back();  // machine 3 leaves: its slot goes back to the host
-    EXPECT_EQ(awaitEvent(*machines.sessions[1], {NetEvent::Kind::MachineLeft}).name.view(), "GUEST3");
+    const NetEvent left = awaitEvent(*machines.sessions[1], {NetEvent::Kind::MachineLeft});
+    EXPECT_EQ(left.name.view(), "GUEST3");
     EXPECT_EQ(machines.sessions[1]->lobby().slotOwner[3], kHostMachine);
     loopback::startMatch(machines);
     EXPECT_EQ(refusalOf(*machines.sessions[0], 7), RefusalReason::MatchUnderWay);
