@@ -94,9 +94,10 @@ std::vector<FrameInput> expectedFrames(const net::MatchStart& start, int frames)
     return expected;
 }
 
-Machines gather(int count, Distance distance) {
+Machines gather(int count, Distance distance, uint32_t outboxWaitMs) {
     Machines machines;
     net::SessionOptions options;
+    options.outboxWaitMs = outboxWaitMs;
     options.gameVersion = kGameVersion;
     options.port = 0;
     options.name = "HOST";

@@ -38,8 +38,10 @@ struct Machines {
 };
 
 // Hosts a game on a free port and joins `count - 1` machines to it; machine m is given
-// slot m. Returns once every machine is welcomed and has seen every slot given.
-Machines gather(int count, Distance distance = {});
+// slot m. Returns once every machine is welcomed and has seen every slot given. A control
+// message finding the outbox full waits up to `outboxWaitMs` for room.
+Machines gather(int count, Distance distance = {},
+                uint32_t outboxWaitMs = net::SessionOptions{}.outboxWaitMs);
 // The frames of the matches started here, as the game's WAIT 1 makes them.
 constexpr double kFramePeriodMs = 4;
 // The match the host starts here: frames of kFramePeriodMs, a checksum every 100 frames.

@@ -105,17 +105,10 @@ TEST(Session, AStoppedMachineTurnsComAtTheSameFrameEverywhereThenTheHostLeaves) 
 // joined machine learns that the host has gone.
 TEST(Session, ControlMessagesArriveOrTheSessionEndsWithAMessage) {
     for (const uint32_t waitMs : {2000u, 0u}) {
-        SessionOptions options;
-        options.gameVersion = loopback::kGameVersion;
-        options.port = 0;
-        options.outboxWaitMs = waitMs;
-        std::string error;
-        auto host = NetSession::host(options, error);
-        ASSERT_TRUE(host) << error;
-        auto guest = NetSession::join("127.0.0.1:" + std::to_string(host->port()), options, error);
-        ASSERT_TRUE(guest) << error;
         SCOPED_TRACE(waitMs);
-        awaitEvent(*guest, {NetEvent::Kind::Welcomed});
+        loopback::Machines machines = loopback::gather(2, {}, waitMs);
+        NetSession* host = machines.sessions[0].get();
+        NetSession* guest = machines.sessions[1].get();
         bool allGiven = true;
         for (int i = 0; i < 301; ++i) allGiven &= host->giveSlot(i % 4, uint8_t((i / 4) % 2));
         if (waitMs > 0) {
