@@ -173,7 +173,7 @@ bool Lockstep::inputsFor(uint8_t peer, Inputs& inputs, int byteBudget, int64_t n
     inputs.windowCount = 0;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         if (receivesFrom(peer, m)) {
-            inputs.ackMask |= MachineMask(1u << m);
+            inputs.ackMask |= machineBit(m);
             inputs.acks[m] = acksSent_[peer][m] = held_[m];
         }
     }
@@ -246,7 +246,7 @@ MachineMask Lockstep::waitingFor() const {
     MachineMask waiting = 0;
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         if (m != self_ && givesInput(m) && taken_ < end_[m] && taken_ >= held_[m]) {
-            waiting |= MachineMask(1u << m);
+            waiting |= machineBit(m);
         }
     }
     return waiting;
@@ -257,7 +257,7 @@ MachineMask Lockstep::silentPeers(int64_t nowMs, int64_t limitMs) const {
     for (uint8_t peer = 0; peer < kMaxMachines; ++peer) {
         const bool expected = self_ == kHostMachine ? peer != self_ : peer == kHostMachine;
         if (expected && inMatch(peer) && !gone(peer) && nowMs - lastHeard_[peer] >= limitMs) {
-            silent |= MachineMask(1u << peer);
+            silent |= machineBit(peer);
         }
     }
     return silent;

@@ -233,7 +233,7 @@ void get(Reader& r, Inputs& m) {
         InputWindow& window = m.windows[i];
         window.machine = r.ranged(0, kMaxMachines - 1);
         r.check(!hasMachine(seen, window.machine));
-        seen |= MachineMask(1u << window.machine);
+        seen |= machineBit(window.machine);
         window.first = r.frame();
         window.count = r.ranged(1, kMaxWindowFrames);
         r.check(window.first + window.count <= kLastFrame);

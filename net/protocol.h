@@ -60,6 +60,7 @@ struct Name {
 Name makeName(std::string_view text);
 
 using MachineMask = uint8_t;  // bit m: machine m
+constexpr MachineMask machineBit(int machine) { return MachineMask(1u << machine); }
 constexpr bool hasMachine(MachineMask mask, int machine) {
     return machine >= 0 && machine < kMaxMachines && ((mask >> machine) & 1);
 }

@@ -1,3 +1,6 @@
+// The session's network thread: what arrives, what is due to go out, the stalls, and the
+// outbox that carries control messages from either thread. The game's calls are in
+// session_game_side.cpp.
 #include "net/session.h"
 
 #include <algorithm>
@@ -22,8 +25,6 @@ constexpr int64_t kGoodbyeMs = 300;  // how long leaving waits for the last pack
 // stops sending).
 constexpr int64_t kEndLingerMs = 1000;
 constexpr int kInputBudget = int(kMaxPacketBytes) - 32;  // records' share of a packet
-
-MachineMask bit(uint8_t machine) { return MachineMask(1u << machine); }
 
 NetEvent eventOf(NetEvent::Kind kind, uint8_t machine = 0, const Name& name = {}) {
     NetEvent event;
@@ -181,11 +182,11 @@ void NetSession::join(int peer, const JoinRequest& request) {
         const uint8_t m = uint8_t(machine);
         machineOf_[peer] = m;
         peerOf_[m] = peer;
-        lobby_.machines |= bit(m);
+        lobby_.machines |= machineBit(m);
         lobby_.names[m] = request.name;
         link_->admit(peer);
         send(m, Welcome{m, lobby_}, true);
-        queue(otherMachines() & ~bit(m), lobby_);
+        queue(otherMachines() & ~machineBit(m), lobby_);
         pushEvent(eventOf(NetEvent::Kind::MachineJoined, m, request.name));
         return;
     }
@@ -200,7 +201,7 @@ void NetSession::join(int peer, const JoinRequest& request) {
 void NetSession::machineLeft(uint8_t machine) {
     if (!hasMachine(lobby_.machines, machine)) return;
     const Name name = lobby_.names[machine];
-    lobby_.machines &= MachineMask(~bit(machine));
+    lobby_.machines &= MachineMask(~machineBit(machine));
     lobby_.names[machine] = Name{};
     for (uint8_t& owner : lobby_.slotOwner) {
         if (owner == machine) owner = kHostMachine;
@@ -365,7 +366,7 @@ void NetSession::checkStalls() {
             continue;
         }
         if (waitSince_[m] < 0) waitSince_[m] = now;
-        if (now - waitSince_[m] >= int64_t(options_.stallMs)) drop |= bit(m);
+        if (now - waitSince_[m] >= int64_t(options_.stallMs)) drop |= machineBit(m);
     }
     for (uint8_t m = 0; m < kMaxMachines; ++m) {
         if (!hasMachine(drop, m)) continue;
@@ -415,7 +416,7 @@ void NetSession::drainOutbox() {
         for (uint8_t m = 0; m < kMaxMachines; ++m) {
             if (hasMachine(out.to, m) && peerOf_[m] >= 0 &&
                 !link_->send(peerOf_[m], out.packet, true)) {
-                broken |= bit(m);
+                broken |= machineBit(m);
             }
         }
         outboxHead_ = (outboxHead_ + 1) % kOutboxSize;
@@ -443,7 +444,7 @@ void NetSession::fail() {
         stopAt_ = {};
     }
     phase_ = Phase::Closed;
-    lobby_.machines = bit(self_);
+    lobby_.machines = machineBit(self_);
     peerOf_.fill(-1);
     machineOf_.fill(-1);
     pushEvent(eventOf(NetEvent::Kind::Failed));
@@ -454,7 +455,7 @@ void NetSession::goodbye() {
         std::lock_guard lock(mutex_);
         if (hosting_ && phase_ == Phase::Match) stopMatch(StopReason::HostLeft, {});
         if (!hosting_ && phase_ != Phase::Connecting && phase_ != Phase::Closed) {
-            queue(bit(kHostMachine), Leave{});
+            queue(machineBit(kHostMachine), Leave{});
         }
         drainOutbox();
         for (int peer = 0; peer < kLinkPeers; ++peer) link_->disconnect(peer);
@@ -512,209 +513,14 @@ void NetSession::pushEvent(const NetEvent& event) {
 // The machines this one sends control messages to: the host's joined machines (those in
 // the running match, during one), or the host.
 MachineMask NetSession::otherMachines() const {
-    if (!hosting_) return bit(kHostMachine);
-    MachineMask mask = lobby_.machines & MachineMask(~bit(kHostMachine));
+    if (!hosting_) return machineBit(kHostMachine);
+    MachineMask mask = lobby_.machines & MachineMask(~machineBit(kHostMachine));
     if (phase_ == Phase::Match) {
         for (uint8_t m = 1; m < kMaxMachines; ++m) {
-            if (!lockstep_.inMatch(m) || lockstep_.gone(m)) mask &= MachineMask(~bit(m));
+            if (!lockstep_.inMatch(m) || lockstep_.gone(m)) mask &= MachineMask(~machineBit(m));
         }
     }
     return mask;
-}
-
-// ---- The game's side -------------------------------------------------------------------
-
-uint8_t NetSession::self() const {
-    std::lock_guard lock(mutex_);
-    return self_;
-}
-
-bool NetSession::pollEvent(NetEvent& event) {
-    std::lock_guard lock(mutex_);
-    if (eventCount_ == 0) return false;
-    event = events_[eventHead_];
-    eventHead_ = (eventHead_ + 1) % kEventRing;
-    --eventCount_;
-    return true;
-}
-
-Lobby NetSession::lobby() const {
-    std::lock_guard lock(mutex_);
-    return lobby_;
-}
-
-uint32_t NetSession::roundTripMs(uint8_t machine) const {
-    std::lock_guard lock(mutex_);
-    return machine < kMaxMachines ? roundTrips_[machine] : 0;
-}
-
-uint64_t NetSession::bytesSent() const {
-    std::lock_guard lock(mutex_);
-    return bytesSent_;
-}
-
-bool NetSession::giveSlot(int slot, uint8_t machine) {
-    std::unique_lock lock(mutex_);
-    if (!hosting_ || phase_ != Phase::Lobby || slot < 0 || slot >= kNetSlots ||
-        machine >= kMaxMachines || !hasMachine(lobby_.machines, machine)) {
-        return false;
-    }
-    lobby_.slotOwner[slot] = machine;
-    queue(otherMachines(), lobby_, &lock);
-    return !failed_;
-}
-
-bool NetSession::startMatch(const MatchSetup& setup, MatchStart& started) {
-    std::unique_lock lock(mutex_);
-    if (!hosting_ || phase_ != Phase::Lobby || setup.settings.size() > kMaxSettingsBytes)
-        return false;
-    MatchStart start;
-    start.match = ++matchCount_;
-    start.randomState = setup.randomState;
-    start.frameCounters = setup.frameCounters;
-    start.settingsLength = uint8_t(setup.settings.size());
-    std::copy(setup.settings.begin(), setup.settings.end(), start.settings.begin());
-    start.playerTypes = setup.playerTypes;
-    start.slotOwner = lobby_.slotOwner;
-    for (int slot = 0; slot < kNetSlots; ++slot) {
-        if (start.slotOwner[slot] != kHostMachine) start.playerTypes[slot] = PlayerMan;
-    }
-    start.machines = lobby_.machines;
-    std::array<uint32_t, kMaxMachines> trips{};
-    for (uint8_t m = 1; m < kMaxMachines; ++m) {
-        if (hasMachine(start.machines, m)) trips[m] = roundTrips_[m];
-    }
-    start.inputDelayMs = uint16_t(chooseInputDelayMs(trips));
-    start.inputDelay = uint8_t(inputDelayFrames(start.inputDelayMs, setup.framePeriodMs));
-    start.checksumEvery = setup.checksumEvery;
-    Packet check;
-    if (!encodeMessage(start, check)) return false;
-    enterMatch(start, kHostMachine);
-    queue(otherMachines(), start, &lock);
-    started = start;
-    return true;
-}
-
-bool NetSession::matchStart(MatchStart& started) const {
-    std::lock_guard lock(mutex_);
-    if (phase_ != Phase::Match) return false;
-    started = lockstep_.match();
-    return true;
-}
-
-bool NetSession::wantsLocalInput() const {
-    std::lock_guard lock(mutex_);
-    return phase_ == Phase::Match && lockstep_.wantsLocalInput();
-}
-
-void NetSession::submitLocal(uint32_t changes, bool secondAdvanced) {
-    std::lock_guard lock(mutex_);
-    if (phase_ == Phase::Match) lockstep_.submitLocal(changes, secondAdvanced);
-}
-
-void NetSession::setFramePeriod(double framePeriodMs) {
-    std::lock_guard lock(mutex_);
-    if (phase_ == Phase::Match) lockstep_.setFramePeriod(framePeriodMs);
-}
-
-int NetSession::inputDelay() const {
-    std::lock_guard lock(mutex_);
-    return lockstep_.inputDelay();
-}
-
-MachineMask NetSession::waitingFor(uint32_t& waitedMs) const {
-    std::lock_guard lock(mutex_);
-    MachineMask mask = 0;
-    waitedMs = 0;
-    const int64_t now = nowMs();
-    for (uint8_t m = 0; m < kMaxMachines; ++m) {
-        if (phase_ != Phase::Match || waitSince_[m] < 0) continue;
-        mask |= bit(m);
-        waitedMs = std::max(waitedMs, uint32_t(now - waitSince_[m]));
-    }
-    return mask;
-}
-
-void NetSession::dropWaitedMachines() {
-    std::lock_guard lock(mutex_);
-    if (hosting_ && phase_ == Phase::Match) dropRequested_ = lockstep_.waitingFor();
-}
-
-void NetSession::matchLeft() {
-    std::lock_guard lock(mutex_);
-    gameWaiting_ = false;
-    if (phase_ == Phase::Match || !startPending_) return;
-    startPending_ = false;
-    if (phase_ == Phase::Lobby) beginMatch(pendingStart_);
-}
-
-FrameStatus NetSession::takeFrame(NetFrame& frame, int waitMs) {
-    std::unique_lock lock(mutex_);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    for (;;) {
-        if (phase_ != Phase::Match) return FrameStatus::Stopped;
-        if (lockstep_.takeFrame(frame)) {
-            gameWaiting_ = false;
-            return FrameStatus::Ready;
-        }
-        gameWaiting_ = true;
-        if (changed_.wait_until(lock, until) == std::cv_status::timeout) {
-            if (phase_ != Phase::Match) return FrameStatus::Stopped;
-            if (!lockstep_.takeFrame(frame)) return FrameStatus::Waiting;
-            gameWaiting_ = false;
-            return FrameStatus::Ready;
-        }
-    }
-}
-
-void NetSession::submitChecksum(Checkpoint at, uint64_t value) {
-    std::unique_lock lock(mutex_);
-    if (phase_ == Phase::Match) {
-        queue(otherMachines(), lockstep_.submitChecksum(at, value), &lock);
-    }
-}
-
-void NetSession::sendDecision(Decision decision) {
-    std::unique_lock lock(mutex_);
-    if (!hosting_ || phase_ != Phase::Match) return;
-    queue(otherMachines(), HostDecision{lockstep_.match().match, decisionsMade_++, decision},
-          &lock);
-    lastDecision_ = decision;
-    // The match is over once every peer holds every record it needs to play to its end
-    // (tick): until then the records keep flowing.
-    if (decision == Decision::EndMatch && !ending_) {
-        ending_ = true;
-        endingSince_ = nowMs();
-    }
-}
-
-FrameStatus NetSession::takeDecision(Decision& decision, int waitMs) {
-    std::unique_lock lock(mutex_);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    for (;;) {
-        if (phase_ != Phase::Match) return FrameStatus::Stopped;
-        if (decisionsTaken_ < decisionsMade_) {
-            decision = decisions_[decisionsTaken_++ % kDecisionRing];
-            if (decision == Decision::EndMatch) phase_ = Phase::Lobby;
-            return FrameStatus::Ready;
-        }
-        if (changed_.wait_until(lock, until) == std::cv_status::timeout)
-            return FrameStatus::Waiting;
-    }
-}
-
-bool NetSession::failed() const {
-    std::lock_guard lock(mutex_);
-    return failed_;
-}
-
-bool NetSession::stopped(StopReason& reason, Checkpoint& at) const {
-    std::lock_guard lock(mutex_);
-    if (stopped_) {
-        reason = stopReason_;
-        at = stopAt_;
-    }
-    return stopped_;
 }
 
 }  // namespace net

@@ -14,20 +14,12 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "..", "tools"), os.path.join(HERE, "..", "support")]
+from script_checks import SKIP, check, run  # noqa: E402
 from xvfb_game import XvfbGame, game_env  # noqa: E402  (the shared Xvfb start-up)
 
-SKIP = 77
 SAVED = b"2 1 0" + bytes.fromhex("100000009600000096000000") + b"0 60 100"  # WAIT 002
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def palette_of(char_bmp):
@@ -140,8 +132,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Failure as failure:
-        print("FAILED: " + str(failure))
-        sys.exit(1)
+    run(main)

@@ -23,21 +23,13 @@ import tempfile
 import time
 from contextlib import suppress
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "..", "tools"), os.path.join(HERE, "..", "support")]
+from script_checks import SKIP, Failure, check, run  # noqa: E402
 from xvfb_game import XvfbGame  # noqa: E402  (the shared Xvfb driver)
 
-SKIP = 77
 NOTICE = (176, 430, 464, 446)  # x0, y0, x1, y1 of "SETTINGS NOT SAVED" on the title page
 OWN_MOUNTS = "DIRAVIRU_STARTUP_OWN_MOUNTS"
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
 
 
 def four_bits(real):
@@ -202,8 +194,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        sys.exit(main())
-    except Failure as failure:
-        print("FAILED: " + str(failure))
-        sys.exit(1)
+    run(main)
