@@ -28,11 +28,26 @@ def die_with_parent():
 
 
 def free_displays(first):
-    """Display numbers from first on that no server holds now."""
+    """Display numbers from first on that no server holds now. A lock file whose server has
+    gone (killed outright, it leaves its files behind) holds nothing: Xvfb takes it over."""
     for number in range(first, first + 50):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and \
-           not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+        owner = lock_owner(number)
+        if owner is not None and not running(owner):
             yield number
+        elif not os.path.exists(f"/tmp/.X{number}-lock") and \
+                not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            yield number
+
+
+def running(pid):
+    """Whether a process of that id is running."""
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        pass
+    return True
 
 
 def lock_owner(number):
