@@ -64,8 +64,12 @@ net::NetEvent join(uint16_t port, std::unique_ptr<net::NetSession>& guest, uint3
     options.name = "REAL";
     std::string error;
     guest = net::NetSession::join("127.0.0.1:" + std::to_string(port), options, error);
-    if (!guest) return net::NetEvent{.kind = net::NetEvent::Kind::ConnectFailed};
     using Kind = net::NetEvent::Kind;
+    if (!guest) {
+        net::NetEvent failed;
+        failed.kind = Kind::ConnectFailed;
+        return failed;
+    }
     return awaitEvent(*guest, {Kind::Welcomed, Kind::Refused, Kind::ConnectFailed});
 }
 
